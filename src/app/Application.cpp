@@ -1,0 +1,30 @@
+#include "app/Application.h"
+
+#include "platform/ProgramFolder.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QStandardPaths>
+#include <QTranslator>
+
+namespace mf {
+
+void setUpLocalisation(QApplication &app)
+{
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_ja"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+}
+
+QString programFolderForThisRun()
+{
+    return resolveProgramFolder(QApplication::applicationDirPath(),
+                                QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                                QStringLiteral(MARROWFOLD_SHARE_DIR));
+}
+
+} // namespace mf

@@ -1,0 +1,563 @@
+#include "app/TForm1.h"
+
+#include "app/FolderGridModel.h"
+#include "numbering/Sequence.h"
+#include "numbering/StartNumber.h"
+#include "numbering/ui/TForm7.h"
+#include "project/FolderList.h"
+#include "project/ProjectCommands.h"
+#include "project/ProjectFields.h"
+#include "project/WorkLog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+
+namespace mf {
+
+namespace {
+
+constexpr int kWidth = 1000;
+constexpr int kHeight = 657;
+
+template <typename W> W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+void setHint(QWidget *widget, const QString &hint)
+{
+    widget->setToolTip(hint);
+    widget->setAccessibleDescription(hint);
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &programFolder, Services &services, FolderChooser &chooser,
+               QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_services(services), m_chooser(chooser)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setFixedSize(kWidth, kHeight);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    setAcceptDrops(true);
+
+    buildControls();
+    buildMenus();
+
+    m_state.programFolder = programFolder;
+    m_startStatus = startUp(m_state, m_services.prompter, m_services.clock);
+    setWindowTitle(m_state.titleText);
+    refreshView();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    qApp->installEventFilter(this);
+}
+
+TForm1::~TForm1() { qApp->removeEventFilter(this); }
+
+void TForm1::buildControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setHint(client, QStringLiteral("画像フォルダを追加するにはフォルダをドラップするか"
+                                   "「画像フォルダの追加」ボタンをクリックします。"));
+    setCentralWidget(client);
+
+    auto button = [client](const char *name, const QString &caption, QStyle::StandardPixmap icon,
+                           const QRect &geometry) {
+        auto *b = named(new QPushButton(client->style()->standardIcon(icon), caption, client), name);
+        b->setGeometry(geometry);
+        b->setAutoDefault(false);
+        return b;
+    };
+    BitBtn9 = button("BitBtn9", QStringLiteral("新規プロジェクト"), QStyle::SP_FileIcon, {8, 6, 128, 36});
+    BitBtn8 = button("BitBtn8", QStringLiteral("プロジェクトの保存"), QStyle::SP_DialogSaveButton,
+                     {140, 6, 136, 36});
+    BitBtn6 = button("BitBtn6", QStringLiteral("連番ファイルの作成"), QStyle::SP_FileDialogListView,
+                     {280, 6, 136, 36});
+    BitBtn7 = button("BitBtn7", QStringLiteral("写真サンプルの作成"), QStyle::SP_FileDialogContentsView,
+                     {420, 6, 136, 36});
+    BitBtn12 = button("BitBtn12", QStringLiteral("写真注文の入力"), QStyle::SP_FileDialogDetailedView,
+                      {560, 6, 128, 36});
+    BitBtn10 = button("BitBtn10", QStringLiteral("注文別に画像保存"), QStyle::SP_DirIcon,
+                      {692, 6, 136, 36});
+
+    BitBtn11 = named(new QToolButton(client), "BitBtn11");
+    BitBtn11->setText(QStringLiteral("終了(&C)"));
+    BitBtn11->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    BitBtn11->setIconSize(QSize(32, 32));
+    BitBtn11->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    BitBtn11->setGeometry(kWidth - 98, 6, 88, 64);
+
+    auto label = [client](const char *name, const QString &text, const QRect &geometry) {
+        auto *l = named(new QLabel(text, client), name);
+        l->setGeometry(geometry);
+        return l;
+    };
+    Label3 = label("Label3", QStringLiteral("プロジェクトの履歴"), {8, 52, 110, 24});
+    ComboBox1 = named(new QComboBox(client), "ComboBox1");
+    ComboBox1->setGeometry(120, 52, 470, 24);
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setCompleter(nullptr);
+    ComboBox1->setMaxVisibleItems(20);
+    setHint(ComboBox1, QStringLiteral("過去に保存したプロジェクトのリストから再選択出来ます。"));
+    Label3->setBuddy(ComboBox1);
+
+    Label2 = label("Label2", QStringLiteral("プロジェクト名"), {8, 84, 110, 24});
+    Edit2 = named(new QLineEdit(client), "Edit2");
+    Edit2->setGeometry(120, 84, 300, 24);
+    Edit2->setMaxLength(40);
+    setHint(Edit2, QStringLiteral("学校名やクラス名など分かり易い名前をつけてください。"
+                                  "ただしフォルダ名として使用出来ない文字は使わないでください。"));
+    Label2->setBuddy(Edit2);
+
+    Label4 = label("Label4", QStringLiteral("ロットNo."), {440, 84, 70, 24});
+    Edit3 = named(new QLineEdit(client), "Edit3");
+    Edit3->setGeometry(512, 84, 60, 24);
+    Edit3->setMaxLength(3);
+    Edit3->setAttribute(Qt::WA_InputMethodEnabled, false);
+    setHint(Edit3, QStringLiteral("オプションの学校の識別番号です（最大3桁）"));
+    Label4->setBuddy(Edit3);
+
+    Label1 = label("Label1", QStringLiteral("保存先フォルダ名"), {8, 116, 110, 24});
+    Edit1 = named(new QLineEdit(client), "Edit1");
+    Edit1->setGeometry(120, 116, 560, 24);
+    Edit1->setMaxLength(2000);
+    Edit1->setEnabled(false);
+    setHint(Edit1, QStringLiteral("連番ファイルやサンプル画像を作成する親フォルダを指定します。"));
+    Label1->setBuddy(Edit1);
+    BitBtn5 = button("BitBtn5", QStringLiteral("保存先の選択"), QStyle::SP_DirOpenIcon,
+                     {688, 114, 120, 28});
+
+    BitBtn1 = button("BitBtn1", QStringLiteral("画像フォルダの追加"), QStyle::SP_FileDialogNewFolder,
+                     {8, 148, 160, 28});
+    BitBtn2 = button("BitBtn2", QString(), QStyle::SP_ArrowUp, {176, 149, 26, 26});
+    BitBtn3 = button("BitBtn3", QString(), QStyle::SP_ArrowDown, {206, 149, 26, 26});
+    BitBtn4 = button("BitBtn4", QString(), QStyle::SP_TrashIcon, {236, 149, 26, 26});
+    BitBtn2->setAccessibleName(QStringLiteral("上へ移動"));
+    BitBtn3->setAccessibleName(QStringLiteral("下へ移動"));
+    BitBtn4->setAccessibleName(QStringLiteral("削除"));
+    setHint(BitBtn2, QStringLiteral("上へ移動"));
+    setHint(BitBtn3, QStringLiteral("下へ移動"));
+    setHint(BitBtn4, QStringLiteral("削除"));
+
+    Panel1 = named(new QFrame(client), "Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setGeometry(kWidth - 166, 116, 148, 58);
+    Image3 = named(new QLabel(Panel1), "Image3");
+    Image3->setGeometry(5, 5, kThumbWidth, kThumbHeight);
+    Image3->setAccessibleName(QStringLiteral("最初の画像"));
+    setHint(Image3, QStringLiteral("最初の画像です"));
+    Image4 = named(new QLabel(Panel1), "Image4");
+    Image4->setGeometry(79, 5, kThumbWidth, kThumbHeight);
+    Image4->setAccessibleName(QStringLiteral("最後の画像"));
+    setHint(Image4, QStringLiteral("最後の画像です"));
+
+    const QImage unchecked = checkBoxGlyph(false);
+    const QImage checked = checkBoxGlyph(true);
+    Image1 = named(new QLabel(client), "Image1");
+    Image1->setPixmap(QPixmap::fromImage(unchecked));
+    Image1->setGeometry(0, 0, 13, 13);
+    Image1->hide();
+    Image2 = named(new QLabel(client), "Image2");
+    Image2->setPixmap(QPixmap::fromImage(checked));
+    Image2->setGeometry(0, 0, 13, 13);
+    Image2->hide();
+
+    m_model = new FolderGridModel(m_state, this);
+    StringGrid1 = named(new QTableView(client), "StringGrid1");
+    StringGrid1->setAccessibleName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(m_model);
+    StringGrid1->setItemDelegate(new FolderGridDelegate(m_state, unchecked, checked, StringGrid1));
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
+    StringGrid1->horizontalHeader()->setHighlightSections(false);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->setGeometry(8, 182, kWidth - 16, 400);
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    StringGrid1SelectCell(current.row() + 1, current.column());
+            });
+
+    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+    setStatusBar(StatusBar1);
+    Memo1 = named(new QPlainTextEdit(client), "Memo1");
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->hide();
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
+    connect(BitBtn6, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
+    connect(BitBtn7, &QPushButton::clicked, this, &TForm1::BitBtn7Click);
+    connect(BitBtn8, &QPushButton::clicked, this, &TForm1::BitBtn8Click);
+    connect(BitBtn9, &QPushButton::clicked, this, &TForm1::BitBtn9Click);
+    connect(BitBtn10, &QPushButton::clicked, this, &TForm1::BitBtn10Click);
+    connect(BitBtn11, &QToolButton::clicked, this, &TForm1::BitBtn11Click);
+    connect(BitBtn12, &QPushButton::clicked, this, &TForm1::BitBtn12Click);
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Change);
+    // Typed text names no item.
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] { ComboBox1Change(-1); });
+    connect(Edit1, &QLineEdit::textEdited, this, &TForm1::Edit1Change);
+    connect(Edit2, &QLineEdit::textEdited, this, &TForm1::Edit2Change);
+    connect(Edit3, &QLineEdit::textEdited, this, &TForm1::Edit3Change);
+}
+
+void TForm1::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto item = [this](QMenu *menu, const char *name, const QString &caption, auto slot) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QMenu *project = bar->addMenu(QStringLiteral("プロジェクト(&F)"));
+    project->setObjectName(QStringLiteral("N1"));
+    item(project, "N6", QStringLiteral("新規プロジェクト(&N)"), &TForm1::BitBtn9Click);
+    item(project, "C1", QStringLiteral("フォルダリストのチェック(&C)"), &TForm1::C1Click);
+    item(project, "M3", QStringLiteral("プロジェクトの管理(&M)"), &TForm1::M3Click);
+    item(project, "N7", QStringLiteral("プロジェクトの保存(&S)"), &TForm1::BitBtn8Click);
+    project->addSeparator()->setObjectName(QStringLiteral("N8"));
+    item(project, "N9", QStringLiteral("終了(&Q)"), &TForm1::BitBtn11Click);
+
+    QMenu *edit = bar->addMenu(QStringLiteral("\u3000編集(&E)\u3000"));
+    edit->setObjectName(QStringLiteral("N2"));
+    item(edit, "N10", QStringLiteral("連番ファイルの作成(&R)"), &TForm1::BitBtn6Click);
+    item(edit, "M1", QStringLiteral("写真サンプルの作成(&L)"), &TForm1::BitBtn7Click);
+    item(edit, "I1", QStringLiteral("写真注文の入力   (&I)"), &TForm1::BitBtn12Click);
+    item(edit, "M2", QStringLiteral("注文別に画像保存(&M)"), &TForm1::BitBtn10Click);
+
+    QMenu *help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("N3"));
+    PDFH1 = item(help, "PDFH1", QStringLiteral("説明書PDFを開く(&H)"), &TForm1::PDFH1Click);
+    PDFH1->setVisible(false);
+    item(help, "V1", QStringLiteral("バージョン情報(&A)"), &TForm1::V1Click);
+}
+
+void TForm1::refreshView()
+{
+    setWindowTitle(m_state.titleText);
+    if (Edit1->text() != m_state.saveFolder)
+        Edit1->setText(m_state.saveFolder);
+    if (Edit2->text() != m_state.projectName)
+        Edit2->setText(m_state.projectName);
+    if (Edit3->text() != m_state.schoolCode)
+        Edit3->setText(m_state.schoolCode);
+    Edit3->hide();
+    Label4->hide();
+    refreshHistoryList();
+    BitBtn2->setVisible(m_state.buttons.moveUp);
+    BitBtn3->setVisible(m_state.buttons.moveDown);
+    BitBtn4->setVisible(m_state.buttons.remove);
+    Image3->setPixmap(QPixmap::fromImage(m_state.thumbnails.first));
+    Image4->setPixmap(QPixmap::fromImage(m_state.thumbnails.last));
+    Image3->setVisible(m_state.thumbnails.visible);
+    Image4->setVisible(m_state.thumbnails.visible);
+    refreshGrid();
+}
+
+void TForm1::refreshHistoryList()
+{
+    if (m_listedHistory != m_state.history.count) {
+        const QSignalBlocker block(ComboBox1);
+        ComboBox1->clear();
+        for (int i = 0; i < m_state.history.count; ++i)
+            ComboBox1->addItem(historyItemText(m_state.history.entries[i]));
+        m_listedHistory = m_state.history.count;
+    }
+    if (m_state.currentHistoryIndex >= 0 && m_state.currentHistoryIndex < ComboBox1->count() &&
+        ComboBox1->currentIndex() != m_state.currentHistoryIndex) {
+        const QSignalBlocker block(ComboBox1);
+        ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
+    }
+}
+
+void TForm1::refreshGrid()
+{
+    const QSignalBlocker block(StringGrid1->selectionModel());
+    m_model->refresh();
+    QHeaderView *header = StringGrid1->horizontalHeader();
+    for (int c = 0; c < kGridColumns; ++c) {
+        if (m_state.grid.ready) {
+            header->resizeSection(c, m_state.grid.widths[c]);
+            StringGrid1->setColumnHidden(c, m_state.grid.widths[c] == 0);
+        }
+    }
+    StringGrid1->setCurrentIndex(
+        m_model->index(m_state.selectedRow - 1, std::max(0, m_state.selectedColumn)));
+}
+
+void TForm1::selectGridCellSilently(int row, int column)
+{
+    m_state.selectedRow = row;
+    m_state.selectedColumn = column;
+    const QSignalBlocker block(StringGrid1->selectionModel());
+    const QModelIndex index = m_model->index(row - 1, column);
+    StringGrid1->setCurrentIndex(index);
+    StringGrid1->scrollTo(index);
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    const QWidget *client = centralWidget();
+    const QRect g = StringGrid1->geometry();
+    StringGrid1->setGeometry(g.left(), g.top(), client->width() - 2 * g.left(),
+                             client->height() - g.top() - 10);
+    StatusBar1->update();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // A copy in progress is stopped with Esc, never by closing the window under it.
+    if (m_state.busy || !closeQuery(m_state, m_services)) {
+        event->ignore();
+        refreshView();
+        return;
+    }
+    event->accept();
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && widget->window() == this)
+            m_state.abortRequested = true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+    dropPaths(paths, event->position().toPoint());
+}
+
+void TForm1::dropPaths(const QStringList &paths, const QPoint &point)
+{
+    activateWindow();
+    raise();
+    if (m_state.busy)
+        return;
+    // Paths arrive with a trailing separator when the file manager drags a folder.
+    QStringList folders;
+    for (QString p : paths) {
+        while (p.size() > 1 && p.endsWith(u'/'))
+            p.chop(1);
+        folders.append(p);
+    }
+    const QRect client(centralWidget()->mapTo(this, QPoint(0, 0)), centralWidget()->size());
+    dropFolders(m_state, m_services.prompter, folders, client.contains(point));
+    refreshView();
+}
+
+void TForm1::StringGrid1SelectCell(int row, int column)
+{
+    if (!selectCell(m_state, m_services.clock, row, column)) {
+        // Ignored: the grid keeps showing the row the commands act on.
+        selectGridCellSilently(m_state.selectedRow, m_state.selectedColumn);
+        return;
+    }
+    refreshView();
+}
+
+void TForm1::BitBtn1Click()
+{
+    if (m_state.busy)
+        return;
+    addChosenFolder(m_state, m_services.prompter, m_chooser.chooseFolder());
+    refreshView();
+}
+
+void TForm1::BitBtn2Click()
+{
+    if (m_state.busy)
+        return;
+    moveRowUp(m_state, m_services.prompter);
+    refreshView();
+}
+
+void TForm1::BitBtn3Click()
+{
+    if (m_state.busy)
+        return;
+    moveRowDown(m_state, m_services.prompter);
+    refreshView();
+}
+
+void TForm1::BitBtn4Click()
+{
+    if (m_state.busy)
+        return;
+    removeRow(m_state, m_services.prompter);
+    refreshView();
+}
+
+void TForm1::BitBtn5Click()
+{
+    if (m_state.busy)
+        return;
+    chooseSaveFolder(m_state, m_services.prompter, m_chooser.chooseFolder());
+    refreshView();
+}
+
+int TForm1::askStartNumber(int highest)
+{
+    if (!m_startDialog)
+        return kStartCancelled;
+    m_startDialog->SetStartNumber(highest);
+    m_startDialog->exec();
+    return m_startDialog->GetStartNumber();
+}
+
+void TForm1::BitBtn6Click()
+{
+    if (m_state.busy)
+        return;
+    BitBtn6->setEnabled(false);
+    const auto enableAgain = qScopeGuard([this] { BitBtn6->setEnabled(true); });
+    SequenceHooks hooks;
+    hooks.askStartNumber = [this](int highest) { return askStartNumber(highest); };
+    hooks.setBusyCursor = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    hooks.rowDone = [this](int row) {
+        selectGridCellSilently(row, m_state.selectedColumn);
+        refreshGrid();
+    };
+    hooks.saveProject = [this] {
+        const int rc = SaveProject(m_state, m_services);
+        refreshView();
+        return rc;
+    };
+    CreateSequentialFiles(m_state, m_services, hooks);
+    refreshView();
+}
+
+void TForm1::BitBtn7Click()
+{
+    if (!mayOpenSampleSheets(m_state, m_services.prompter))
+        return;
+    // The sample sheet window opens here once it exists.
+}
+
+void TForm1::BitBtn8Click()
+{
+    if (m_state.busy)
+        return;
+    SaveProject(m_state, m_services);
+    refreshView();
+}
+
+void TForm1::BitBtn9Click()
+{
+    if (m_state.busy)
+        return;
+    if (newProject(m_state, m_services))
+        StringGrid1->scrollToTop();
+    refreshView();
+}
+
+void TForm1::BitBtn10Click()
+{
+    if (!mayExportOrders(m_state, m_services.prompter))
+        return;
+    // The per-order export window opens here once it exists.
+}
+
+void TForm1::BitBtn11Click() { close(); }
+
+void TForm1::BitBtn12Click()
+{
+    if (!mayEnterOrders(m_state, m_services.prompter))
+        return;
+    // The order entry window opens here once it exists.
+}
+
+void TForm1::ComboBox1Change(int index)
+{
+    if (m_state.busy) {
+        refreshView();
+        return;
+    }
+    if (reopenHistory(m_state, m_services, index))
+        StringGrid1->scrollToTop();
+    refreshView();
+    if (index < 0)
+        return; // typed text stays as typed
+    // After a cancel the list shows the project that is really open, not the item clicked.
+    const QSignalBlocker block(ComboBox1);
+    ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
+}
+
+void TForm1::Edit1Change(const QString &text) { setSaveFolder(m_state, text); }
+
+void TForm1::Edit2Change(const QString &text) { setProjectName(m_state, text); }
+
+void TForm1::Edit3Change(const QString &text) { setSchoolCode(m_state, text); }
+
+void TForm1::C1Click()
+{
+    if (!mayCheckFolderLists(m_state, m_services.prompter))
+        return;
+    // The folder list check runs here once it exists, then the history is reloaded.
+}
+
+void TForm1::M3Click()
+{
+    if (!mayManageProjects(m_state, m_services.prompter))
+        return;
+    // The project management window opens here once it exists.
+}
+
+void TForm1::PDFH1Click() { openManual(m_state, m_services.prompter, m_services.shell); }
+
+void TForm1::V1Click() { showVersion(m_services.prompter); }
+
+} // namespace mf

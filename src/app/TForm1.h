@@ -1,0 +1,103 @@
+#pragma once
+// The main window: the current project, its source folder list and the commands.
+
+#include "platform/Services.h"
+#include "project/OutputFormat.h"
+#include "project/ProjectState.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class QTableView;
+class QToolButton;
+class QPlainTextEdit;
+
+namespace mf {
+
+class FolderGridModel;
+class TForm7;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm1(const QString &programFolder, Services &services, FolderChooser &chooser,
+           QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    const ProjectState &state() const { return m_state; }
+    ProjectState &state() { return m_state; }
+    OutputFormatStatus startStatus() const { return m_startStatus; }
+    void setStartNumberDialog(TForm7 *dialog) { m_startDialog = dialog; }
+
+    // Shows the state in the controls (texts, list, grid, buttons, thumbnails).
+    void refreshView();
+
+public Q_SLOTS:
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    void BitBtn9Click();
+    void BitBtn10Click();
+    void BitBtn11Click();
+    void BitBtn12Click();
+    void ComboBox1Change(int index);
+    void Edit1Change(const QString &text);
+    void Edit2Change(const QString &text);
+    void Edit3Change(const QString &text);
+    void StringGrid1SelectCell(int row, int column);
+    void C1Click();
+    void M3Click();
+    void PDFH1Click();
+    void V1Click();
+    // Folders dropped from the file manager; point in window coordinates.
+    void dropPaths(const QStringList &paths, const QPoint &point);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void refreshHistoryList();
+    void refreshGrid();
+    void selectGridCellSilently(int row, int column);
+    int askStartNumber(int highest);
+
+    ProjectState m_state;
+    Services &m_services;
+    FolderChooser &m_chooser;
+    OutputFormatStatus m_startStatus = OutputFormatStatus::NotFound;
+    TForm7 *m_startDialog = nullptr;
+    FolderGridModel *m_model = nullptr;
+    int m_listedHistory = -1;
+
+    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6, *BitBtn7, *BitBtn8,
+        *BitBtn9, *BitBtn10, *BitBtn12;
+    QToolButton *BitBtn11;
+    QLabel *Label1, *Label2, *Label3, *Label4;
+    QComboBox *ComboBox1;
+    QLineEdit *Edit1, *Edit2, *Edit3;
+    QFrame *Panel1;
+    QLabel *Image1, *Image2, *Image3, *Image4;
+    QTableView *StringGrid1;
+    QStatusBar *StatusBar1;
+    QPlainTextEdit *Memo1;
+    QAction *PDFH1;
+};
+
+} // namespace mf

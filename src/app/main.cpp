@@ -1,0 +1,57 @@
+#include "app/Application.h"
+#include "app/TForm1.h"
+#include "numbering/ui/TForm7.h"
+#include "platform/SystemServices.h"
+#include "platform/ui/DialogServices.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+namespace {
+
+// An error that escapes an event handler is shown and the program goes on.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception &e) {
+            QMessageBox::critical(nullptr, QStringLiteral("Marrowfold"), QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            QMessageBox::critical(nullptr, QStringLiteral("Marrowfold"),
+                                  QStringLiteral("予期しないエラーが発生しました。"));
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Application app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Marrowfold"));
+    QApplication::setOrganizationName(QStringLiteral("Marrowfold"));
+    mf::setUpLocalisation(app);
+
+    mf::QtEventPump pump;
+    mf::SystemClock clock;
+    mf::DesktopShell shell;
+    // The message boxes belong to the main window, which does not exist yet while it is
+    // being created: during the start-up they have no parent.
+    mf::MessageBoxPrompter prompter(nullptr);
+    mf::FileDialogFolderChooser chooser(nullptr);
+    mf::Services services{prompter, pump, clock, shell};
+
+    mf::TForm1 mainWindow(mf::programFolderForThisRun(), services, chooser);
+    // The other long-lived windows follow in their order as they are built.
+    mf::TForm7 startNumberDialog(mainWindow.state().titleText, &mainWindow);
+    mainWindow.setStartNumberDialog(&startNumberDialog);
+
+    mainWindow.show();
+    return app.exec();
+}

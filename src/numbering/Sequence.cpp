@@ -1,0 +1,280 @@
+#include "numbering/Sequence.h"
+
+#include "platform/Codec.h"
+#include "platform/FileSystem.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "project/FolderList.h"
+
+namespace mf {
+
+namespace {
+
+bool isPhotoName(const QString &name)
+{
+    return name.size() > 4 && name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
+}
+
+// The first photo below folder whose path the Shift-JIS conversion log could not record,
+// or an empty text when every one can be.
+QString firstUnloggablePhoto(const QString &folder, bool include)
+{
+    for (const DirEntry &e : listEntries(folder)) {
+        const QString path = joinPath(folder, e.name);
+        if (e.isDir) {
+            if (include) {
+                QString bad = firstUnloggablePhoto(path, include);
+                if (!bad.isEmpty())
+                    return bad;
+            }
+        } else if (isPhotoName(e.name) && !fitsCp932(path)) {
+            return path;
+        }
+    }
+    return {};
+}
+
+// Makes sure a folder exists; false after telling the operator when it cannot be made.
+bool ensureFolder(const ProjectState &state, Prompter &prompter, const QString &folder)
+{
+    if (isEnterableDir(folder))
+        return true;
+    if (!makePath(folder)) {
+        prompter.inform(msg::cannotCreateSaveFolderPath.arg(folder), state.titleText);
+        return false;
+    }
+    if (!isEnterableDir(folder)) {
+        prompter.inform(msg::cannotCreateSaveFolder, state.titleText);
+        return false;
+    }
+    return true;
+}
+
+enum class Mode { Rebuild, Append };
+
+} // namespace
+
+QString sequenceFolder(const ProjectState &state)
+{
+    return joinPath(state.saveFolder, kSequenceFolderName);
+}
+
+QString sequentialFilePath(const QString &folder, const QString &prefix, int number)
+{
+    return joinPath(folder, prefix + QString::asprintf("%04d", number) + QLatin1String(".jpg"));
+}
+
+int photoNumberOfName(const QString &name, const QString &prefix)
+{
+    if (!name.endsWith(QLatin1String(".jpg")) || name.size() < 8)
+        return 0;
+    const QStringView stem = QStringView(name).chopped(4);
+    if (stem.startsWith(prefix) && stem.size() - prefix.size() >= 4) {
+        const QStringView digits = stem.mid(prefix.size());
+        bool allDigits = true;
+        for (QChar c : digits)
+            allDigits = allDigits && c >= u'0' && c <= u'9';
+        if (allDigits)
+            return parseAtol(digits);
+    }
+    return parseAtol(stem.right(4));
+}
+
+int HighestPhotoNumber(const ProjectState &state)
+{
+    if (state.saveFolder.isEmpty() || state.projectName.isEmpty())
+        return 0;
+    const QString folder = sequenceFolder(state);
+    if (!isEnterableDir(state.saveFolder) || !isEnterableDir(folder))
+        return 0;
+    QStringList names;
+    CountDirectJpegs(folder, &names);
+    int highest = 0;
+    for (const QString &name : names)
+        highest = std::max(highest, photoNumberOfName(name, state.filePrefix));
+    return highest;
+}
+
+int ClearFolder(const QString &folder)
+{
+    for (const DirEntry &e : listEntries(folder)) {
+        const QString path = joinPath(folder, e.name);
+        if (e.isDir) {
+            if (ClearFolder(path) == -1)
+                return -1;
+            removeEmptyDir(path);
+        } else if (!removeFile(path)) {
+            return -1;
+        }
+    }
+    return 0;
+}
+
+int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
+                         bool include, int &lastNumber)
+{
+    state.abortRequested = false;
+    const QList<DirEntry> entries = listEntries(folder);
+    const QString logPath = joinPath(state.workFolder, kConversionLogName);
+    for (const DirEntry &e : entries) {
+        services.pump.processPendingEvents();
+        if (state.abortRequested)
+            return SequenceStopped;
+        const QString source = joinPath(folder, e.name);
+        if (e.isDir) {
+            if (include && CopyFolderToSequence(state, services, source, include, lastNumber) ==
+                               SequenceStopped)
+                return SequenceStopped;
+            continue;
+        }
+        if (!isPhotoName(e.name))
+            continue;
+        const QString target = sequentialFilePath(state.workFolder, state.filePrefix, lastNumber + 1);
+        if (copyFile(source, target) == CopyResult::Copied) {
+            makeWritable(target);
+            lastNumber += 1;
+            const QString line = QStringLiteral("[%1] %2, %3")
+                                     .arg(QString::asprintf("%04d", lastNumber), source, target);
+            QByteArray record;
+            if (encodeCp932(line, &record))
+                appendRecord(logPath, record + "\r\n");
+        } else if (services.prompter.ask(msg::copyFailedContinue.arg(source, target),
+                                         state.titleText, Buttons::YesNo) != Answer::Yes) {
+            return SequenceStopped;
+        }
+    }
+    return SequenceOk;
+}
+
+int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks)
+{
+    Prompter &prompter = services.prompter;
+    const QString &caption = state.titleText;
+    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
+        prompter.inform(msg::setNameAndFolder, caption);
+        return -1;
+    }
+    const QString folder = sequenceFolder(state);
+    if (!ensureFolder(state, prompter, state.saveFolder) || !ensureFolder(state, prompter, folder))
+        return -1;
+
+    const int highest = HighestPhotoNumber(state);
+    Mode mode = Mode::Rebuild;
+    if (state.orderCount() >= 1) {
+        if (prompter.ask(msg::ordersContinue, caption, Buttons::YesNo) != Answer::Yes ||
+            prompter.ask(msg::ordersAppendOnly, caption, Buttons::YesNo) != Answer::Yes)
+            return -1;
+        mode = Mode::Append;
+    } else if (highest > 0) {
+        mode = prompter.ask(msg::rebuildOrAppend, caption, Buttons::YesNo) == Answer::Yes
+                   ? Mode::Rebuild
+                   : Mode::Append;
+    }
+
+    QString problems;
+    for (int r = 1; r <= state.folders.folderCount; ++r) {
+        const GridRow &cells = state.grid.rows[r];
+        const bool include = cells[ColInclude] == QLatin1String("1");
+        const int count = parseAtol(include ? cells[ColAllJpegs] : cells[ColDirectJpegs]);
+        if (count < 1) {
+            problems += (include ? msg::noJpegsAll : msg::noJpegsDirect).arg(r);
+            continue;
+        }
+        const bool willCopy = mode == Mode::Rebuild || !state.grid.isNumbered(r);
+        if (willCopy) {
+            const QString bad = firstUnloggablePhoto(cells[ColPath], include);
+            if (!bad.isEmpty())
+                problems += msg::unloggableName.arg(r).arg(bad);
+        }
+    }
+    if (!fitsCp932(folder))
+        problems += msg::unloggableFolder.arg(folder);
+    if (!problems.isEmpty()) {
+        prompter.inform(problems, caption);
+        return -1;
+    }
+
+    const int start = hooks.askStartNumber(mode == Mode::Append ? highest : 0);
+    if (start == -2)
+        return -2;
+    if (start <= 0) {
+        prompter.inform(msg::startInvalid, caption);
+        return -1;
+    }
+    if (start >= kStartNumberLimit) {
+        prompter.inform(msg::startTooHigh, caption);
+        return -1;
+    }
+    if (mode == Mode::Append && start < highest) {
+        prompter.inform(msg::startBelowExisting, caption);
+        return -1;
+    }
+
+    state.workFolder = folder;
+    int lastNumber = start - 1;
+
+    if (mode == Mode::Rebuild) {
+        for (int r = 1; r <= state.folders.folderCount; ++r) {
+            if (state.folders.entries[r - 1].changed == 1) {
+                prompter.inform(msg::sourcesChanged, caption);
+                return -1;
+            }
+        }
+        if (ClearFolder(folder) == -1 || HighestPhotoNumber(state) >= 1) {
+            prompter.inform(msg::cannotDeleteSequence, caption);
+            return -1;
+        }
+    }
+
+    if (state.folders.folderCount == 0) {
+        prompter.inform(msg::noSourceFolders, caption);
+        return -1;
+    }
+
+    hooks.setBusyCursor(true);
+    state.busy = true;
+    int result = 0;
+    for (int r = 1; r <= state.folders.folderCount; ++r) {
+        GridRow &cells = state.grid.rows[r];
+        if (mode == Mode::Append && state.grid.isNumbered(r))
+            continue;
+        const int first = lastNumber + 1;
+        if (CopyFolderToSequence(state, services, cells[ColPath],
+                                 cells[ColInclude] == QLatin1String("1"),
+                                 lastNumber) == SequenceStopped) {
+            hooks.setBusyCursor(false);
+            prompter.inform(msg::copyStopped.arg(cells[ColPath]), caption);
+            hooks.setBusyCursor(true);
+            result = -2;
+            break;
+        }
+        const int given = lastNumber - (mode == Mode::Append ? highest : 0);
+        if (given < 1) {
+            cells[ColStart] = QStringLiteral("0");
+            cells[ColEnd] = QStringLiteral("0");
+        } else {
+            cells[ColStart] = QString::number(first);
+            cells[ColEnd] = QString::number(lastNumber);
+        }
+        FolderEntry &entry = state.folders.entries[r - 1];
+        cells[ColSubfolders] = QString::number(entry.subfolderCount);
+        cells[ColFiles] = QString::number(entry.totalFileCount);
+        cells[ColDirectJpegs] = QString::number(entry.directJpegCount);
+        cells[ColAllJpegs] = QString::number(entry.allJpegCount);
+        entry.changed = 0;
+        state.selectedRow = r;
+        hooks.rowDone(r);
+    }
+
+    hooks.setBusyCursor(false);
+    state.buttons = RowButtons{false, false, false};
+    state.dirty = true;
+    state.busy = false;
+    if (hooks.saveProject)
+        hooks.saveProject();
+    services.shell.open(folder);
+    return result;
+}
+
+} // namespace mf

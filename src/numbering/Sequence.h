@@ -1,0 +1,85 @@
+#pragma once
+// Sequential numbering: copying the source photos into the sequential-number folder under
+// the file prefix and a photo number, with the conversion log.
+
+#include "platform/Services.h"
+#include "project/Messages.h"
+#include "project/ProjectState.h"
+
+#include <functional>
+
+namespace mf {
+
+inline const QString kSequenceFolderName = QStringLiteral("連番フォルダ");
+inline const QString kConversionLogName = QStringLiteral("連番ファイル変換ログ.txt");
+inline constexpr int kStartNumberLimit = 4999;
+
+QString sequenceFolder(const ProjectState &state);
+// "<folder>/<prefix><number>.jpg", the number with at least four digits.
+QString sequentialFilePath(const QString &folder, const QString &prefix, int number);
+
+// The highest photo number among the sequential files present, 0 when there are none or
+// when the project name or save folder is missing. Numbers of five and more digits are
+// read whole, so appending after photo 9999 never collides with existing files.
+int HighestPhotoNumber(const ProjectState &state);
+// The number a file name carries: the whole number after the prefix, or the four
+// characters before ".jpg" as the older rule reads them. 0 when there is none.
+int photoNumberOfName(const QString &name, const QString &prefix);
+
+// Deletes every file and subfolder below folder. -1 when a file cannot be deleted.
+int ClearFolder(const QString &folder);
+
+enum SequenceResult { SequenceOk = 0, SequenceStopped = -1 };
+
+// Copies the photos of folder (and of its subfolders where include is set) into the work
+// folder, numbering from lastNumber + 1. -1 when stopped by Esc or by the operator after a
+// failed copy.
+int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
+                         bool include, int &lastNumber);
+
+// What the numbering command needs of the windows.
+struct SequenceHooks {
+    // Shows the start number dialog with the highest existing number; returns its result.
+    std::function<int(int highest)> askStartNumber;
+    std::function<void(bool busy)> setBusyCursor = [](bool) {};
+    // Called after a row got its numbers, so the window shows the progress.
+    std::function<void(int row)> rowDone = [](int) {};
+    // The project save at the end.
+    std::function<int()> saveProject;
+};
+
+// BitBtn6Click: the whole numbering command. Returns 0 when the copy ran to its end,
+// a negative value when it ended early.
+int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks);
+
+namespace msg {
+inline const QString cannotCreateSaveFolderPath = QStringLiteral("保存先フォルダを作成出来ません。\n%1");
+inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォルダを作成出来ません。");
+inline const QString ordersContinue = QStringLiteral("既に注文が入力されていますが処理を続行しますか？");
+inline const QString ordersAppendOnly =
+    QStringLiteral("注文が入力されている場合は追加のみ可能ですがよろしいですか？");
+inline const QString rebuildOrAppend = QStringLiteral(
+    "既に連番ファイルが作成されています。\n新規に作り直す場合は「はい」を、追加する場合は「いいえ」を選んでください。");
+inline const QString noJpegsAll = QStringLiteral("%1列目　コピーされるJpegファイルがありません。\n");
+inline const QString noJpegsDirect =
+    QStringLiteral("%1列目　コピーされる直下Jpegファイルがありません。\n");
+inline const QString startInvalid = QStringLiteral("連番の開始番号が無効な値です。");
+inline const QString startTooHigh = QStringLiteral("連番の開始番号が4999以上の値です。");
+inline const QString startBelowExisting =
+    QStringLiteral("連番の開始番号が既存の番号より小さい値です。");
+inline const QString sourcesChanged =
+    QStringLiteral("コピー元画像フォルダに変更があるので新規に作り直す事ができません。");
+inline const QString cannotDeleteSequence = QStringLiteral(
+    "連番ファイルが削除出来ません。\nネットワークドライブの場合は書き込み禁止になっていないか確認してください。");
+inline const QString noSourceFolders = QStringLiteral("コピー元画像フォルダが選択されていません。");
+inline const QString copyStopped =
+    QStringLiteral("以下のフォルダが正常にコピー出来ませんでした。処理を中断します。\n\n%1");
+inline const QString copyFailedContinue =
+    QStringLiteral("%1 から %2 のコピーが失敗しました。コピー作業を続行しますか？");
+inline const QString unloggableName = QStringLiteral(
+    "%1列目　Shift-JISで表せない文字を含むファイル名があるので変換ログに記録出来ません。\n%2\n");
+inline const QString unloggableFolder = QStringLiteral(
+    "連番フォルダのパスにShift-JISで表せない文字が含まれているので変換ログに記録出来ません。\n%1\n");
+} // namespace msg
+
+} // namespace mf

@@ -1,0 +1,128 @@
+#include "platform/FileSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace mf {
+
+namespace {
+
+std::filesystem::path toFsPath(const QString &path) { return std::filesystem::path(path.toStdU16String()); }
+
+char16_t asciiLower(char16_t c) { return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c; }
+
+bool stableLess(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = asciiLower(a[i].unicode()), y = asciiLower(b[i].unicode());
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
+}
+
+} // namespace
+
+QList<DirEntry> listEntries(const QString &folder)
+{
+    QList<DirEntry> out;
+    QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return out;
+    const QFileInfoList infos = dir.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    out.reserve(infos.size());
+    for (const QFileInfo &info : infos)
+        out.append(DirEntry{info.fileName(), info.isDir() && !info.isSymLink()});
+    std::sort(out.begin(), out.end(),
+              [](const DirEntry &a, const DirEntry &b) { return stableLess(a.name, b.name); });
+    return out;
+}
+
+QStringList listJpegNames(const QString &folder)
+{
+    QStringList names;
+    for (const DirEntry &e : listEntries(folder)) {
+        if (e.name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive))
+            names.append(e.name);
+    }
+    return names;
+}
+
+bool pathExists(const QString &path) { return !path.isEmpty() && QFileInfo::exists(path); }
+
+bool isFile(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+
+bool isEnterableDir(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    QFileInfo info(path);
+    return info.isDir() && info.isExecutable() && info.isReadable();
+}
+
+bool makePath(const QString &path) { return !path.isEmpty() && QDir().mkpath(path); }
+
+bool removeFile(const QString &path)
+{
+    std::error_code ec;
+    return std::filesystem::remove(toFsPath(path), ec) && !ec;
+}
+
+bool removeEmptyDir(const QString &path) { return QDir().rmdir(path); }
+
+bool renamePath(const QString &from, const QString &to) { return QFile::rename(from, to); }
+
+CopyResult copyFile(const QString &source, const QString &target, bool replace)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dst = toFsPath(target);
+    if (replace) {
+        // Copy beside the target first, so that a failure never costs the file it replaces.
+        const fs::path part = toFsPath(target + QLatin1String(".part~"));
+        fs::remove(part, ec);
+        ec.clear();
+        if (fs::copy_file(toFsPath(source), part, fs::copy_options::none, ec) && !ec) {
+            fs::rename(part, dst, ec);
+            if (!ec)
+                return CopyResult::Copied;
+        }
+        std::error_code ignored;
+        fs::remove(part, ignored);
+        return CopyResult::Failed;
+    }
+    if (fs::symlink_status(dst, ec).type() != fs::file_type::not_found)
+        return CopyResult::TargetExists;
+    ec.clear();
+    if (fs::copy_file(toFsPath(source), dst, fs::copy_options::none, ec) && !ec)
+        return CopyResult::Copied;
+    if (ec == std::errc::file_exists)
+        return CopyResult::TargetExists;
+    // The target did not exist before: what is there now is a partial copy and must not
+    // pass for a photo.
+    std::error_code ignored;
+    fs::remove(dst, ignored);
+    return CopyResult::Failed;
+}
+
+bool makeWritable(const QString &path)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::permissions(toFsPath(path),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                        fs::perms::others_read,
+                    fs::perm_options::replace, ec);
+    return !ec;
+}
+
+} // namespace mf

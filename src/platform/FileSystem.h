@@ -1,0 +1,42 @@
+#pragma once
+// File system operations. Listings come in a stable order: by name ignoring ASCII case,
+// ties by the exact name, so scanning and numbering give the same result on every run.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace mf {
+
+struct DirEntry {
+    QString name;
+    bool isDir = false;
+};
+
+// Every entry of the folder except "." and "..", in the stable order; empty when the
+// folder cannot be listed. Symbolic links to folders are listed as files, so a link that
+// points back up the tree can never make a recursive walk endless.
+QList<DirEntry> listEntries(const QString &folder);
+
+// Names of the entries directly in the folder that match "*.jpg" without regard to case.
+QStringList listJpegNames(const QString &folder);
+
+bool pathExists(const QString &path);
+bool isFile(const QString &path);
+// An existing folder that we may enter (read and search).
+bool isEnterableDir(const QString &path);
+bool makePath(const QString &path);
+bool removeFile(const QString &path);
+bool removeEmptyDir(const QString &path);
+bool renamePath(const QString &from, const QString &to);
+
+enum class CopyResult { Copied, TargetExists, Failed };
+// Copies with the system's file copy. Without replace, an existing target is left alone
+// and reported; a copy that fails half way is removed so no truncated file stays behind.
+CopyResult copyFile(const QString &source, const QString &target, bool replace = false);
+
+// Gives the file ordinary read-write permissions for its owner (the counterpart of
+// clearing the read-only and hidden bits), whatever the source had.
+bool makeWritable(const QString &path);
+
+} // namespace mf

@@ -1,0 +1,42 @@
+#pragma once
+// JPEG through TurboJPEG. Decoded rasters are 24-bit BGR (QImage::Format_BGR888).
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace mf {
+
+enum JpegResult {
+    JpegOk = 0,
+    JpegCannotOpen = -1,
+    JpegNotJpeg = -2,      // no valid header: empty, text, or not a baseline/progressive JPEG
+    JpegTooLarge = -3,     // the header claims more pixels than any camera makes
+    JpegDamaged = -4,      // the decoder failed or warned (truncated or corrupt data)
+    JpegEncodeFailed = -5,
+};
+
+// Frames claiming more than this many pixels are refused before anything is allocated.
+inline constexpr qint64 kMaxJpegPixels = 200'000'000;
+// Files larger than this are refused without being read: no camera JPEG comes close.
+inline constexpr qint64 kMaxJpegFileBytes = 512LL * 1024 * 1024;
+
+struct JpegInfo {
+    int width = 0;
+    int height = 0;
+};
+
+// Reads only the header.
+int readJpegInfo(const QString &path, JpegInfo *info);
+
+// Decodes at full size (minWidth = minHeight = 0) or, to save time and memory, at the
+// smallest DCT scale (1/8, 1/4, 1/2 ...) whose result is still at least minWidth wide and
+// minHeight high. Greyscale and CMYK files come out as colour. A decoder warning (for
+// example a truncated file) counts as a failure: a grey-filled photo must never pass.
+int decodeJpeg(const QString &path, QImage *out, int minWidth = 0, int minHeight = 0);
+int decodeJpegData(const QByteArray &data, QImage *out, int minWidth = 0, int minHeight = 0);
+
+// Encodes a raster at quality 0 to 100 (4:2:0, baseline).
+int encodeJpeg(const QImage &image, int quality, QByteArray *out);
+
+} // namespace mf

@@ -1,0 +1,24 @@
+#pragma once
+// Path joining. Paths are absolute and use the native separator; the process's
+// current directory is never changed or relied on.
+
+#include <QString>
+
+namespace mf {
+
+inline constexpr int kMaxPathBytes = 2047;
+inline constexpr QChar kSeparator = u'/';
+
+// 1 when the path ends with a separator, 0 when not, -3 for an empty path and -2 for a
+// path of 2048 bytes or more. Decided on characters, never on bytes, so the second byte of
+// a double-byte character can never pass for a separator.
+int EndsWithSeparator(const QString &path);
+
+// Folder and name with exactly one separator between them (none added when the folder
+// already ends with one).
+QString joinPath(const QString &folder, const QString &name);
+
+// The folder with one trailing separator.
+QString withTrailingSeparator(const QString &folder);
+
+} // namespace mf

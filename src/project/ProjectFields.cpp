@@ -1,0 +1,31 @@
+#include "project/ProjectFields.h"
+
+namespace mf {
+
+void setSaveFolder(ProjectState &state, const QString &text)
+{
+    state.saveFolder = text;
+    state.dirty = true;
+}
+
+void setProjectName(ProjectState &state, const QString &text)
+{
+    state.projectName = text;
+    state.dirty = true;
+}
+
+QString prefixForSchoolCode(const QString &code)
+{
+    if (code.isEmpty() || code.endsWith(u'_'))
+        return code;
+    return code + u'_';
+}
+
+void setSchoolCode(ProjectState &state, const QString &text)
+{
+    state.schoolCode = text;
+    state.filePrefix = prefixForSchoolCode(text);
+    state.dirty = true;
+}
+
+} // namespace mf

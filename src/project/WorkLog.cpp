@@ -1,0 +1,174 @@
+#include "project/WorkLog.h"
+
+#include "platform/Codec.h"
+#include "platform/FileSystem.h"
+#include "platform/LocalTime.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "project/ProjectFile.h"
+
+#include <deque>
+
+namespace mf {
+
+namespace {
+
+constexpr int kLineBuffer = 2048;
+constexpr int kProjectNameBytes = 250;
+constexpr int kSavedAtBytes = 60;
+constexpr int kSchoolCodeBytes = 255;
+const QByteArray kSchoolCodeKey = "scode=";
+
+void storeField(HistoryEntry &entry, int field, QByteArray line)
+{
+    switch (field) {
+    case 0: entry.projectName = fromCp932(leftCp932Bytes(line, kProjectNameBytes)); break;
+    case 1: entry.savedAt = fromCp932(leftCp932Bytes(line, kSavedAtBytes)); break;
+    case 2: entry.projectFile = fromCp932(line); break;
+    case 3: entry.saveFolder = fromCp932(line); break;
+    case 4: {
+        QByteArray code = line.size() > 6 ? line.mid(6) : QByteArray();
+        if (code.endsWith('_'))
+            code.chop(1);
+        entry.schoolCode = fromCp932(leftCp932Bytes(code, kSchoolCodeBytes));
+        break;
+    }
+    default: break;
+    }
+}
+
+} // namespace
+
+QString projectFilePath(const QString &programFolder, int number)
+{
+    return joinPath(programFolder, QString::asprintf("project%05d.txt", number));
+}
+
+bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntries)
+{
+    entries->clear();
+    LineReader reader(kLineBuffer);
+    if (!reader.open(path))
+        return false;
+    std::deque<HistoryEntry> kept;
+    auto close = [&](HistoryEntry &entry) {
+        kept.push_back(std::move(entry));
+        entry = HistoryEntry{};
+        if (int(kept.size()) > maxEntries)
+            kept.pop_front();
+    };
+    int linesPerEntry = 5;
+    int completed = 0;
+    int field = 0;
+    HistoryEntry current;
+    QByteArray line;
+    while (reader.readLine(&line)) {
+        // An entry whose fifth line is no "scode=" line means the log has four-line
+        // entries throughout: entry 0 is complete and this line starts the next one.
+        if (completed == 0 && field == 4 && !line.startsWith(kSchoolCodeKey)) {
+            close(current);
+            completed = 1;
+            linesPerEntry = 4;
+            field = 0;
+        }
+        if (line.size() > 1) {
+            chopOneLineEnd(&line);
+            storeField(current, field, line);
+        }
+        if (++field == linesPerEntry) {
+            field = 0;
+            close(current);
+            ++completed;
+        }
+    }
+    for (HistoryEntry &e : kept)
+        entries->append(std::move(e));
+    return true;
+}
+
+bool workLogRecord(const HistoryEntry &entry, QByteArray *out)
+{
+    return encodeLinesCrLf({entry.projectName, entry.savedAt, entry.projectFile, entry.saveFolder,
+                            QString::fromLatin1(kSchoolCodeKey) + entry.schoolCode},
+                           out);
+}
+
+void LoadHistory(ProjectState &state, Prompter &prompter)
+{
+    if (!isEnterableDir(state.programFolder)) {
+        prompter.inform(msg::programFolderMissing, QString());
+        return;
+    }
+    state.history.clear();
+    QList<HistoryEntry> entries;
+    readWorkLog(joinPath(state.programFolder, kWorkLogName), &entries);
+    for (const HistoryEntry &e : entries)
+        state.history.entries[state.history.count++] = e;
+}
+
+int SaveProject(ProjectState &state, Services &services)
+{
+    Prompter &prompter = services.prompter;
+    const QString &caption = state.titleText;
+    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
+        prompter.inform(msg::setNameAndFolder, caption);
+        return SaveDeclined;
+    }
+
+    HistoryEntry entry;
+    entry.projectName = state.projectName;
+    entry.saveFolder = state.saveFolder;
+    entry.schoolCode = state.schoolCode;
+    entry.savedAt = localDateTimeText(services.clock.now());
+
+    int number = 0;
+    for (; number <= kMaxProjectFileNumber; ++number) {
+        if (!pathExists(projectFilePath(state.programFolder, number)))
+            break;
+    }
+    if (number > kMaxProjectFileNumber) {
+        prompter.inform(msg::workLogFull, caption);
+        return SaveNoFreeNumber;
+    }
+    if (state.history.count >= kHistorySlots) {
+        prompter.inform(msg::workLogFull, caption);
+        return SaveHistoryFull;
+    }
+    entry.projectFile = projectFilePath(state.programFolder, number);
+
+    // Everything the save writes must survive the trip through Shift-JIS, or the project
+    // could never be reopened as it was.
+    QByteArray record, content;
+    if (!workLogRecord(entry, &record) || !projectFileContent(state, &content)) {
+        prompter.inform(msg::notEncodable.arg(state.projectName), caption);
+        return SaveNotEncodable;
+    }
+
+    if (pathExists(entry.projectFile) &&
+        prompter.ask(msg::overwriteProjectFile.arg(entry.projectFile), caption, Buttons::YesNo,
+                     true) != Answer::Yes)
+        return SaveOverwriteDeclined;
+    if (prompter.ask(msg::confirmWorkLog.arg(entry.projectName, entry.savedAt, entry.projectFile,
+                                             entry.saveFolder),
+                     caption, Buttons::YesNo) != Answer::Yes)
+        return SaveDeclined;
+
+    // The project file first, then the entry that points at it: a failure of either leaves
+    // the program folder as it was.
+    if (!saveFileAtomically(entry.projectFile, content)) {
+        prompter.inform(msg::saveFailed.arg(entry.projectFile), caption);
+        return SaveWriteFailed;
+    }
+    const QString workLog = joinPath(state.programFolder, kWorkLogName);
+    if (!appendRecord(workLog, record)) {
+        removeFile(entry.projectFile);
+        prompter.inform(msg::saveFailed.arg(workLog), caption);
+        return SaveWriteFailed;
+    }
+
+    state.history.entries[state.history.count++] = entry;
+    state.dirty = false;
+    return SaveOk;
+}
+
+} // namespace mf

@@ -1,0 +1,62 @@
+#include "TestFiles.h"
+
+#include "platform/Codec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+namespace testfiles {
+
+QString testdata(const QString &relative)
+{
+    return QStringLiteral(MARROWFOLD_TESTDATA) + u'/' + relative;
+}
+
+QString photo(int n) { return testdata(QStringLiteral("photos/photo%1.jpg").arg(n, 2, 10, QChar(u'0'))); }
+
+QString copyShared(const QString &sharedPath, const QString &target)
+{
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QFile::remove(target);
+    if (!QFile::copy(sharedPath, target))
+        qFatal("cannot copy %s", qPrintable(sharedPath));
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::ReadOther);
+    return target;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void makePhotoFolder(const QString &folder, int count, const QString &stem)
+{
+    QDir().mkpath(folder);
+    for (int i = 1; i <= count; ++i)
+        copyShared(photo((i - 1) % 12 + 1),
+                   folder + u'/' + stem + QStringLiteral("%1.jpg").arg(i, 2, 10, QChar(u'0')));
+}
+
+QByteArray sjis(const QString &text)
+{
+    QByteArray out;
+    if (!mf::encodeCp932(text, &out))
+        qFatal("not Shift-JIS: %s", qPrintable(text));
+    return out;
+}
+
+} // namespace testfiles
