@@ -122,7 +122,8 @@ int decodeJpegData(const QByteArray &data, QImage *out, int minWidth, int minHei
         tjscalingfactor *factors = tjGetScalingFactors(&count);
         for (int i = 0; factors && i < count; ++i) {
             const tjscalingfactor f = factors[i];
-            if (f.num > f.denom)
+            // 1/2, 1/4 and 1/8 have fast reduced inverse DCTs; the other factors save little.
+            if (f.num != 1)
                 continue;
             const int sw = TJSCALED(w, f), sh = TJSCALED(h, f);
             if (sw >= minWidth && sh >= minHeight && sw * static_cast<qint64>(sh) <

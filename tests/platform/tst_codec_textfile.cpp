@@ -1,0 +1,163 @@
+#include "TestFiles.h"
+#include "TestRegistry.h"
+#include "platform/Codec.h"
+#include "platform/TextFile.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using testfiles::readFile;
+using testfiles::writeFile;
+
+class CodecTextFileTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void encode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes"); // empty: must be refused
+        QTest::newRow("ascii") << "abc" << QByteArray("abc");
+        QTest::newRow("kanji with 0x5C trail") << QStringLiteral("表") << QByteArray("\x95\x5c");
+        QTest::newRow("full-width tilde") << QStringLiteral("～") << QByteArray("\x81\x60");
+        QTest::newRow("NEC special") << QStringLiteral("①") << QByteArray("\x87\x40");
+        QTest::newRow("half-width kana") << QStringLiteral("ｱ") << QByteArray("\xb1");
+        QTest::newRow("emoji refused") << QStringLiteral("a😀") << QByteArray();
+        QTest::newRow("wave dash refused") << QStringLiteral("〜") << QByteArray();
+        QTest::newRow("hangul refused") << QStringLiteral("한") << QByteArray();
+    }
+    void encode()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QByteArray out = "untouched";
+        QCOMPARE(mf::encodeCp932(text, &out), !bytes.isEmpty());
+        QCOMPARE(out, bytes.isEmpty() ? QByteArray("untouched") : bytes);
+        if (!bytes.isEmpty())
+            QCOMPARE(mf::fromCp932(bytes), text);
+    }
+
+    void spellingMapsLinuxInputToCp932()
+    {
+        const QString typed = QStringLiteral("1〜2−3—4‖¢£¬");
+        QVERIFY(!mf::fitsCp932(typed));
+        const QString mapped = mf::toCp932Spelling(typed);
+        QVERIFY(mf::fitsCp932(mapped));
+        QCOMPARE(mapped, QStringLiteral("1～2－3―4∥￠￡￢"));
+    }
+
+    void cutsOnlyBetweenCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("max");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("fits") << QStringLiteral("あい") << 4 << QStringLiteral("あい");
+        QTest::newRow("odd limit") << QStringLiteral("あい") << 3 << QStringLiteral("あ");
+        QTest::newRow("mixed") << QStringLiteral("aあb") << 2 << QStringLiteral("a");
+        QTest::newRow("zero") << QStringLiteral("abc") << 0 << QString();
+    }
+    void cutsOnlyBetweenCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, max);
+        QFETCH(QString, kept);
+        QCOMPARE(mf::leftCp932(text, max), kept);
+        QCOMPARE(mf::fromCp932(mf::leftCp932Bytes(testfiles::sjis(text), max)), kept);
+    }
+
+    void lineReader_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("buffer");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::newRow("LF") << QByteArray("a\nbc\n") << 100 << QList<QByteArray>{"a\n", "bc\n"};
+        QTest::newRow("CR LF reads as LF") << QByteArray("a\r\nbc\r\n") << 100
+                                           << QList<QByteArray>{"a\n", "bc\n"};
+        QTest::newRow("no final line end") << QByteArray("a\nlast") << 100
+                                           << QList<QByteArray>{"a\n", "last"};
+        QTest::newRow("long line in pieces") << QByteArray("abcdefg\n") << 4
+                                             << QList<QByteArray>{"abc", "def", "g\n"};
+        QTest::newRow("CR LF split by the buffer") << QByteArray("ab\r\nc") << 3
+                                                   << QList<QByteArray>{"ab", "\n", "c"};
+        QTest::newRow("NUL bytes kept") << QByteArray("a\0b\n", 4) << 100
+                                        << QList<QByteArray>{QByteArray("a\0b\n", 4)};
+        QTest::newRow("lone CR is data") << QByteArray("a\rb\n") << 100
+                                         << QList<QByteArray>{"a\rb\n"};
+        QTest::newRow("empty file") << QByteArray() << 100 << QList<QByteArray>{};
+    }
+    void lineReader()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, buffer);
+        QFETCH(QList<QByteArray>, lines);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("f.txt"), content);
+        mf::LineReader reader(buffer);
+        QVERIFY(reader.open(dir.filePath("f.txt")));
+        QList<QByteArray> got;
+        QByteArray line;
+        while (reader.readLine(&line))
+            got.append(line);
+        QCOMPARE(got, lines);
+    }
+
+    void lineReaderSurvivesHugeLineWithoutGrowing()
+    {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("big.txt"), QByteArray(3 * 1024 * 1024, 'x'));
+        mf::LineReader reader(2048);
+        QVERIFY(reader.open(dir.filePath("big.txt")));
+        QByteArray line;
+        int pieces = 0;
+        while (reader.readLine(&line)) {
+            QVERIFY(line.size() <= 2047);
+            ++pieces;
+        }
+        QCOMPARE(pieces, (3 * 1024 * 1024 + 2046) / 2047);
+    }
+
+    void chopRemovesOneEnd_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("chopped");
+        QTest::newRow("LF") << QByteArray("a\n") << QByteArray("a");
+        QTest::newRow("CR") << QByteArray("a\r") << QByteArray("a");
+        QTest::newRow("EOF mark") << QByteArray("a\x1a") << QByteArray("a");
+        QTest::newRow("only one") << QByteArray("a\r\n") << QByteArray("a\r");
+        QTest::newRow("none") << QByteArray("a") << QByteArray("a");
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+    }
+    void chopRemovesOneEnd()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, chopped);
+        mf::chopOneLineEnd(&line);
+        QCOMPARE(line, chopped);
+    }
+
+    void writersUseCp932AndCrLf()
+    {
+        QByteArray out;
+        QVERIFY(mf::encodeLinesCrLf({QStringLiteral("表"), QString(), "x"}, &out));
+        QCOMPARE(out, QByteArray("\x95\x5c\r\n\r\nx\r\n"));
+        QVERIFY(!mf::encodeLinesCrLf({"ok", QStringLiteral("😀")}, &out));
+        QCOMPARE(out, QByteArray("\x95\x5c\r\n\r\nx\r\n")); // untouched on refusal
+    }
+
+    void atomicSaveAndAppend()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("f.txt");
+        writeFile(path, "old");
+        QVERIFY(mf::saveFileAtomically(path, "new content"));
+        QCOMPARE(readFile(path), QByteArray("new content"));
+        // A folder in the way: the save fails and reports it.
+        QVERIFY(!mf::saveFileAtomically(dir.filePath("missing/f.txt"), "x"));
+
+        QVERIFY(mf::appendRecord(path, "\r\nrecord"));
+        QCOMPARE(readFile(path), QByteArray("new content\r\nrecord"));
+        QVERIFY(!mf::appendRecord(dir.path(), "x")); // a folder cannot take a record
+    }
+};
+
+MF_REGISTER_TEST(CodecTextFileTest)
+#include "tst_codec_textfile.moc"
