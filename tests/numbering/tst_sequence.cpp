@@ -1,0 +1,363 @@
+#include "Fakes.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
+#include "numbering/Sequence.h"
+#include "numbering/StartNumber.h"
+#include "platform/Codec.h"
+#include "project/FolderList.h"
+#include "project/ProjectFields.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using mf::Answer;
+
+namespace {
+
+// A project with a save folder, a name and the given source folders of n photos each.
+struct Fixture {
+    QTemporaryDir dir;
+    FakeServices fakes;
+    mf::ProjectState state;
+    mf::SequenceHooks hooks;
+    QList<int> startAsked; // the highest number each dialog showing was given
+    int startAnswer = 1;
+    int saves = 0;
+
+    explicit Fixture(const QList<int> &folders, const QString &schoolCode = QString())
+    {
+        state.titleText = mf::kTitleText;
+        mf::setupGrid(state);
+        mf::setProjectName(state, "event");
+        mf::setSaveFolder(state, dir.filePath("save"));
+        mf::setSchoolCode(state, schoolCode);
+        for (int i = 0; i < folders.size(); ++i)
+            addSource(QStringLiteral("src%1").arg(i + 1), folders[i]);
+        hooks.askStartNumber = [this](int highest) {
+            startAsked.append(highest);
+            return startAnswer;
+        };
+        hooks.saveProject = [this] { return ++saves, 0; };
+    }
+    QString addSource(const QString &name, int photos)
+    {
+        const QString folder = dir.filePath(name);
+        testfiles::makePhotoFolder(folder, photos);
+        if (!mf::AddFolder(state, fakes.prompter, folder))
+            qFatal("cannot add %s", qPrintable(folder));
+        return folder;
+    }
+    int run() { return mf::CreateSequentialFiles(state, fakes.services, hooks); }
+    QString seq() const { return mf::sequenceFolder(state); }
+    QStringList seqFiles() const
+    {
+        return QDir(seq()).entryList({"*.jpg"}, QDir::Files, QDir::Name);
+    }
+    QString range(int row) const
+    {
+        return state.grid.cell(row, mf::ColStart) + "-" + state.grid.cell(row, mf::ColEnd);
+    }
+};
+
+QStringList numbered(const QString &prefix, int from, int to)
+{
+    QStringList names;
+    for (int n = from; n <= to; ++n)
+        names.append(prefix + QString::asprintf("%04d.jpg", n));
+    return names;
+}
+
+} // namespace
+
+class SequenceTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void photoNumberOfName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<int>("number");
+        QTest::newRow("four digits") << "0012.jpg" << "" << 12;
+        QTest::newRow("prefixed") << "12_0345.jpg" << "12_" << 345;
+        QTest::newRow("five digits read whole") << "12_10000.jpg" << "12_" << 10000;
+        QTest::newRow("five digits no prefix") << "12345.jpg" << "" << 12345;
+        QTest::newRow("other prefix, four before .jpg") << "IMG_1234.jpg" << "12_" << 1234;
+        QTest::newRow("upper-case extension") << "IMG_1234.JPG" << "" << 0;
+        QTest::newRow("too short") << "123.jpg" << "" << 0;
+        QTest::newRow("letters") << "abcdefgh.jpg" << "" << 0;
+    }
+    void photoNumberOfName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, prefix);
+        QFETCH(int, number);
+        QCOMPARE(mf::photoNumberOfName(name, prefix), number);
+    }
+
+    void startNumberDialogLogic_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("result");
+        QTest::newRow("typed") << "150" << 150;
+        QTest::newRow("trailing letter") << "12a" << 12;
+        QTest::newRow("cancel marker") << "-2" << -2;
+        QTest::newRow("empty") << "" << -1;
+        QTest::newRow("zero") << "0" << -1;
+        QTest::newRow("negative") << "-5" << -1;
+        QTest::newRow("letters") << "abc" << -1;
+    }
+    void startNumberDialogLogic()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, result);
+        QCOMPARE(mf::startNumberResult(text), result);
+        QCOMPARE(mf::startNumberProposal(0), QString("1"));
+        QCOMPARE(mf::startNumberProposal(250), QString("251"));
+        QCOMPARE(mf::startNumberProposal(6000), QString("4999"));
+    }
+
+    void rebuildNumbersFoldersInListOrder()
+    {
+        Fixture f({3, 2}, "12");
+        QCOMPARE(f.run(), 0);
+        QCOMPARE(f.seqFiles(), numbered("12_", 1, 5));
+        QCOMPARE(f.range(1), QString("1-3"));
+        QCOMPARE(f.range(2), QString("4-5"));
+        QCOMPARE(f.startAsked, QList<int>{0});
+        QCOMPARE(f.saves, 1);
+        QVERIFY(f.state.dirty);
+        QCOMPARE(f.fakes.shell.opened, QStringList{f.seq()});
+        QVERIFY(f.fakes.prompter.boxes.isEmpty());
+        // The copies are the photos themselves.
+        QCOMPARE(testfiles::readFile(f.seq() + "/12_0004.jpg"),
+                 testfiles::readFile(f.dir.filePath("src2/IMG_01.jpg")));
+
+        // The conversion log: one Shift-JIS CR LF line per copy, in copy order.
+        QByteArray expected;
+        for (int n = 1; n <= 5; ++n) {
+            const QString src = f.dir.filePath(QStringLiteral("src%1/IMG_%2.jpg")
+                                                   .arg(n <= 3 ? 1 : 2)
+                                                   .arg(n <= 3 ? n : n - 3, 2, 10, QChar(u'0')));
+            expected += testfiles::sjis(QString::asprintf("[%04d] ", n) + src + ", " + f.seq() +
+                                        QString::asprintf("/12_%04d.jpg", n)) +
+                        "\r\n";
+        }
+        QCOMPARE(testfiles::readFile(f.seq() + "/" + mf::kConversionLogName), expected);
+    }
+
+    void appendAddsOnlyUnnumberedFolders()
+    {
+        Fixture f({3, 2});
+        QCOMPARE(f.run(), 0);
+        f.addSource("src3", 2);
+        f.fakes.prompter.expect(Answer::No); // append, not rebuild
+        f.startAnswer = 6;
+        QCOMPARE(f.run(), 0);
+        QCOMPARE(f.startAsked, QList<int>({0, 5}));
+        QCOMPARE(f.seqFiles(), numbered("", 1, 7));
+        QCOMPARE(f.range(1) + " " + f.range(2) + " " + f.range(3), QString("1-3 4-5 6-7"));
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{mf::msg::rebuildOrAppend});
+        // Five log lines from the first run, two appended.
+        QCOMPARE(testfiles::readFile(f.seq() + "/" + mf::kConversionLogName).count("\r\n"), 7);
+    }
+
+    void startNumberChecks_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("4999 refused") << 4999 << mf::msg::startTooHigh;
+        QTest::newRow("4998 accepted") << 4998 << QString();
+        QTest::newRow("invalid") << -1 << mf::msg::startInvalid;
+        QTest::newRow("cancel is silent") << -2 << QString();
+    }
+    void startNumberChecks()
+    {
+        QFETCH(int, start);
+        QFETCH(QString, message);
+        Fixture f({1});
+        f.startAnswer = start;
+        f.run();
+        QCOMPARE(f.fakes.prompter.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(f.seqFiles(), start == 4998 ? QStringList{"4998.jpg"} : QStringList());
+    }
+
+    void appendBelowHighestIsRefusedEqualAsksPerFile()
+    {
+        Fixture f({2});
+        QCOMPARE(f.run(), 0);
+        f.addSource("more", 2);
+        f.fakes.prompter.expect(Answer::No);
+        f.startAnswer = 1;
+        f.run();
+        QCOMPARE(f.fakes.prompter.texts().last(), mf::msg::startBelowExisting);
+
+        // Equal to the highest: every target is taken, so the continue question comes for
+        // each file, nothing is overwritten and the row gets "0".
+        f.fakes.prompter.boxes.clear();
+        f.fakes.prompter.expect({Answer::No, Answer::Yes, Answer::Yes});
+        f.startAnswer = 2;
+        QCOMPARE(f.run(), 0);
+        QCOMPARE(f.fakes.prompter.boxes.size(), 3);
+        for (int i = 1; i <= 2; ++i)
+            QCOMPARE(f.fakes.prompter.boxes[i].text,
+                     mf::msg::copyFailedContinue.arg(
+                         f.dir.filePath(QStringLiteral("more/IMG_0%1.jpg").arg(i)), f.seq() + "/0002.jpg"));
+        QCOMPARE(f.seqFiles(), numbered("", 1, 2));
+        QCOMPARE(testfiles::readFile(f.seq() + "/0002.jpg"),
+                 testfiles::readFile(f.dir.filePath("src1/IMG_02.jpg")));
+        QCOMPARE(f.range(2), QString("0-0"));
+    }
+
+    void rowsWithoutPhotosBlockTheRun()
+    {
+        Fixture f({1});
+        const QString empty = f.dir.filePath("empty");
+        testfiles::makePhotoFolder(empty + "/sub", 2);
+        QVERIFY(mf::AddFolder(f.state, f.fakes.prompter, empty));
+        f.addSource("nothing", 0);
+        f.state.grid.setCell(3, mf::ColInclude, "1");
+        f.run();
+        QCOMPARE(f.fakes.prompter.texts(),
+                 QStringList{QStringLiteral("2列目　コピーされる直下Jpegファイルがありません。\n"
+                                            "3列目　コピーされるJpegファイルがありません。\n")});
+        QVERIFY(f.startAsked.isEmpty());
+    }
+
+    void changedSourcesBlockRebuildOnly()
+    {
+        Fixture f({2});
+        QCOMPARE(f.run(), 0);
+        f.state.folders.entries[0].changed = 1;
+        f.fakes.prompter.expect(Answer::Yes); // rebuild
+        f.run();
+        QCOMPARE(f.fakes.prompter.texts().last(), mf::msg::sourcesChanged);
+        QCOMPARE(f.seqFiles().size(), 2); // nothing was deleted
+    }
+
+    void emptyListAfterRebuildClearsThenReports()
+    {
+        Fixture f({2});
+        QCOMPARE(f.run(), 0);
+        testfiles::writeFile(f.seq() + "/notes/other.txt", "x");
+        f.state.folders.folderCount = 0;
+        f.fakes.prompter.expect(Answer::Yes);
+        f.run();
+        QCOMPARE(f.fakes.prompter.texts().last(), mf::msg::noSourceFolders);
+        QVERIFY(QDir(f.seq()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    void escStopsWithTheFolderMessage()
+    {
+        Fixture f({3, 2});
+        f.fakes.pump.onPump = [&f](int call) {
+            if (call == 5) // the second file of the second folder
+                f.state.abortRequested = true;
+        };
+        QCOMPARE(f.run(), -2);
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{mf::msg::copyStopped.arg(f.dir.filePath("src2"))});
+        QCOMPARE(f.seqFiles(), numbered("", 1, 4));
+        QCOMPARE(f.range(1), QString("1-3"));
+        QCOMPARE(f.range(2), QString("-")); // the row being copied keeps its old values
+        QCOMPARE(f.saves, 1);
+        QVERIFY(!f.state.busy);
+    }
+
+    void copyFailureDeclinedStops()
+    {
+        Fixture f({2});
+        QCOMPARE(f.run(), 0);
+        f.addSource("more", 1);
+        f.fakes.prompter.expect({Answer::No, Answer::No});
+        f.startAnswer = 2;
+        QCOMPARE(f.run(), -2);
+        QCOMPARE(f.fakes.prompter.texts().last(), mf::msg::copyStopped.arg(f.dir.filePath("more")));
+    }
+
+    void ordersForceAppend()
+    {
+        Fixture f({1});
+        QCOMPARE(f.run(), 0);
+        f.addSource("more", 1);
+        f.state.orders.orderCount = [] { return 3; };
+        f.fakes.prompter.expect({Answer::Yes, Answer::Yes});
+        f.startAnswer = 2;
+        QCOMPARE(f.run(), 0);
+        QCOMPARE(f.fakes.prompter.texts(), QStringList({mf::msg::ordersContinue, mf::msg::ordersAppendOnly}));
+        QCOMPARE(f.seqFiles(), numbered("", 1, 2));
+
+        f.fakes.prompter.boxes.clear();
+        f.fakes.prompter.expect(Answer::No);
+        QCOMPARE(f.run(), -1);
+        QCOMPARE(f.fakes.prompter.boxes.size(), 1);
+    }
+
+    void subfoldersNumberedWhereTheListingMeetsThem()
+    {
+        Fixture f({});
+        const QString top = f.dir.filePath("top");
+        testfiles::writeFile(top + "/a.jpg", testfiles::readFile(testfiles::photo(1)));
+        testfiles::makePhotoFolder(top + "/b", 2);
+        testfiles::writeFile(top + "/c.JPG", testfiles::readFile(testfiles::photo(2)));
+        testfiles::writeFile(top + "/d.txt", "not a photo");
+        QVERIFY(mf::AddFolder(f.state, f.fakes.prompter, top));
+        f.state.grid.setCell(1, mf::ColInclude, "1");
+        QCOMPARE(f.run(), 0);
+        const QByteArray log = testfiles::readFile(f.seq() + "/" + mf::kConversionLogName);
+        const QList<QByteArray> lines = log.split('\n');
+        QVERIFY(lines[0].contains("/top/a.jpg"));
+        QVERIFY(lines[1].contains("/top/b/IMG_01.jpg"));
+        QVERIFY(lines[2].contains("/top/b/IMG_02.jpg"));
+        QVERIFY(lines[3].contains("/top/c.JPG"));
+        QCOMPARE(f.range(1), QString("1-4"));
+    }
+
+    void readOnlySourceGivesWritableCopyThatRebuildCanClear()
+    {
+        Fixture f({1});
+        QFile::setPermissions(f.dir.filePath("src1/IMG_01.jpg"), QFile::ReadOwner);
+        QCOMPARE(f.run(), 0);
+        QVERIFY(QFileInfo(f.seq() + "/0001.jpg").permissions() & QFile::WriteOwner);
+        f.fakes.prompter.expect(Answer::Yes);
+        QCOMPARE(f.run(), 0);
+        QCOMPARE(f.seqFiles(), QStringList{"0001.jpg"});
+    }
+
+    void namesTheLogCannotHoldAreRefusedUpFront()
+    {
+        Fixture f({1});
+        testfiles::writeFile(f.dir.filePath(QStringLiteral("src1/😀.jpg")), "x");
+        f.run();
+        QCOMPARE(f.fakes.prompter.boxes.size(), 1);
+        QVERIFY(f.fakes.prompter.texts()[0].startsWith(QStringLiteral("1列目　")));
+        QVERIFY(f.seqFiles().isEmpty());
+    }
+
+    void clearFolderRemovesEverything()
+    {
+        QTemporaryDir dir;
+        testfiles::writeFile(dir.filePath("x/a.jpg"), "1");
+        testfiles::writeFile(dir.filePath("x/notes.txt"), "2");
+        testfiles::writeFile(dir.filePath("x/sub/deeper/b.jpg"), "3");
+        QCOMPARE(mf::ClearFolder(dir.filePath("x")), 0);
+        QVERIFY(QDir(dir.filePath("x")).isEmpty());
+        QCOMPARE(mf::ClearFolder(dir.filePath("missing")), 0);
+    }
+
+    void highestNumberNeedsNameAndFolder()
+    {
+        Fixture f({2});
+        QCOMPARE(f.run(), 0);
+        QCOMPARE(mf::HighestPhotoNumber(f.state), 2);
+        testfiles::writeFile(f.seq() + "/10000.jpg", "x");
+        QCOMPARE(mf::HighestPhotoNumber(f.state), 10000);
+        QCOMPARE(QFileInfo(mf::sequentialFilePath(f.seq(), "", 10001)).fileName(), QString("10001.jpg"));
+        mf::setProjectName(f.state, QString());
+        QCOMPARE(mf::HighestPhotoNumber(f.state), 0);
+    }
+};
+
+MF_REGISTER_TEST(SequenceTest)
+#include "tst_sequence.moc"
