@@ -279,7 +279,9 @@ void clearThumbnails(ProjectState &state)
 QSize thumbnailSize(int width, int height)
 {
     if (width > kThumbWidth || height > kThumbHeight) {
-        if (height < width)
+        // Wider than 4:3 fills the width, anything else the height, so that a nearly square
+        // photo is never cut off at the bottom of the 64 x 48 frame.
+        if (height * kThumbWidth < width * kThumbHeight)
             return {kThumbWidth, height * kThumbWidth / width};
         return {width * kThumbHeight / height, kThumbHeight};
     }

@@ -8,7 +8,9 @@
 namespace mf {
 
 namespace {
-constexpr int kLineBuffer = 2048; // lines of at most 2047 bytes
+// Room for the longest line a save writes: seven numbers and a path of up to 4095 bytes.
+// A shorter buffer would split such a line, and the folder would vanish on reopening.
+constexpr int kLineBuffer = 8192;
 }
 
 bool parseProjectLine(const QByteArray &line, ProjectLine *out)

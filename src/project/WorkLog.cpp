@@ -13,7 +13,9 @@ namespace mf {
 
 namespace {
 
-constexpr int kLineBuffer = 2048;
+// Room for the longest path a save writes (4095 bytes): a line split in two would shift
+// every later field of the log.
+constexpr int kLineBuffer = 8192;
 constexpr int kProjectNameBytes = 250;
 constexpr int kSavedAtBytes = 60;
 constexpr int kSchoolCodeBytes = 255;
@@ -81,6 +83,10 @@ bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntri
             ++completed;
         }
     }
+    // A log of one four-line entry never meets the fifth line that would reveal its
+    // layout; its one complete entry must not be lost.
+    if (completed == 0 && field == 4)
+        close(current);
     for (HistoryEntry &e : kept)
         entries->append(std::move(e));
     return true;

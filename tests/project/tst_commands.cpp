@@ -1,0 +1,285 @@
+#include "ProjectFixture.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
+#include "numbering/Sequence.h"
+#include "project/FolderList.h"
+#include "project/ProjectCommands.h"
+#include "project/ProjectFields.h"
+#include "project/WorkLog.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace mf;
+using namespace projecttest;
+
+namespace {
+const QString kSetBoth = QStringLiteral("プロジェクト名と保存先フォルダを設定してください。");
+const QString kUnsaved =
+    QStringLiteral("プロジェクトが変更されましたが保存されていません。\n変更を保存しますか？");
+const QString kProjectOpen =
+    QStringLiteral("プロジェクトが開かれています。\nプロジェクトを閉じてから行ってください。");
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startUp_data()
+    {
+        QTest::addColumn<QByteArray>("def"); // a null array: no file
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QStringList>("values");
+        const QString again =
+            QStringLiteral("\n再インストールするかインストールＣＤからコピーしてください。");
+        const QString old = QStringLiteral("出力フォーマット設定ファイルが旧版なので"
+                                           "注文者毎のフォルダ無し設定は無効になります。");
+        const int oldVersion = int(OutputFormatStatus::OldVersion);
+        const int complete = int(OutputFormatStatus::Complete);
+        QTest::newRow("missing")
+            << QByteArray() << int(OutputFormatStatus::NotFound)
+            << QStringLiteral("出力フォーマット設定ファイルが見つかりません。") + again
+            << QStringList();
+        QTest::newRow("empty") << QByteArray("") << int(OutputFormatStatus::Damaged)
+                               << QStringLiteral("出力フォーマット設定ファイルが壊れています。") + again
+                               << QStringList();
+        QTest::newRow("two lines")
+            << QByteArray("a\r\nb\r\n") << oldVersion << old << QStringList{"a", "b", "", ""};
+        QTest::newRow("line 4 slash")
+            << QByteArray("a\nb\nc\n/x\n") << oldVersion << old << QStringList{"a", "b", "c", ""};
+        QTest::newRow("line 1 slash") << QByteArray("/x\nb\nc\nd\ne\n") << complete << ""
+                                      << QStringList{"/x", "b", "c", "d"};
+        // 510 bytes at most, cut before a character rather than through it.
+        QTest::newRow("long, Shift-JIS")
+            << testfiles::sjis(QStringLiteral("a\nb\n表%1\nd").arg(QString(600, u'v')))
+            << complete << ""
+            << QStringList{"a", "b", QStringLiteral("表") + QString(508, u'v'), "d"};
+    }
+    void startUp()
+    {
+        QFETCH(QByteArray, def);
+        QFETCH(int, status);
+        QFETCH(QString, box);
+        QFETCH(QStringList, values);
+        QTemporaryDir tmp;
+        if (!def.isNull())
+            testfiles::writeFile(tmp.path() + QStringLiteral("/outputFmt.def"), def);
+        testfiles::writeFile(tmp.path() + QStringLiteral("/work_log.txt"),
+                             "p\r\nd\r\n/f\r\n/s\r\nscode=\r\n");
+        ProjectState state;
+        state.programFolder = tmp.path() + u'/';
+        state.history.count = 5;
+        FakeClock clock;
+        ScriptedPrompter prompter;
+        QCOMPARE(int(mf::startUp(state, prompter, clock)), status);
+        QCOMPARE(prompter.texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        QVERIFY(allCaptioned(prompter, QString()));
+        const bool early = values.isEmpty();
+        QCOMPARE(state.titleText, early ? QString() : kTitleText);
+        QCOMPARE(state.grid.cell(0, ColPath), early ? QString() : QStringLiteral("フォルダ"));
+        QCOMPARE(state.history.count, early ? 0 : 1);
+        if (!early)
+            QCOMPARE(QStringList(state.outputFormat.values.begin(),
+                                 state.outputFormat.values.end()),
+                     values);
+    }
+
+    void closeQuery_data()
+    {
+        QTest::addColumn<bool>("dirty");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QStringList>("boxes");
+        const QString quit = QStringLiteral("終了してよろしいですか？");
+        QTest::newRow("clean, No") << false << false << QStringList{quit};
+        QTest::newRow("unsaved, No") << true << true << QStringList{kUnsaved};
+        // Yes with an empty project name: the save is refused and the window stays.
+        QTest::newRow("save refused") << true << false << QStringList{kUnsaved, kSetBoth};
+    }
+    void closeQuery()
+    {
+        QFETCH(bool, dirty);
+        QFETCH(bool, closes);
+        QFETCH(QStringList, boxes);
+        FakeServices fx;
+        ProjectState state;
+        started(state, QStringLiteral("/prog"));
+        state.saveFolder = QStringLiteral("/s");
+        state.dirty = dirty;
+        fx.prompter.expect(boxes.size() > 1 ? Answer::Yes : Answer::No);
+        QCOMPARE(mf::closeQuery(state, fx.services), closes);
+        QCOMPARE(fx.prompter.texts(), boxes);
+        QCOMPARE(fx.prompter.boxes[0].buttons, dirty ? Buttons::YesNoCancel : Buttons::YesNo);
+        QVERIFY(allCaptioned(fx.prompter, kTitleText));
+    }
+
+    void newProjectAndReopen()
+    {
+        QTemporaryDir tmp;
+        FakeServices fx;
+        ProjectState state;
+        started(state, tmp.path());
+        int resets = 0, exportClears = 0;
+        state.orders.resetOrders = [&] { ++resets; };
+        state.orders.clearExportTable = [&] { ++exportClears; };
+        const QString src = tmp.path() + QStringLiteral("/src");
+        testfiles::makePhotoFolder(src, 2);
+        setProjectName(state, QStringLiteral("p"));
+        setSaveFolder(state, tmp.path() + QStringLiteral("/save"));
+        setSchoolCode(state, QStringLiteral("12"));
+        putRow(state, src, {"0", "9", "9", "9"}, "0", "1", "3"); // counts differ from the folder
+        fx.prompter.expect(Answer::Cancel);
+        QVERIFY(!newProject(state, fx.services));
+        QCOMPARE(state.folderCount(), 1);
+        fx.prompter.expect({Answer::Yes, Answer::Yes});
+        QVERIFY(newProject(state, fx.services)); // saves first: history entry 0
+        QCOMPARE(state.history.count, 1);
+        QCOMPARE(state.folderCount(), 0);
+        QCOMPARE(state.grid.cell(1, ColPath), QString());
+        QVERIFY(state.projectName.isEmpty() && state.saveFolder.isEmpty());
+        QVERIFY(state.filePrefix.isEmpty());
+        QVERIFY(!state.dirty);
+        QCOMPARE(resets, 1);
+        QCOMPARE(exportClears, 1);
+
+        // Without sequential files the numbers and the changed marks are dropped.
+        QVERIFY(reopenHistory(state, fx.services, 0));
+        QCOMPARE(state.currentHistoryIndex, 0);
+        QCOMPARE(state.projectName, QStringLiteral("p"));
+        QCOMPARE(state.workFolder, state.saveFolder);
+        QCOMPARE(state.filePrefix, QStringLiteral("12_"));
+        QCOMPARE(state.grid.cell(1, ColStart), QString());
+        QCOMPARE(state.folders.entries[0].changed, 0);
+        QVERIFY(!state.buttons.moveUp && state.buttons.moveDown && state.buttons.remove);
+        QCOMPARE(resets, 3); // and again because there is no order file
+        QVERIFY(!state.dirty);
+        QVERIFY(!mayManageProjects(state, fx.prompter));
+        QVERIFY(!mayCheckFolderLists(state, fx.prompter));
+
+        testfiles::writeFile(state.saveFolder + QStringLiteral("/連番フォルダ/12_0003.jpg"), {});
+        QVERIFY(reopenHistory(state, fx.services, 0));
+        QCOMPARE(state.grid.cell(1, ColEnd), QStringLiteral("3"));
+        QCOMPARE(state.folders.entries[0].changed, 1);
+        QVERIFY(!state.buttons.moveDown && !state.buttons.remove);
+
+        state.busy = true;
+        QVERIFY(!reopenHistory(state, fx.services, -1));
+        state.busy = false;
+        state.dirty = true;
+        fx.prompter.expect(Answer::No);
+        QVERIFY(reopenHistory(state, fx.services, -1)); // typed text: nothing loaded
+        QCOMPARE(state.currentHistoryIndex, -1);
+        QCOMPARE(state.folderCount(), 1);
+        QVERIFY(!mayManageProjects(state, fx.prompter)); // unsaved
+        QVERIFY(mayCheckFolderLists(state, fx.prompter));
+        fx.prompter.expect(Answer::No);
+        QVERIFY(newProject(state, fx.services));
+        QVERIFY(mayManageProjects(state, fx.prompter) && mayCheckFolderLists(state, fx.prompter));
+        const QStringList texts = fx.prompter.texts();
+        QCOMPARE(texts.size(), 8); // texts[2] is the work log question
+        QCOMPARE(texts.mid(0, 2), QStringList({kUnsaved, kUnsaved}));
+        const QString unsavedFirst = QStringLiteral(
+            "プロジェクトが変更されましたが保存されていません。\n変更してから行ってください。");
+        QCOMPARE(texts.mid(3), QStringList({kProjectOpen, kProjectOpen, kUnsaved, unsavedFirst,
+                                            kUnsaved}));
+        QVERIFY(!fx.prompter.unexpectedQuestion);
+        setSchoolCode(state, QStringLiteral("12_")); // already a prefix
+        QCOMPARE(state.filePrefix, QStringLiteral("12_"));
+    }
+
+    void chooseSaveFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("existing"); // folders, or files when ending in "="
+        QTest::addColumn<QString>("chosen");       // below the temporary folder, "" for none
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("nameAfter");
+        QTest::addColumn<QString>("folder"); // the save folder below chosen, "" when unchanged
+        const QString fresh = QStringLiteral("新規プロジェクト");
+        const QString invalid = QStringLiteral("保存先フォルダの指定が無効か使用不能です。");
+        QTest::newRow("nothing chosen") << "" << QStringList() << "" << "" << "" << "";
+        QTest::newRow("not a folder") << "" << QStringList() << "/gone" << invalid << "" << "";
+        QTest::newRow("new") << "" << QStringList() << "/c" << "" << fresh << fresh;
+        QTest::newRow("numbered")
+            << "" << QStringList{"/c/" + fresh, "/c/" + fresh + "1="} << "/c" << ""
+            << fresh + "2" << fresh + "2";
+        QTest::newRow("first free number")
+            << "" << QStringList{"/c/" + fresh, "/c/" + fresh + "2"} << "/c" << ""
+            << fresh + "1" << fresh + "1";
+        QTest::newRow("named") << QStringLiteral("東京") << QStringList() << "/c" << ""
+                               << QStringLiteral("東京") << QStringLiteral("東京");
+        QTest::newRow("named, a file") << "a" << QStringList{"/c/a="} << "/c"
+                                       << QStringLiteral("保存先フォルダが作成出来ませんでした。\n%1/c/a")
+                                       << "a" << "";
+        QTest::newRow("slash") << "a/b" << QStringList() << "/c"
+                               << msg::projectNameNotFolder.arg("a/b") << "a/b" << "";
+    }
+    void chooseSaveFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, existing);
+        QFETCH(QString, chosen);
+        QFETCH(QString, box);
+        QFETCH(QString, nameAfter);
+        QFETCH(QString, folder);
+        QTemporaryDir tmp;
+        const QString base = tmp.path();
+        QDir().mkpath(base + QStringLiteral("/c"));
+        for (const QString &e : existing) {
+            if (e.endsWith(u'='))
+                testfiles::writeFile(base + e.chopped(1), "x");
+            else
+                QDir().mkpath(base + e);
+        }
+        ProjectState state;
+        started(state, base);
+        state.projectName = name;
+        ScriptedPrompter prompter;
+        mf::chooseSaveFolder(state, prompter, chosen.isEmpty() ? QString() : base + chosen);
+        box.replace(QLatin1String("%1"), base);
+        QCOMPARE(prompter.texts(), box.isEmpty() ? QStringList() : QStringList{box});
+        QVERIFY(allCaptioned(prompter, kTitleText));
+        QCOMPARE(state.projectName, nameAfter);
+        const QString expected = folder.isEmpty() ? QString() : base + chosen + u'/' + folder;
+        QCOMPARE(state.saveFolder, expected);
+        QCOMPARE(state.dirty, !folder.isEmpty());
+        if (!folder.isEmpty())
+            QVERIFY(QFileInfo(expected).isDir());
+        QVERIFY(!QFileInfo::exists(base + QStringLiteral("/c/a/b")));
+    }
+
+    void highestPhotoNumber_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<int>("highest");
+        QTest::newRow("four digits") << "12_" << QStringList{"12_0001.jpg", "12_0012.jpg"} << 12;
+        QTest::newRow("five digits")
+            << "12_" << QStringList{"12_9999.jpg", "12_10000.jpg"} << 10000;
+        QTest::newRow("no prefix") << "" << QStringList{"0007.jpg", "0003.jpg"} << 7;
+        QTest::newRow("other prefix") << "" << QStringList{"12_123456.jpg"} << 3456;
+        QTest::newRow("upper case") << "12_" << QStringList{"12_0005.JPG"} << 0;
+        QTest::newRow("letters") << "" << QStringList{"abcd.jpg", "x-0012.jpg"} << 12;
+        QTest::newRow("not above 0") << "" << QStringList{"a_-123.jpg"} << 0;
+    }
+    void highestPhotoNumber()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(QStringList, files);
+        QFETCH(int, highest);
+        QTemporaryDir tmp;
+        ProjectState state;
+        state.saveFolder = tmp.path();
+        state.projectName = QStringLiteral("p");
+        state.filePrefix = prefix;
+        QDir().mkpath(tmp.path() + QStringLiteral("/連番フォルダ"));
+        for (const QString &f : files)
+            testfiles::writeFile(tmp.path() + QStringLiteral("/連番フォルダ/") + f, {});
+        QCOMPARE(HighestPhotoNumber(state), highest);
+        state.projectName.clear();
+        QCOMPARE(HighestPhotoNumber(state), 0);
+    }
+};
+
+MF_REGISTER_TEST(CommandsTest)
+#include "tst_commands.moc"
