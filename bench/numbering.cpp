@@ -134,9 +134,9 @@ int main(int argc, char **argv)
     const QString cpTarget = work.filePath(QStringLiteral("cp"));
     QDir().mkpath(cpTarget);
     timer.restart();
-    QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"),
-                                             QStringLiteral("cp \"$0\"/* \"$1\"/"),
-                                             source, cpTarget});
+    QProcess::execute(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("cp \"$0\"/* \"$1\"/"), source, cpTarget});
     const double cpSeconds = timer.nsecsElapsed() / 1e9;
 
     const double mb = bytes / (1024.0 * 1024.0);

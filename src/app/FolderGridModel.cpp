@@ -9,8 +9,7 @@ namespace mf {
 
 FolderGridModel::FolderGridModel(const ProjectState &state, QObject *parent)
     : QAbstractTableModel(parent), m_state(state)
-{
-}
+{}
 
 int FolderGridModel::rowCount(const QModelIndex &parent) const
 {
@@ -33,8 +32,7 @@ QVariant FolderGridModel::data(const QModelIndex &index, int role) const
         if (col == ColCheck || col == ColInclude)
             return {};
         return m_state.grid.cell(row, col);
-    case Qt::AccessibleTextRole:
-        return m_state.grid.cell(row, col);
+    case Qt::AccessibleTextRole: return m_state.grid.cell(row, col);
     case Qt::TextAlignmentRole:
         return col == ColPath ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                               : QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -57,8 +55,9 @@ QVariant FolderGridModel::headerData(int section, Qt::Orientation orientation, i
 
 void FolderGridModel::refresh()
 {
-    beginResetModel();
-    endResetModel();
+    // The shape never changes (200 rows, 10 columns); a reset would lose the scroll position.
+    Q_EMIT dataChanged(index(0, 0), index(kGridRows - 1, kGridColumns - 1));
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, kGridColumns - 1);
 }
 
 QImage checkBoxGlyph(bool ticked)
@@ -79,8 +78,7 @@ QImage checkBoxGlyph(bool ticked)
 FolderGridDelegate::FolderGridDelegate(const ProjectState &state, const QImage &unchecked,
                                        const QImage &checked, QObject *parent)
     : QStyledItemDelegate(parent), m_state(state), m_unchecked(unchecked), m_checked(checked)
-{
-}
+{}
 
 void FolderGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                const QModelIndex &index) const

@@ -75,7 +75,13 @@ TForm1::TForm1(const QString &programFolder, Services &services, FolderChooser &
     qApp->installEventFilter(this);
 }
 
-TForm1::~TForm1() { qApp->removeEventFilter(this); }
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+    // The grid's model and delegate read m_state. The grid must go while m_state lives: left
+    // to QWidget's destructor, a visible grid asks for its headings from a destroyed state.
+    delete centralWidget();
+}
 
 void TForm1::buildControls()
 {
@@ -87,20 +93,22 @@ void TForm1::buildControls()
 
     auto button = [client](const char *name, const QString &caption, QStyle::StandardPixmap icon,
                            const QRect &geometry) {
-        auto *b = named(new QPushButton(client->style()->standardIcon(icon), caption, client), name);
+        auto *b =
+            named(new QPushButton(client->style()->standardIcon(icon), caption, client), name);
         b->setGeometry(geometry);
         b->setAutoDefault(false);
         return b;
     };
-    BitBtn9 = button("BitBtn9", QStringLiteral("新規プロジェクト"), QStyle::SP_FileIcon, {8, 6, 128, 36});
+    BitBtn9 =
+        button("BitBtn9", QStringLiteral("新規プロジェクト"), QStyle::SP_FileIcon, {8, 6, 128, 36});
     BitBtn8 = button("BitBtn8", QStringLiteral("プロジェクトの保存"), QStyle::SP_DialogSaveButton,
                      {140, 6, 136, 36});
     BitBtn6 = button("BitBtn6", QStringLiteral("連番ファイルの作成"), QStyle::SP_FileDialogListView,
                      {280, 6, 136, 36});
-    BitBtn7 = button("BitBtn7", QStringLiteral("写真サンプルの作成"), QStyle::SP_FileDialogContentsView,
-                     {420, 6, 136, 36});
-    BitBtn12 = button("BitBtn12", QStringLiteral("写真注文の入力"), QStyle::SP_FileDialogDetailedView,
-                      {560, 6, 128, 36});
+    BitBtn7 = button("BitBtn7", QStringLiteral("写真サンプルの作成"),
+                     QStyle::SP_FileDialogContentsView, {420, 6, 136, 36});
+    BitBtn12 = button("BitBtn12", QStringLiteral("写真注文の入力"),
+                      QStyle::SP_FileDialogDetailedView, {560, 6, 128, 36});
     BitBtn10 = button("BitBtn10", QStringLiteral("注文別に画像保存"), QStyle::SP_DirIcon,
                       {692, 6, 136, 36});
 
@@ -152,8 +160,8 @@ void TForm1::buildControls()
     BitBtn5 = button("BitBtn5", QStringLiteral("保存先の選択"), QStyle::SP_DirOpenIcon,
                      {688, 114, 120, 28});
 
-    BitBtn1 = button("BitBtn1", QStringLiteral("画像フォルダの追加"), QStyle::SP_FileDialogNewFolder,
-                     {8, 148, 160, 28});
+    BitBtn1 = button("BitBtn1", QStringLiteral("画像フォルダの追加"),
+                     QStyle::SP_FileDialogNewFolder, {8, 148, 160, 28});
     BitBtn2 = button("BitBtn2", QString(), QStyle::SP_ArrowUp, {176, 149, 26, 26});
     BitBtn3 = button("BitBtn3", QString(), QStyle::SP_ArrowDown, {206, 149, 26, 26});
     BitBtn4 = button("BitBtn4", QString(), QStyle::SP_TrashIcon, {236, 149, 26, 26});
@@ -198,6 +206,8 @@ void TForm1::buildControls()
     StringGrid1->verticalHeader()->hide();
     StringGrid1->verticalHeader()->setDefaultSectionSize(20);
     StringGrid1->horizontalHeader()->setHighlightSections(false);
+    // The row number column is 20 pixels wide, narrower than the style's minimum.
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(0);
     StringGrid1->setWordWrap(false);
     StringGrid1->setGeometry(8, 182, kWidth - 16, 400);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -389,7 +399,8 @@ void TForm1::dropPaths(const QStringList &paths, const QPoint &point)
             p.chop(1);
         folders.append(p);
     }
-    const QRect client(centralWidget()->mapTo(this, QPoint(0, 0)), centralWidget()->size());
+    // The client area is all of the window below the menu bar, status bar included.
+    const QRect client = rect().adjusted(0, menuBar()->height(), 0, 0);
     dropFolders(m_state, m_services.prompter, folders, client.contains(point));
     refreshView();
 }
@@ -404,44 +415,38 @@ void TForm1::StringGrid1SelectCell(int row, int column)
     refreshView();
 }
 
-void TForm1::BitBtn1Click()
+void TForm1::whileIdle(const std::function<void()> &command)
 {
+    // While numbering runs, the list and the project stay as the copy loop expects them.
     if (m_state.busy)
         return;
-    addChosenFolder(m_state, m_services.prompter, m_chooser.chooseFolder());
+    command();
     refreshView();
+}
+
+void TForm1::BitBtn1Click()
+{
+    whileIdle([this] { addChosenFolder(m_state, m_services.prompter, m_chooser.chooseFolder()); });
 }
 
 void TForm1::BitBtn2Click()
 {
-    if (m_state.busy)
-        return;
-    moveRowUp(m_state, m_services.prompter);
-    refreshView();
+    whileIdle([this] { moveRowUp(m_state, m_services.prompter); });
 }
 
 void TForm1::BitBtn3Click()
 {
-    if (m_state.busy)
-        return;
-    moveRowDown(m_state, m_services.prompter);
-    refreshView();
+    whileIdle([this] { moveRowDown(m_state, m_services.prompter); });
 }
 
 void TForm1::BitBtn4Click()
 {
-    if (m_state.busy)
-        return;
-    removeRow(m_state, m_services.prompter);
-    refreshView();
+    whileIdle([this] { removeRow(m_state, m_services.prompter); });
 }
 
 void TForm1::BitBtn5Click()
 {
-    if (m_state.busy)
-        return;
-    chooseSaveFolder(m_state, m_services.prompter, m_chooser.chooseFolder());
-    refreshView();
+    whileIdle([this] { chooseSaveFolder(m_state, m_services.prompter, m_chooser.chooseFolder()); });
 }
 
 int TForm1::askStartNumber(int highest)
@@ -489,10 +494,7 @@ void TForm1::BitBtn7Click()
 
 void TForm1::BitBtn8Click()
 {
-    if (m_state.busy)
-        return;
-    SaveProject(m_state, m_services);
-    refreshView();
+    whileIdle([this] { SaveProject(m_state, m_services); });
 }
 
 void TForm1::BitBtn9Click()
@@ -511,7 +513,10 @@ void TForm1::BitBtn10Click()
     // The per-order export window opens here once it exists.
 }
 
-void TForm1::BitBtn11Click() { close(); }
+void TForm1::BitBtn11Click()
+{
+    close();
+}
 
 void TForm1::BitBtn12Click()
 {
@@ -536,11 +541,20 @@ void TForm1::ComboBox1Change(int index)
     ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
 }
 
-void TForm1::Edit1Change(const QString &text) { setSaveFolder(m_state, text); }
+void TForm1::Edit1Change(const QString &text)
+{
+    setSaveFolder(m_state, text);
+}
 
-void TForm1::Edit2Change(const QString &text) { setProjectName(m_state, text); }
+void TForm1::Edit2Change(const QString &text)
+{
+    setProjectName(m_state, text);
+}
 
-void TForm1::Edit3Change(const QString &text) { setSchoolCode(m_state, text); }
+void TForm1::Edit3Change(const QString &text)
+{
+    setSchoolCode(m_state, text);
+}
 
 void TForm1::C1Click()
 {
@@ -556,8 +570,14 @@ void TForm1::M3Click()
     // The project management window opens here once it exists.
 }
 
-void TForm1::PDFH1Click() { openManual(m_state, m_services.prompter, m_services.shell); }
+void TForm1::PDFH1Click()
+{
+    openManual(m_state, m_services.prompter, m_services.shell);
+}
 
-void TForm1::V1Click() { showVersion(m_services.prompter); }
+void TForm1::V1Click()
+{
+    showVersion(m_services.prompter);
+}
 
 } // namespace mf

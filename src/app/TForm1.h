@@ -7,6 +7,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QAction;
 class QComboBox;
 class QFrame;
@@ -77,6 +79,7 @@ private:
     void refreshGrid();
     void selectGridCellSilently(int row, int column);
     int askStartNumber(int highest);
+    void whileIdle(const std::function<void()> &command);
 
     ProjectState m_state;
     Services &m_services;

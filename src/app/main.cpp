@@ -20,7 +20,8 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception &e) {
-            QMessageBox::critical(nullptr, QStringLiteral("Marrowfold"), QString::fromLocal8Bit(e.what()));
+            QMessageBox::critical(nullptr, QStringLiteral("Marrowfold"),
+                                  QString::fromLocal8Bit(e.what()));
         } catch (...) {
             QMessageBox::critical(nullptr, QStringLiteral("Marrowfold"),
                                   QStringLiteral("予期しないエラーが発生しました。"));

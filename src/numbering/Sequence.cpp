@@ -130,7 +130,8 @@ int CopyFolderToSequence(ProjectState &state, Services &services, const QString 
         }
         if (!isPhotoName(e.name))
             continue;
-        const QString target = sequentialFilePath(state.workFolder, state.filePrefix, lastNumber + 1);
+        const QString target =
+            sequentialFilePath(state.workFolder, state.filePrefix, lastNumber + 1);
         if (copyFile(source, target) == CopyResult::Copied) {
             makeWritable(target);
             lastNumber += 1;

@@ -53,14 +53,18 @@ struct SequenceHooks {
 int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks);
 
 namespace msg {
-inline const QString cannotCreateSaveFolderPath = QStringLiteral("保存先フォルダを作成出来ません。\n%1");
+inline const QString cannotCreateSaveFolderPath =
+    QStringLiteral("保存先フォルダを作成出来ません。\n%1");
 inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォルダを作成出来ません。");
-inline const QString ordersContinue = QStringLiteral("既に注文が入力されていますが処理を続行しますか？");
+inline const QString ordersContinue =
+    QStringLiteral("既に注文が入力されていますが処理を続行しますか？");
 inline const QString ordersAppendOnly =
     QStringLiteral("注文が入力されている場合は追加のみ可能ですがよろしいですか？");
-inline const QString rebuildOrAppend = QStringLiteral(
-    "既に連番ファイルが作成されています。\n新規に作り直す場合は「はい」を、追加する場合は「いいえ」を選んでください。");
-inline const QString noJpegsAll = QStringLiteral("%1列目　コピーされるJpegファイルがありません。\n");
+inline const QString rebuildOrAppend =
+    QStringLiteral("既に連番ファイルが作成されています。\n新規に作り直す場合は「はい」を、追加する"
+                   "場合は「いいえ」を選んでください。");
+inline const QString noJpegsAll =
+    QStringLiteral("%1列目　コピーされるJpegファイルがありません。\n");
 inline const QString noJpegsDirect =
     QStringLiteral("%1列目　コピーされる直下Jpegファイルがありません。\n");
 inline const QString startInvalid = QStringLiteral("連番の開始番号が無効な値です。");
@@ -69,8 +73,9 @@ inline const QString startBelowExisting =
     QStringLiteral("連番の開始番号が既存の番号より小さい値です。");
 inline const QString sourcesChanged =
     QStringLiteral("コピー元画像フォルダに変更があるので新規に作り直す事ができません。");
-inline const QString cannotDeleteSequence = QStringLiteral(
-    "連番ファイルが削除出来ません。\nネットワークドライブの場合は書き込み禁止になっていないか確認してください。");
+inline const QString cannotDeleteSequence =
+    QStringLiteral("連番ファイルが削除出来ません。\nネットワークドライブの場合は書き込み禁止になっ"
+                   "ていないか確認してください。");
 inline const QString noSourceFolders = QStringLiteral("コピー元画像フォルダが選択されていません。");
 inline const QString copyStopped =
     QStringLiteral("以下のフォルダが正常にコピー出来ませんでした。処理を中断します。\n\n%1");
@@ -78,8 +83,9 @@ inline const QString copyFailedContinue =
     QStringLiteral("%1 から %2 のコピーが失敗しました。コピー作業を続行しますか？");
 inline const QString unloggableName = QStringLiteral(
     "%1列目　Shift-JISで表せない文字を含むファイル名があるので変換ログに記録出来ません。\n%2\n");
-inline const QString unloggableFolder = QStringLiteral(
-    "連番フォルダのパスにShift-JISで表せない文字が含まれているので変換ログに記録出来ません。\n%1\n");
+inline const QString unloggableFolder =
+    QStringLiteral("連番フォルダのパスにShift-"
+                   "JISで表せない文字が含まれているので変換ログに記録出来ません。\n%1\n");
 } // namespace msg
 
 } // namespace mf

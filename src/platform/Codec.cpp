@@ -53,7 +53,10 @@ QString fromCp932(const QByteArray &bytes)
     return decoder.decode(bytes);
 }
 
-bool fitsCp932(const QString &text) { return encodeCp932(text, nullptr); }
+bool fitsCp932(const QString &text)
+{
+    return encodeCp932(text, nullptr);
+}
 
 int cp932Length(const QString &text)
 {

@@ -12,9 +12,15 @@ namespace mf {
 
 namespace {
 
-std::filesystem::path toFsPath(const QString &path) { return std::filesystem::path(path.toStdU16String()); }
+std::filesystem::path toFsPath(const QString &path)
+{
+    return std::filesystem::path(path.toStdU16String());
+}
 
-char16_t asciiLower(char16_t c) { return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c; }
+char16_t asciiLower(char16_t c)
+{
+    return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c;
+}
 
 bool stableLess(const QString &a, const QString &b)
 {
@@ -57,9 +63,15 @@ QStringList listJpegNames(const QString &folder)
     return names;
 }
 
-bool pathExists(const QString &path) { return !path.isEmpty() && QFileInfo::exists(path); }
+bool pathExists(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
 
-bool isFile(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+bool isFile(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
 
 bool isEnterableDir(const QString &path)
 {
@@ -69,7 +81,10 @@ bool isEnterableDir(const QString &path)
     return info.isDir() && info.isExecutable() && info.isReadable();
 }
 
-bool makePath(const QString &path) { return !path.isEmpty() && QDir().mkpath(path); }
+bool makePath(const QString &path)
+{
+    return !path.isEmpty() && QDir().mkpath(path);
+}
 
 bool removeFile(const QString &path)
 {
@@ -77,9 +92,15 @@ bool removeFile(const QString &path)
     return std::filesystem::remove(toFsPath(path), ec) && !ec;
 }
 
-bool removeEmptyDir(const QString &path) { return QDir().rmdir(path); }
+bool removeEmptyDir(const QString &path)
+{
+    return QDir().rmdir(path);
+}
 
-bool renamePath(const QString &from, const QString &to) { return QFile::rename(from, to); }
+bool renamePath(const QString &from, const QString &to)
+{
+    return QFile::rename(from, to);
+}
 
 CopyResult copyFile(const QString &source, const QString &target, bool replace)
 {

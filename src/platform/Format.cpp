@@ -45,7 +45,8 @@ int parse(const QString &templ, QStringList *literals, QList<Conversion> *conver
         if (j < templ.size() && templ[j] == u'.') {
             conv.spec += templ[j++];
             digits = 0;
-            while (j < templ.size() && templ[j].isDigit() && templ[j].unicode() < 128 && digits < 4) {
+            while (j < templ.size() && templ[j].isDigit() && templ[j].unicode() < 128 &&
+                   digits < 4) {
                 conv.spec += templ[j++];
                 ++digits;
             }

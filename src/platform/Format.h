@@ -14,10 +14,10 @@ using FormatArg = std::variant<int, QString>;
 
 enum FormatResult {
     FormatOk = 0,
-    FormatBadConversion = -1,  // an unknown or unsupported conversion ("%n", "%*d", "%ls")
-    FormatTooFewArgs = -2,     // more conversions than arguments
-    FormatTooManyArgs = -3,    // fewer conversions than arguments
-    FormatTypeMismatch = -4,   // "%d" for a text or "%s" for a number
+    FormatBadConversion = -1, // an unknown or unsupported conversion ("%n", "%*d", "%ls")
+    FormatTooFewArgs = -2,    // more conversions than arguments
+    FormatTooManyArgs = -3,   // fewer conversions than arguments
+    FormatTypeMismatch = -4,  // "%d" for a text or "%s" for a number
 };
 
 // Checks the template only.

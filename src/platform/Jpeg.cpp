@@ -38,8 +38,8 @@ int readHeader(tjhandle handle, const QByteArray &data, int *w, int *h, int *sub
     if (data.size() < 4)
         return JpegNotJpeg;
     const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
-    if (tjDecompressHeader3(handle, bytes, static_cast<unsigned long>(data.size()), w, h,
-                            subsamp, cs) != 0)
+    if (tjDecompressHeader3(handle, bytes, static_cast<unsigned long>(data.size()), w, h, subsamp,
+                            cs) != 0)
         return JpegNotJpeg;
     if (*w <= 0 || *h <= 0)
         return JpegNotJpeg;
@@ -126,8 +126,8 @@ int decodeJpegData(const QByteArray &data, QImage *out, int minWidth, int minHei
             if (f.num != 1)
                 continue;
             const int sw = TJSCALED(w, f), sh = TJSCALED(h, f);
-            if (sw >= minWidth && sh >= minHeight && sw * static_cast<qint64>(sh) <
-                                                         scaledW * static_cast<qint64>(scaledH)) {
+            if (sw >= minWidth && sh >= minHeight &&
+                sw * static_cast<qint64>(sh) < scaledW * static_cast<qint64>(scaledH)) {
                 scaledW = sw;
                 scaledH = sh;
             }

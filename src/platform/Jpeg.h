@@ -10,9 +10,9 @@ namespace mf {
 enum JpegResult {
     JpegOk = 0,
     JpegCannotOpen = -1,
-    JpegNotJpeg = -2,      // no valid header: empty, text, or not a baseline/progressive JPEG
-    JpegTooLarge = -3,     // the header claims more pixels than any camera makes
-    JpegDamaged = -4,      // the decoder failed or warned (truncated or corrupt data)
+    JpegNotJpeg = -2,  // no valid header: empty, text, or not a baseline/progressive JPEG
+    JpegTooLarge = -3, // the header claims more pixels than any camera makes
+    JpegDamaged = -4,  // the decoder failed or warned (truncated or corrupt data)
     JpegEncodeFailed = -5,
 };
 

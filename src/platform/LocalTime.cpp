@@ -16,7 +16,8 @@ QString localDateTimeText(const QDateTime &when, const QLocale &locale)
     QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
     if (dateFormat.isEmpty())
         dateFormat = QStringLiteral("yyyy/MM/dd");
-    return locale.toString(when.date(), dateFormat) + u' ' + locale.toString(when.time(), timeFormat);
+    return locale.toString(when.date(), dateFormat) + u' ' +
+           locale.toString(when.time(), timeFormat);
 }
 
 } // namespace mf

@@ -6,7 +6,10 @@ namespace mf {
 
 namespace {
 
-bool isBlank(char16_t c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+bool isBlank(char16_t c)
+{
+    return c == ' ' || (c >= 0x09 && c <= 0x0D);
+}
 
 // charAt(i) yields the i-th character as a code unit.
 template <typename CharAt> int parse(CharAt charAt, qsizetype size)

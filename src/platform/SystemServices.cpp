@@ -12,14 +12,29 @@ void QtEventPump::processPendingEvents()
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-SystemClock::SystemClock() { m_timer.start(); }
+SystemClock::SystemClock()
+{
+    m_timer.start();
+}
 
-quint64 SystemClock::tick() { return static_cast<quint64>(m_timer.elapsed()); }
+quint64 SystemClock::tick()
+{
+    return static_cast<quint64>(m_timer.elapsed());
+}
 
-void SystemClock::pause(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void SystemClock::pause(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
-QDateTime SystemClock::now() { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now()
+{
+    return QDateTime::currentDateTime();
+}
 
-bool DesktopShell::open(const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+bool DesktopShell::open(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 } // namespace mf

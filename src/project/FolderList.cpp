@@ -94,8 +94,9 @@ int CountDirectJpegs(const QString &path, QStringList *names)
 void setupGrid(ProjectState &state)
 {
     static const char16_t *headings[kGridColumns] = {
-        u"No.", u"フォルダ", u"サブフォルダを含む", u"サブフォルダ数", u"総ファイル数",
-        u"直下jpeg数", u"全jpeg数", u"", u"連番開始No", u"連番終了No"};
+        u"No.",          u"フォルダ",   u"サブフォルダを含む", u"サブフォルダ数",
+        u"総ファイル数", u"直下jpeg数", u"全jpeg数",           u"",
+        u"連番開始No",   u"連番終了No"};
     static const int widths[kGridColumns] = {20, 330, 120, 80, 80, 80, 80, 0, 80, 80};
     for (int c = 0; c < kGridColumns; ++c) {
         state.grid.rows[0][c] = QString::fromUtf16(headings[c]);
@@ -201,8 +202,8 @@ bool selectCell(ProjectState &state, Clock &clock, int row, int column)
     if (row <= state.folders.folderCount && !state.grid.isNumbered(row)) {
         GridRow &cells = state.grid.rows[row];
         if (column == ColCheck && cells[ColSubfolders] != QLatin1String("0"))
-            cells[ColInclude] = cells[ColInclude] == QLatin1String("0") ? QStringLiteral("1")
-                                                                       : QStringLiteral("0");
+            cells[ColInclude] =
+                cells[ColInclude] == QLatin1String("0") ? QStringLiteral("1") : QStringLiteral("0");
         refreshRowButtons(state);
         clearThumbnails(state);
         state.thumbnails.visible = false;
@@ -299,8 +300,7 @@ bool loadThumbnail(ProjectState &state, const QString &file, bool first)
     QImage photo;
     if (decodeJpeg(file, &photo, size.width(), size.height()) != JpegOk)
         return false;
-    const QImage reduced =
-        photo.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage reduced = photo.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage &target = first ? state.thumbnails.first : state.thumbnails.last;
     target = QImage(kThumbWidth, kThumbHeight, QImage::Format_RGB32);
     target.fill(state.faceColour);
@@ -332,7 +332,8 @@ CellStyle cellStyle(const ProjectState &state, int row, int column)
         }
     }
     if (column == ColCheck && parseAtol(cells[ColSubfolders]) > 0)
-        style.check = cells[ColInclude] == QLatin1String("1") ? CheckGlyph::Ticked : CheckGlyph::Empty;
+        style.check =
+            cells[ColInclude] == QLatin1String("1") ? CheckGlyph::Ticked : CheckGlyph::Empty;
     return style;
 }
 

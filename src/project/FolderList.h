@@ -72,13 +72,14 @@ CellStyle cellStyle(const ProjectState &state, int row, int column);
 namespace msg {
 inline const QString listFull = QStringLiteral("リストがいっぱいです。");
 inline const QString ordersEntered = QStringLiteral("既に注文が入力されています。");
-inline const QString sequenceExists = QStringLiteral(
-    "既に連番ファイルが作成されています。\n続行する場合は「はい」を、中止する場合は「いいえ」を選んでください。");
+inline const QString sequenceExists =
+    QStringLiteral("既に連番ファイルが作成されています。\n続行する場合は「はい」を、中止する場合は"
+                   "「いいえ」を選んでください。");
 inline const QString pathTooLong =
     QStringLiteral("フォルダのパスが長すぎるので追加出来ません。\n%1");
-inline const QString pathNotStorable = QStringLiteral(
-    "フォルダのパスにプロジェクトファイルに保存出来ない文字（カンマ、タブ、改行、"
-    "またはShift-JISで表せない文字）が含まれているので追加出来ません。\n%1");
+inline const QString pathNotStorable =
+    QStringLiteral("フォルダのパスにプロジェクトファイルに保存出来ない文字（カンマ、タブ、改行、"
+                   "またはShift-JISで表せない文字）が含まれているので追加出来ません。\n%1");
 } // namespace msg
 
 } // namespace mf

@@ -61,7 +61,10 @@ struct FolderGrid {
 
     const QString &cell(int row, int col) const { return rows[row][col]; }
     void setCell(int row, int col, const QString &text) { rows[row][col] = text; }
-    bool isNumbered(int row) const { return row >= 1 && row <= kGridRows && !rows[row][ColStart].isEmpty(); }
+    bool isNumbered(int row) const
+    {
+        return row >= 1 && row <= kGridRows && !rows[row][ColStart].isEmpty();
+    }
     // Empties columns 1 to 9 of every folder row.
     void clearFolderRows()
     {

@@ -49,7 +49,9 @@ OutputFormatStatus startUp(ProjectState &state, Prompter &prompter, Clock &clock
     state.history.clear();
     const OutputFormatStatus status = ReadOutputFormat(state.programFolder, &state.outputFormat);
     switch (status) {
-    case OutputFormatStatus::NotFound: prompter.inform(msg::formatNotFound, QString()); return status;
+    case OutputFormatStatus::NotFound:
+        prompter.inform(msg::formatNotFound, QString());
+        return status;
     case OutputFormatStatus::Damaged: prompter.inform(msg::formatDamaged, QString()); return status;
     case OutputFormatStatus::OldVersion: prompter.inform(msg::formatOldVersion, QString()); break;
     case OutputFormatStatus::Complete: break;
@@ -210,7 +212,10 @@ void openManual(const ProjectState &state, Prompter &prompter, Shell &shell)
         shell.open(manual);
 }
 
-void showVersion(Prompter &prompter) { prompter.inform(msg::versionText, msg::versionCaption); }
+void showVersion(Prompter &prompter)
+{
+    prompter.inform(msg::versionText, msg::versionCaption);
+}
 
 bool mayManageProjects(const ProjectState &state, Prompter &prompter)
 {

@@ -43,21 +43,25 @@ bool mayEnterOrders(const ProjectState &state, Prompter &prompter);
 bool mayExportOrders(const ProjectState &state, Prompter &prompter);
 
 namespace msg {
-inline const QString formatNotFound = QStringLiteral(
-    "出力フォーマット設定ファイルが見つかりません。\n再インストールするかインストールＣＤからコピーしてください。");
-inline const QString formatDamaged = QStringLiteral(
-    "出力フォーマット設定ファイルが壊れています。\n再インストールするかインストールＣＤからコピーしてください。");
+inline const QString formatNotFound =
+    QStringLiteral("出力フォーマット設定ファイルが見つかりません。\n再インストールするかインストー"
+                   "ルＣＤからコピーしてください。");
+inline const QString formatDamaged =
+    QStringLiteral("出力フォーマット設定ファイルが壊れています。\n再インストールするかインストール"
+                   "ＣＤからコピーしてください。");
 inline const QString formatOldVersion = QStringLiteral(
     "出力フォーマット設定ファイルが旧版なので注文者毎のフォルダ無し設定は無効になります。");
 inline const QString confirmQuit = QStringLiteral("終了してよろしいですか？");
-inline const QString saveFolderInvalid = QStringLiteral("保存先フォルダの指定が無効か使用不能です。");
+inline const QString saveFolderInvalid =
+    QStringLiteral("保存先フォルダの指定が無効か使用不能です。");
 inline const QString saveFolderNotCreatedPast =
     QStringLiteral("保存先フォルダが作成出来ませんでした。\n%1");
-inline const QString saveFolderCannotCreate = QStringLiteral("保存先フォルダが作成出来ません。\n%1");
+inline const QString saveFolderCannotCreate =
+    QStringLiteral("保存先フォルダが作成出来ません。\n%1");
 inline const QString saveFolderCouldNotCreate =
     QStringLiteral("保存先フォルダを作成出来ませんでした。\n%1");
-inline const QString projectNameNotFolder = QStringLiteral(
-    "プロジェクト名にフォルダ名として使用出来ない文字が含まれています。\n%1");
+inline const QString projectNameNotFolder =
+    QStringLiteral("プロジェクト名にフォルダ名として使用出来ない文字が含まれています。\n%1");
 inline const QString projectOpen =
     QStringLiteral("プロジェクトが開かれています。\nプロジェクトを閉じてから行ってください。");
 inline const QString projectUnsavedForManagement = QStringLiteral(

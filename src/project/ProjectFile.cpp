@@ -11,7 +11,7 @@ namespace {
 // Room for the longest line a save writes: seven numbers and a path of up to 4095 bytes.
 // A shorter buffer would split such a line, and the folder would vanish on reopening.
 constexpr int kLineBuffer = 8192;
-}
+} // namespace
 
 bool parseProjectLine(const QByteArray &line, ProjectLine *out)
 {

@@ -16,10 +16,10 @@ enum SaveResult {
     SaveOk = 0,
     SaveNoFreeNumber = -2,
     SaveHistoryFull = -3,
-    SaveDeclined = -5,       // name or folder missing, or the work log question answered No
+    SaveDeclined = -5, // name or folder missing, or the work log question answered No
     SaveOverwriteDeclined = -6,
-    SaveNotEncodable = -7,   // a text the Shift-JIS work log cannot hold
-    SaveWriteFailed = -8,    // the project file or the work log could not be written
+    SaveNotEncodable = -7, // a text the Shift-JIS work log cannot hold
+    SaveWriteFailed = -8,  // the project file or the work log could not be written
 };
 
 // Reads the entries of a work log. Both layouts are read: five lines per entry ending in
@@ -41,15 +41,20 @@ QString projectFilePath(const QString &programFolder, int number);
 namespace msg {
 inline const QString programFolderMissing = QStringLiteral("プログラム実行パスが見つかりません。");
 inline const QString workLogFull = QStringLiteral("作業記録がいっぱいなのでログは保存されません。");
-inline const QString overwriteProjectFile = QStringLiteral(
-    "既に存在する\"%1\"に上書きしようとしています。よろしいですか？\n\n(このダイアログの内容をメモして製作者までご連絡ください。)");
-inline const QString confirmWorkLog = QStringLiteral(
-    "以下のデータを work_log.txt に保存します。よろしいですか？\n\nプロジェクト名\t%1\n日付\t\t%2\nフォルダ情報\t%3\n保存先フォルダ\t%4\n");
-inline const QString notEncodable = QStringLiteral(
-    "プロジェクト名、保存先フォルダ名またはフォルダリストにShift-JISで表せない文字が含まれているので"
-    "プロジェクトを保存出来ません。\n%1");
-inline const QString saveFailed = QStringLiteral(
-    "プロジェクトを保存出来ませんでした。\n以下のファイルに書き込めません。\n%1\n\nプロジェクトは保存されていません。");
+inline const QString overwriteProjectFile =
+    QStringLiteral("既に存在する\"%1\"に上書きしようとしています。よろしいですか？\n\n("
+                   "このダイアログの内容をメモして製作者までご連絡ください。)");
+inline const QString confirmWorkLog =
+    QStringLiteral("以下のデータを work_log.txt "
+                   "に保存します。よろしいですか？\n\nプロジェクト名\t%1\n日付\t\t%"
+                   "2\nフォルダ情報\t%3\n保存先フォルダ\t%4\n");
+inline const QString notEncodable =
+    QStringLiteral("プロジェクト名、保存先フォルダ名またはフォルダリストにShift-"
+                   "JISで表せない文字が含まれているので"
+                   "プロジェクトを保存出来ません。\n%1");
+inline const QString saveFailed =
+    QStringLiteral("プロジェクトを保存出来ませんでした。\n以下のファイルに書き込めません。\n%"
+                   "1\n\nプロジェクトは保存されていません。");
 } // namespace msg
 
 } // namespace mf

@@ -80,14 +80,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<int>("number");
-        QTest::newRow("four digits") << "0012.jpg" << "" << 12;
-        QTest::newRow("prefixed") << "12_0345.jpg" << "12_" << 345;
-        QTest::newRow("five digits read whole") << "12_10000.jpg" << "12_" << 10000;
-        QTest::newRow("five digits no prefix") << "12345.jpg" << "" << 12345;
-        QTest::newRow("other prefix, four before .jpg") << "IMG_1234.jpg" << "12_" << 1234;
-        QTest::newRow("upper-case extension") << "IMG_1234.JPG" << "" << 0;
-        QTest::newRow("too short") << "123.jpg" << "" << 0;
-        QTest::newRow("letters") << "abcdefgh.jpg" << "" << 0;
+        QTest::newRow("four digits") << "0012.jpg"
+                                     << "" << 12;
+        QTest::newRow("prefixed") << "12_0345.jpg"
+                                  << "12_" << 345;
+        QTest::newRow("five digits read whole") << "12_10000.jpg"
+                                                << "12_" << 10000;
+        QTest::newRow("five digits no prefix") << "12345.jpg"
+                                               << "" << 12345;
+        QTest::newRow("other prefix, four before .jpg") << "IMG_1234.jpg"
+                                                        << "12_" << 1234;
+        QTest::newRow("upper-case extension") << "IMG_1234.JPG"
+                                              << "" << 0;
+        QTest::newRow("too short") << "123.jpg"
+                                   << "" << 0;
+        QTest::newRow("letters") << "abcdefgh.jpg"
+                                 << "" << 0;
     }
     void photoNumberOfName()
     {
@@ -180,7 +188,8 @@ private Q_SLOTS:
         Fixture f({1});
         f.startAnswer = start;
         f.run();
-        QCOMPARE(f.fakes.prompter.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(f.fakes.prompter.texts(),
+                 message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(f.seqFiles(), start == 4998 ? QStringList{"4998.jpg"} : QStringList());
     }
 
@@ -204,7 +213,8 @@ private Q_SLOTS:
         for (int i = 1; i <= 2; ++i)
             QCOMPARE(f.fakes.prompter.boxes[i].text,
                      mf::msg::copyFailedContinue.arg(
-                         f.dir.filePath(QStringLiteral("more/IMG_0%1.jpg").arg(i)), f.seq() + "/0002.jpg"));
+                         f.dir.filePath(QStringLiteral("more/IMG_0%1.jpg").arg(i)),
+                         f.seq() + "/0002.jpg"));
         QCOMPARE(f.seqFiles(), numbered("", 1, 2));
         QCOMPARE(testfiles::readFile(f.seq() + "/0002.jpg"),
                  testfiles::readFile(f.dir.filePath("src1/IMG_02.jpg")));
@@ -257,7 +267,8 @@ private Q_SLOTS:
                 f.state.abortRequested = true;
         };
         QCOMPARE(f.run(), -2);
-        QCOMPARE(f.fakes.prompter.texts(), QStringList{mf::msg::copyStopped.arg(f.dir.filePath("src2"))});
+        QCOMPARE(f.fakes.prompter.texts(),
+                 QStringList{mf::msg::copyStopped.arg(f.dir.filePath("src2"))});
         QCOMPARE(f.seqFiles(), numbered("", 1, 4));
         QCOMPARE(f.range(1), QString("1-3"));
         QCOMPARE(f.range(2), QString("-")); // the row being copied keeps its old values
@@ -285,7 +296,8 @@ private Q_SLOTS:
         f.fakes.prompter.expect({Answer::Yes, Answer::Yes});
         f.startAnswer = 2;
         QCOMPARE(f.run(), 0);
-        QCOMPARE(f.fakes.prompter.texts(), QStringList({mf::msg::ordersContinue, mf::msg::ordersAppendOnly}));
+        QCOMPARE(f.fakes.prompter.texts(),
+                 QStringList({mf::msg::ordersContinue, mf::msg::ordersAppendOnly}));
         QCOMPARE(f.seqFiles(), numbered("", 1, 2));
 
         f.fakes.prompter.boxes.clear();
@@ -353,7 +365,8 @@ private Q_SLOTS:
         QCOMPARE(mf::HighestPhotoNumber(f.state), 2);
         testfiles::writeFile(f.seq() + "/10000.jpg", "x");
         QCOMPARE(mf::HighestPhotoNumber(f.state), 10000);
-        QCOMPARE(QFileInfo(mf::sequentialFilePath(f.seq(), "", 10001)).fileName(), QString("10001.jpg"));
+        QCOMPARE(QFileInfo(mf::sequentialFilePath(f.seq(), "", 10001)).fileName(),
+                 QString("10001.jpg"));
         mf::setProjectName(f.state, QString());
         QCOMPARE(mf::HighestPhotoNumber(f.state), 0);
     }

@@ -70,18 +70,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("buffer");
         QTest::addColumn<QList<QByteArray>>("lines");
         QTest::newRow("LF") << QByteArray("a\nbc\n") << 100 << QList<QByteArray>{"a\n", "bc\n"};
-        QTest::newRow("CR LF reads as LF") << QByteArray("a\r\nbc\r\n") << 100
-                                           << QList<QByteArray>{"a\n", "bc\n"};
-        QTest::newRow("no final line end") << QByteArray("a\nlast") << 100
-                                           << QList<QByteArray>{"a\n", "last"};
-        QTest::newRow("long line in pieces") << QByteArray("abcdefg\n") << 4
-                                             << QList<QByteArray>{"abc", "def", "g\n"};
-        QTest::newRow("CR LF split by the buffer") << QByteArray("ab\r\nc") << 3
-                                                   << QList<QByteArray>{"ab", "\n", "c"};
-        QTest::newRow("NUL bytes kept") << QByteArray("a\0b\n", 4) << 100
-                                        << QList<QByteArray>{QByteArray("a\0b\n", 4)};
-        QTest::newRow("lone CR is data") << QByteArray("a\rb\n") << 100
-                                         << QList<QByteArray>{"a\rb\n"};
+        QTest::newRow("CR LF reads as LF")
+            << QByteArray("a\r\nbc\r\n") << 100 << QList<QByteArray>{"a\n", "bc\n"};
+        QTest::newRow("no final line end")
+            << QByteArray("a\nlast") << 100 << QList<QByteArray>{"a\n", "last"};
+        QTest::newRow("long line in pieces")
+            << QByteArray("abcdefg\n") << 4 << QList<QByteArray>{"abc", "def", "g\n"};
+        QTest::newRow("CR LF split by the buffer")
+            << QByteArray("ab\r\nc") << 3 << QList<QByteArray>{"ab", "\n", "c"};
+        QTest::newRow("NUL bytes kept")
+            << QByteArray("a\0b\n", 4) << 100 << QList<QByteArray>{QByteArray("a\0b\n", 4)};
+        QTest::newRow("lone CR is data")
+            << QByteArray("a\rb\n") << 100 << QList<QByteArray>{"a\rb\n"};
         QTest::newRow("empty file") << QByteArray() << 100 << QList<QByteArray>{};
     }
     void lineReader()

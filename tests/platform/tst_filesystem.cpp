@@ -25,8 +25,8 @@ private Q_SLOTS:
         for (const mf::DirEntry &e : mf::listEntries(dir.path()))
             names.append(e.name + (e.isDir ? "/" : ""));
         // By name ignoring ASCII case, ties by the exact name (upper case first).
-        QCOMPARE(names, QStringList({"10.jpg", "9.jpg", "_x", "a.jpg", "B.JPG", "b.jpg", "C.jpg",
-                                     "Sub/"}));
+        QCOMPARE(names, QStringList(
+                            {"10.jpg", "9.jpg", "_x", "a.jpg", "B.JPG", "b.jpg", "C.jpg", "Sub/"}));
         QCOMPARE(mf::listJpegNames(dir.path()),
                  QStringList({"10.jpg", "9.jpg", "a.jpg", "B.JPG", "b.jpg", "C.jpg"}));
         QVERIFY(mf::listEntries(dir.filePath("missing")).isEmpty());
@@ -47,9 +47,11 @@ private Q_SLOTS:
         QTemporaryDir dir;
         writeFile(dir.filePath("src"), "new");
         writeFile(dir.filePath("dst"), "old");
-        QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("dst")), mf::CopyResult::TargetExists);
+        QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("dst")),
+                 mf::CopyResult::TargetExists);
         QCOMPARE(readFile(dir.filePath("dst")), QByteArray("old"));
-        QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("dst"), true), mf::CopyResult::Copied);
+        QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("dst"), true),
+                 mf::CopyResult::Copied);
         QCOMPARE(readFile(dir.filePath("dst")), QByteArray("new"));
         QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("fresh")), mf::CopyResult::Copied);
     }
@@ -58,7 +60,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         writeFile(dir.filePath("dst"), "old");
-        QCOMPARE(mf::copyFile(dir.filePath("missing"), dir.filePath("new")), mf::CopyResult::Failed);
+        QCOMPARE(mf::copyFile(dir.filePath("missing"), dir.filePath("new")),
+                 mf::CopyResult::Failed);
         QVERIFY(!QFileInfo::exists(dir.filePath("new")));
         // A failed replacement keeps the file it would have replaced.
         QCOMPARE(mf::copyFile(dir.filePath("missing"), dir.filePath("dst"), true),
@@ -72,7 +75,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         writeFile(dir.filePath("ro.jpg"), "photo");
         QFile::setPermissions(dir.filePath("ro.jpg"), QFile::ReadOwner | QFile::ReadGroup);
-        QCOMPARE(mf::copyFile(dir.filePath("ro.jpg"), dir.filePath("copy.jpg")), mf::CopyResult::Copied);
+        QCOMPARE(mf::copyFile(dir.filePath("ro.jpg"), dir.filePath("copy.jpg")),
+                 mf::CopyResult::Copied);
         QVERIFY(mf::makeWritable(dir.filePath("copy.jpg")));
         QVERIFY(QFile::permissions(dir.filePath("copy.jpg")) & QFile::WriteOwner);
     }

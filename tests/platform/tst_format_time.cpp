@@ -16,15 +16,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         const QString per = "%s/%04d/%s%04d_%04d.jpg";
         QTest::newRow("per-orderer") << per << int(mf::FormatOk) << "/o/0012/7_0012_0345.jpg";
-        QTest::newRow("percent literal") << "%s/%d%%%s%d_%d" << int(mf::FormatOk) << "/o/12%7_12_345";
+        QTest::newRow("percent literal")
+            << "%s/%d%%%s%d_%d" << int(mf::FormatOk) << "/o/12%7_12_345";
         QTest::newRow("too few conversions") << "%s/%04d.jpg" << int(mf::FormatTooManyArgs) << "";
         QTest::newRow("too many conversions") << per + "%d%d" << int(mf::FormatTooFewArgs) << "";
-        QTest::newRow("text for number") << "%s/%s/%s%04d_%04d" << int(mf::FormatTypeMismatch) << "";
-        QTest::newRow("number for text") << "%d/%04d/%s%04d_%04d" << int(mf::FormatTypeMismatch) << "";
+        QTest::newRow("text for number")
+            << "%s/%s/%s%04d_%04d" << int(mf::FormatTypeMismatch) << "";
+        QTest::newRow("number for text")
+            << "%d/%04d/%s%04d_%04d" << int(mf::FormatTypeMismatch) << "";
         QTest::newRow("%n refused") << "%s%n%s%d%d" << int(mf::FormatBadConversion) << "";
-        QTest::newRow("star width refused") << "%s/%*d/%s%d%d" << int(mf::FormatBadConversion) << "";
-        QTest::newRow("long modifier refused") << "%s/%ld/%s%d%d" << int(mf::FormatBadConversion) << "";
-        QTest::newRow("huge width refused") << "%s/%99999d/%s%d%d" << int(mf::FormatBadConversion) << "";
+        QTest::newRow("star width refused")
+            << "%s/%*d/%s%d%d" << int(mf::FormatBadConversion) << "";
+        QTest::newRow("long modifier refused")
+            << "%s/%ld/%s%d%d" << int(mf::FormatBadConversion) << "";
+        QTest::newRow("huge width refused")
+            << "%s/%99999d/%s%d%d" << int(mf::FormatBadConversion) << "";
         QTest::newRow("dangling percent") << "%s/%d/%s%d%d%" << int(mf::FormatBadConversion) << "";
     }
     void check()
@@ -42,8 +48,8 @@ private Q_SLOTS:
     void japaneseTextArguments()
     {
         QString out;
-        QCOMPARE(mf::formatChecked("%s/%s%04d.jpg", {QStringLiteral("/写真"), QStringLiteral("表_"), 7},
-                                   &out),
+        QCOMPARE(mf::formatChecked("%s/%s%04d.jpg",
+                                   {QStringLiteral("/写真"), QStringLiteral("表_"), 7}, &out),
                  int(mf::FormatOk));
         QCOMPARE(out, QStringLiteral("/写真/表_0007.jpg"));
     }

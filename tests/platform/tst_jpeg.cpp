@@ -76,7 +76,8 @@ private Q_SLOTS:
         // would move the means far apart.
         QImage cmyk, rgb;
         QCOMPARE(mf::decodeJpeg(testfiles::testdata("damaged/cmyk.jpg"), &cmyk), int(mf::JpegOk));
-        QCOMPARE(mf::decodeJpeg(testfiles::testdata("damaged/progressive.jpg"), &rgb), int(mf::JpegOk));
+        QCOMPARE(mf::decodeJpeg(testfiles::testdata("damaged/progressive.jpg"), &rgb),
+                 int(mf::JpegOk));
         const auto a = meanBgr(cmyk), b = meanBgr(rgb);
         for (int c = 0; c < 3; ++c)
             QVERIFY2(std::abs(a[c] - b[c]) < 25, qPrintable(QString::number(a[c] - b[c])));
@@ -87,7 +88,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("minW");
         QTest::addColumn<int>("minH");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("thumbnail") << 64 << 48 << QSize(200, 134);    // 1/8 of 1600 x 1067
+        QTest::newRow("thumbnail") << 64 << 48 << QSize(200, 134); // 1/8 of 1600 x 1067
         QTest::newRow("quarter") << 300 << 200 << QSize(400, 267);
         QTest::newRow("half") << 500 << 0 << QSize(800, 534);
         QTest::newRow("full") << 1000 << 0 << QSize(1600, 1067);

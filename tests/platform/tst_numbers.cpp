@@ -63,10 +63,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("joined");
-        QTest::newRow("adds one") << "/a" << "b.jpg" << "/a/b.jpg";
-        QTest::newRow("keeps one") << "/a/" << "b.jpg" << "/a/b.jpg";
-        QTest::newRow("double-byte end") << QStringLiteral("/写真/表") << "x"
-                                         << QStringLiteral("/写真/表/x");
+        QTest::newRow("adds one") << "/a"
+                                  << "b.jpg"
+                                  << "/a/b.jpg";
+        QTest::newRow("keeps one") << "/a/"
+                                   << "b.jpg"
+                                   << "/a/b.jpg";
+        QTest::newRow("double-byte end")
+            << QStringLiteral("/写真/表") << "x" << QStringLiteral("/写真/表/x");
     }
     void joinPath()
     {

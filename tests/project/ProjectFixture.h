@@ -21,10 +21,25 @@ inline void putRow(mf::ProjectState &state, const QString &path, const QStringLi
                    const QString &end = {})
 {
     const int row = ++state.folders.folderCount;
-    state.grid.rows[row] = {QString::number(row), path, {}, counts[0], counts[1], counts[2],
-                            counts[3], include, start, end};
+    state.grid.rows[row] = {QString::number(row),
+                            path,
+                            {},
+                            counts[0],
+                            counts[1],
+                            counts[2],
+                            counts[3],
+                            include,
+                            start,
+                            end};
     mf::FolderEntry &e = state.folders.entries[row - 1];
-    e = {counts[0].toInt(), 0, counts[1].toInt(), counts[2].toInt(), counts[3].toInt(), 0, 0, 0,
+    e = {counts[0].toInt(),
+         0,
+         counts[1].toInt(),
+         counts[2].toInt(),
+         counts[3].toInt(),
+         0,
+         0,
+         0,
          path};
 }
 

@@ -37,24 +37,25 @@ private Q_SLOTS:
                                            "注文者毎のフォルダ無し設定は無効になります。");
         const int oldVersion = int(OutputFormatStatus::OldVersion);
         const int complete = int(OutputFormatStatus::Complete);
-        QTest::newRow("missing")
-            << QByteArray() << int(OutputFormatStatus::NotFound)
-            << QStringLiteral("出力フォーマット設定ファイルが見つかりません。") + again
-            << QStringList();
+        QTest::newRow("missing") << QByteArray() << int(OutputFormatStatus::NotFound)
+                                 << QStringLiteral(
+                                        "出力フォーマット設定ファイルが見つかりません。") +
+                                        again
+                                 << QStringList();
         QTest::newRow("empty") << QByteArray("") << int(OutputFormatStatus::Damaged)
-                               << QStringLiteral("出力フォーマット設定ファイルが壊れています。") + again
+                               << QStringLiteral("出力フォーマット設定ファイルが壊れています。") +
+                                      again
                                << QStringList();
         QTest::newRow("two lines")
             << QByteArray("a\r\nb\r\n") << oldVersion << old << QStringList{"a", "b", "", ""};
         QTest::newRow("line 4 slash")
             << QByteArray("a\nb\nc\n/x\n") << oldVersion << old << QStringList{"a", "b", "c", ""};
-        QTest::newRow("line 1 slash") << QByteArray("/x\nb\nc\nd\ne\n") << complete << ""
-                                      << QStringList{"/x", "b", "c", "d"};
+        QTest::newRow("line 1 slash")
+            << QByteArray("/x\nb\nc\nd\ne\n") << complete << "" << QStringList{"/x", "b", "c", "d"};
         // 510 bytes at most, cut before a character rather than through it.
         QTest::newRow("long, Shift-JIS")
-            << testfiles::sjis(QStringLiteral("a\nb\n表%1\nd").arg(QString(600, u'v')))
-            << complete << ""
-            << QStringList{"a", "b", QStringLiteral("表") + QString(508, u'v'), "d"};
+            << testfiles::sjis(QStringLiteral("a\nb\n表%1\nd").arg(QString(600, u'v'))) << complete
+            << "" << QStringList{"a", "b", QStringLiteral("表") + QString(508, u'v'), "d"};
     }
     void startUp()
     {
@@ -80,9 +81,9 @@ private Q_SLOTS:
         QCOMPARE(state.grid.cell(0, ColPath), early ? QString() : QStringLiteral("フォルダ"));
         QCOMPARE(state.history.count, early ? 0 : 1);
         if (!early)
-            QCOMPARE(QStringList(state.outputFormat.values.begin(),
-                                 state.outputFormat.values.end()),
-                     values);
+            QCOMPARE(
+                QStringList(state.outputFormat.values.begin(), state.outputFormat.values.end()),
+                values);
     }
 
     void closeQuery_data()
@@ -180,8 +181,8 @@ private Q_SLOTS:
         QCOMPARE(texts.mid(0, 2), QStringList({kUnsaved, kUnsaved}));
         const QString unsavedFirst = QStringLiteral(
             "プロジェクトが変更されましたが保存されていません。\n変更してから行ってください。");
-        QCOMPARE(texts.mid(3), QStringList({kProjectOpen, kProjectOpen, kUnsaved, unsavedFirst,
-                                            kUnsaved}));
+        QCOMPARE(texts.mid(3),
+                 QStringList({kProjectOpen, kProjectOpen, kUnsaved, unsavedFirst, kUnsaved}));
         QVERIFY(!fx.prompter.unexpectedQuestion);
         setSchoolCode(state, QStringLiteral("12_")); // already a prefix
         QCOMPARE(state.filePrefix, QStringLiteral("12_"));
@@ -197,22 +198,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder"); // the save folder below chosen, "" when unchanged
         const QString fresh = QStringLiteral("新規プロジェクト");
         const QString invalid = QStringLiteral("保存先フォルダの指定が無効か使用不能です。");
-        QTest::newRow("nothing chosen") << "" << QStringList() << "" << "" << "" << "";
-        QTest::newRow("not a folder") << "" << QStringList() << "/gone" << invalid << "" << "";
-        QTest::newRow("new") << "" << QStringList() << "/c" << "" << fresh << fresh;
-        QTest::newRow("numbered")
-            << "" << QStringList{"/c/" + fresh, "/c/" + fresh + "1="} << "/c" << ""
-            << fresh + "2" << fresh + "2";
+        QTest::newRow("nothing chosen") << "" << QStringList() << ""
+                                        << ""
+                                        << ""
+                                        << "";
+        QTest::newRow("not a folder") << "" << QStringList() << "/gone" << invalid << ""
+                                      << "";
+        QTest::newRow("new") << "" << QStringList() << "/c"
+                             << "" << fresh << fresh;
+        QTest::newRow("numbered") << "" << QStringList{"/c/" + fresh, "/c/" + fresh + "1="} << "/c"
+                                  << "" << fresh + "2" << fresh + "2";
         QTest::newRow("first free number")
-            << "" << QStringList{"/c/" + fresh, "/c/" + fresh + "2"} << "/c" << ""
-            << fresh + "1" << fresh + "1";
-        QTest::newRow("named") << QStringLiteral("東京") << QStringList() << "/c" << ""
-                               << QStringLiteral("東京") << QStringLiteral("東京");
-        QTest::newRow("named, a file") << "a" << QStringList{"/c/a="} << "/c"
-                                       << QStringLiteral("保存先フォルダが作成出来ませんでした。\n%1/c/a")
-                                       << "a" << "";
+            << "" << QStringList{"/c/" + fresh, "/c/" + fresh + "2"} << "/c"
+            << "" << fresh + "1" << fresh + "1";
+        QTest::newRow("named") << QStringLiteral("東京") << QStringList() << "/c"
+                               << "" << QStringLiteral("東京") << QStringLiteral("東京");
+        QTest::newRow("named, a file")
+            << "a" << QStringList{"/c/a="} << "/c"
+            << QStringLiteral("保存先フォルダが作成出来ませんでした。\n%1/c/a") << "a"
+            << "";
         QTest::newRow("slash") << "a/b" << QStringList() << "/c"
-                               << msg::projectNameNotFolder.arg("a/b") << "a/b" << "";
+                               << msg::projectNameNotFolder.arg("a/b") << "a/b"
+                               << "";
     }
     void chooseSaveFolder()
     {

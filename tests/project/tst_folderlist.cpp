@@ -36,9 +36,9 @@ private Q_SLOTS:
         QVERIFY(AddFolder(state, prompter, root));
         QCOMPARE(state.grid.rows[1], (GridRow{"1", root, "", "1", "4", "2", "3", "0", "", ""}));
         const FolderEntry &e = state.folders.entries[0];
-        QCOMPARE(QList<int>({e.subfolderCount, e.totalFileCount, e.directJpegCount,
-                             e.allJpegCount}),
-                 QList<int>({1, 4, 2, 3}));
+        QCOMPARE(
+            QList<int>({e.subfolderCount, e.totalFileCount, e.directJpegCount, e.allJpegCount}),
+            QList<int>({1, 4, 2, 3}));
         QVERIFY(AddFolder(state, prompter, tmp.path() + QStringLiteral("/gone")));
         QCOMPARE(state.grid.cell(2, ColFiles), QStringLiteral("0"));
         // Moving down from row 1 is offered once the list has a third folder.
@@ -155,8 +155,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<RowEdit>("edit");
         const QString orders = QStringLiteral("既に注文が入力されています。");
-        const QString exists = QStringLiteral(
-            "既に連番ファイルが作成されています。\n続行する場合は「はい」を、中止する場合は「いいえ」を選んでください。");
+        const QString exists =
+            QStringLiteral("既に連番ファイルが作成されています。\n続行する場合は「はい」を、中止す"
+                           "る場合は「いいえ」を選んでください。");
         QTest::newRow("up") << RowEdit{"up", 2, 0, false, false, "", "", "b,a,c", 1};
         QTest::newRow("up from 1") << RowEdit{"up", 1, 0, false, false, "", "", "a,b,c", 1};
         QTest::newRow("down") << RowEdit{"down", 1, 0, false, false, "", "", "b,a,c", 2};

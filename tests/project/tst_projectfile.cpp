@@ -38,7 +38,7 @@ private Q_SLOTS:
         QTest::newRow("atol") << QByteArray(" 12x,-3,+4,,1,007,8z,/a\n") << "12,-3,4,0,1,7,8,/a";
         QTest::newRow("Shift-JIS path")
             << testfiles::sjis(QStringLiteral("1,1,1,1,0,0,0,/写真/表\r\n"))
-                                        << QStringLiteral("1,1,1,1,0,0,0,/写真/表");
+            << QStringLiteral("1,1,1,1,0,0,0,/写真/表");
     }
     void parseLine()
     {
@@ -58,16 +58,17 @@ private Q_SLOTS:
             testfiles::writeFile(src + u'/' + QLatin1String(name), {});
         const QString file = tmp.path() + QStringLiteral("/project00000.txt");
         const QString gone = tmp.path() + QStringLiteral("/gone");
-        testfiles::writeFile(file, testfiles::sjis(QStringLiteral(
-                                       "1,3,2,3,1,4,6,%1\r\n"       // as saved
-                                       "1,3,2,9,1,0,0,%1\r\n"       // all JPEGs changed, taken
-                                       "1,3,2,9,0,0,0,%1\r\n"       // all JPEGs changed, not taken
-                                       "1,3,5,3,0,0,0,%1\r\n"       // direct JPEGs changed
-                                       "\r\n"
-                                       "3,120,0,118,1,1,118,/photos/a,b\r\n"
-                                       "0,0,0,0,0,7,8,%2\r\n"
-                                       "1,1,1,1,0,0,0,/last")
-                                       .arg(src, gone)));
+        testfiles::writeFile(
+            file,
+            testfiles::sjis(QStringLiteral("1,3,2,3,1,4,6,%1\r\n" // as saved
+                                           "1,3,2,9,1,0,0,%1\r\n" // all JPEGs changed, taken
+                                           "1,3,2,9,0,0,0,%1\r\n" // all JPEGs changed, not taken
+                                           "1,3,5,3,0,0,0,%1\r\n" // direct JPEGs changed
+                                           "\r\n"
+                                           "3,120,0,118,1,1,118,/photos/a,b\r\n"
+                                           "0,0,0,0,0,7,8,%2\r\n"
+                                           "1,1,1,1,0,0,0,/last")
+                                .arg(src, gone)));
         ProjectState state;
         state.folders.folderCount = 9;
         QCOMPARE(LoadProjectFile(state, file), 0);
@@ -77,9 +78,9 @@ private Q_SLOTS:
             changed.append(state.folders.entries[i].changed);
         QCOMPARE(changed, QList<int>({0, 1, 0, 1, 0}));
         const FolderEntry &e = state.folders.entries[1];
-        QCOMPARE(QList<int>({e.subfolderCount, e.totalFileCount, e.directJpegCount,
-                             e.allJpegCount}),
-                 QList<int>({1, 3, 2, 3}));
+        QCOMPARE(
+            QList<int>({e.subfolderCount, e.totalFileCount, e.directJpegCount, e.allJpegCount}),
+            QList<int>({1, 3, 2, 3}));
         const GridRow row2{"2", src, "", "1", "3", "2", "9", "1", "", ""};
         QCOMPARE(state.grid.rows[2], row2);
         QCOMPARE(state.grid.cell(1, ColStart), QStringLiteral("4"));

@@ -26,14 +26,15 @@ Q_DECLARE_METATYPE(Refusal)
 namespace {
 QString render(const HistoryEntry &e)
 {
-    return QStringList{e.projectName, e.savedAt, e.projectFile, e.saveFolder, e.schoolCode}
-        .join(u'|');
+    return QStringList{e.projectName, e.savedAt, e.projectFile, e.saveFolder, e.schoolCode}.join(
+        u'|');
 }
 
 QString confirmText(const QString &name, const QString &date, const QString &file,
                     const QString &folder)
 {
-    return QStringLiteral("以下のデータを work_log.txt に保存します。よろしいですか？\n\nプロジェクト名\t") +
+    return QStringLiteral(
+               "以下のデータを work_log.txt に保存します。よろしいですか？\n\nプロジェクト名\t") +
            name + QStringLiteral("\n日付\t\t") + date + QStringLiteral("\nフォルダ情報\t") + file +
            QStringLiteral("\n保存先フォルダ\t") + folder + u'\n';
 }
@@ -110,7 +111,8 @@ private Q_SLOTS:
         state.programFolder = tmp.path() + QStringLiteral("/gone/");
         LoadHistory(state, prompter);
         QCOMPARE(state.history.count, 2);
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("プログラム実行パスが見つかりません。")});
+        QCOMPARE(prompter.texts(),
+                 QStringList{QStringLiteral("プログラム実行パスが見つかりません。")});
         QCOMPARE(prompter.boxes[0].caption, QString());
     }
 
@@ -146,8 +148,9 @@ private Q_SLOTS:
         QByteArray log;
         QStringList questions;
         for (const QString &file : {p0, p1}) {
-            log += sjis(QStringList{state.projectName, date, file, state.saveFolder, "scode=12", ""}
-                            .join(QStringLiteral("\r\n")));
+            log += sjis(
+                QStringList{state.projectName, date, file, state.saveFolder, "scode=12", ""}.join(
+                    QStringLiteral("\r\n")));
             questions.append(confirmText(state.projectName, date, file, state.saveFolder));
         }
         QCOMPARE(testfiles::readFile(prog + kWorkLogName), log);
@@ -172,15 +175,16 @@ private Q_SLOTS:
     void saveRefused_data()
     {
         QTest::addColumn<Refusal>("r");
-        const QString setBoth = QStringLiteral("プロジェクト名と保存先フォルダを設定してください。");
+        const QString setBoth =
+            QStringLiteral("プロジェクト名と保存先フォルダを設定してください。");
         const QString full = QStringLiteral("作業記録がいっぱいなのでログは保存されません。");
         const QString ko = QStringLiteral("한"), p = QStringLiteral("p");
         const QString cannot = msg::notEncodable.arg(p);
         QTest::newRow("no name") << Refusal{"", "/s", "", "/a", 0, false, -5, setBoth};
         QTest::newRow("declined") << Refusal{p, "/s", "", "/a", 0, true, -5, ""};
         QTest::newRow("history full") << Refusal{p, "/s", "", "/a", 1000, false, -3, full};
-        QTest::newRow("name")
-            << Refusal{p + ko, "/s", "", "/a", 0, false, -7, msg::notEncodable.arg(p + ko)};
+        QTest::newRow("name") << Refusal{p + ko, "/s",  "", "/a",
+                                         0,      false, -7, msg::notEncodable.arg(p + ko)};
         QTest::newRow("folder") << Refusal{p, "/s" + ko, "", "/a", 0, false, -7, cannot};
         QTest::newRow("code") << Refusal{p, "/s", ko, "/a", 0, false, -7, cannot};
         QTest::newRow("listed path") << Refusal{p, "/s", "", "/a" + ko, 0, false, -7, cannot};
@@ -202,10 +206,10 @@ private Q_SLOTS:
             fx.prompter.expect(Answer::No);
         QCOMPARE(SaveProject(state, fx.services), r.result);
         const QString date = localDateTimeText(fx.clock.dateTime);
-        const QString box = !r.box.isEmpty() ? r.box
-                                             : confirmText(r.name, date,
-                                                           projectFilePath(state.programFolder, 0),
-                                                           r.folder);
+        const QString box =
+            !r.box.isEmpty()
+                ? r.box
+                : confirmText(r.name, date, projectFilePath(state.programFolder, 0), r.folder);
         QCOMPARE(fx.prompter.texts(), QStringList{box});
         QVERIFY(!fx.prompter.unexpectedQuestion);
         QVERIFY(allCaptioned(fx.prompter, kTitleText));

@@ -14,7 +14,10 @@ QString testdata(const QString &relative)
     return QStringLiteral(MARROWFOLD_TESTDATA) + u'/' + relative;
 }
 
-QString photo(int n) { return testdata(QStringLiteral("photos/photo%1.jpg").arg(n, 2, 10, QChar(u'0'))); }
+QString photo(int n)
+{
+    return testdata(QStringLiteral("photos/photo%1.jpg").arg(n, 2, 10, QChar(u'0')));
+}
 
 QString copyShared(const QString &sharedPath, const QString &target)
 {

@@ -15,7 +15,8 @@ QString copyShared(const QString &sharedPath, const QString &target);
 void writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
 // A folder holding count photos named name01.jpg ... (copies of the shared photos).
-void makePhotoFolder(const QString &folder, int count, const QString &stem = QStringLiteral("IMG_"));
+void makePhotoFolder(const QString &folder, int count,
+                     const QString &stem = QStringLiteral("IMG_"));
 QByteArray sjis(const QString &text);
 
 } // namespace testfiles

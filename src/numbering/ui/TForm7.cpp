@@ -47,11 +47,20 @@ TForm7::TForm7(const QString &titleText, QWidget *parent)
     connect(BitBtn2, &QPushButton::clicked, this, &TForm7::BitBtn2Click);
 }
 
-void TForm7::SetStartNumber(int highest) { Edit1->setText(startNumberProposal(highest)); }
+void TForm7::SetStartNumber(int highest)
+{
+    Edit1->setText(startNumberProposal(highest));
+}
 
-int TForm7::GetStartNumber() const { return startNumberResult(Edit1->text()); }
+int TForm7::GetStartNumber() const
+{
+    return startNumberResult(Edit1->text());
+}
 
-void TForm7::BitBtn1Click() { accept(); }
+void TForm7::BitBtn1Click()
+{
+    accept();
+}
 
 void TForm7::BitBtn2Click()
 {
