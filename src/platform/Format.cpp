@@ -5,7 +5,7 @@ namespace mf {
 namespace {
 
 struct Conversion {
-    QString spec; // "%-04d"
+    QString directive; // "%-04d"
     char16_t type = 0;
 };
 
@@ -31,23 +31,23 @@ int parse(const QString &templ, QStringList *literals, QList<Conversion> *conver
             continue;
         }
         Conversion conv;
-        conv.spec = QStringLiteral("%");
+        conv.directive = QStringLiteral("%");
         qsizetype j = i + 1;
         while (j < templ.size() && QStringView(u"-+ #0").contains(templ[j]))
-            conv.spec += templ[j++];
+            conv.directive += templ[j++];
         int digits = 0;
         while (j < templ.size() && templ[j].isDigit() && templ[j].unicode() < 128 && digits < 4) {
-            conv.spec += templ[j++];
+            conv.directive += templ[j++];
             ++digits;
         }
         if (j < templ.size() && templ[j].isDigit())
             return FormatBadConversion; // widths past 9999 are no file name's business
         if (j < templ.size() && templ[j] == u'.') {
-            conv.spec += templ[j++];
+            conv.directive += templ[j++];
             digits = 0;
             while (j < templ.size() && templ[j].isDigit() && templ[j].unicode() < 128 &&
                    digits < 4) {
-                conv.spec += templ[j++];
+                conv.directive += templ[j++];
                 ++digits;
             }
             if (j < templ.size() && templ[j].isDigit())
@@ -58,7 +58,7 @@ int parse(const QString &templ, QStringList *literals, QList<Conversion> *conver
         const char16_t type = templ[j].unicode();
         if (!isIntConversion(type) && type != 's')
             return FormatBadConversion;
-        conv.spec += QChar(type);
+        conv.directive += QChar(type);
         conv.type = type;
         literals->append(literal);
         literal.clear();
@@ -104,11 +104,11 @@ int formatChecked(const QString &templ, const QList<FormatArg> &args, QString *o
         return rc;
     QString result = literals[0];
     for (qsizetype k = 0; k < conversions.size(); ++k) {
-        const QByteArray spec = conversions[k].spec.toLatin1();
+        const QByteArray directive = conversions[k].directive.toLatin1();
         if (const int *n = std::get_if<int>(&args[k]))
-            result += QString::asprintf(spec.constData(), *n);
+            result += QString::asprintf(directive.constData(), *n);
         else
-            result += QString::asprintf(spec.constData(),
+            result += QString::asprintf(directive.constData(),
                                         std::get<QString>(args[k]).toUtf8().constData());
         result += literals[k + 1];
     }
