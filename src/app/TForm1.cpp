@@ -66,6 +66,7 @@ TForm1::TForm1(const QString &programFolder, Services &services, FolderChooser &
     buildMenus();
 
     m_state.programFolder = programFolder;
+    m_state.faceColour = palette().color(QPalette::Window);
     m_startStatus = startUp(m_state, m_services.prompter, m_services.clock);
     setWindowTitle(m_state.titleText);
     refreshView();
