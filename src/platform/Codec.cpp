@@ -30,23 +30,6 @@ bool encodeCp932(const QString &text, QByteArray *out)
     return true;
 }
 
-QByteArray toCp932Lossy(const QString &text)
-{
-    QByteArray out;
-    out.reserve(text.size() * 2);
-    // Character by character, so that one unmappable character costs one '?' only.
-    for (int i = 0; i < text.size(); ++i) {
-        int len = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        QByteArray piece;
-        if (encodeCp932(text.mid(i, len), &piece))
-            out += piece;
-        else
-            out += '?';
-        i += len - 1;
-    }
-    return out;
-}
-
 QString fromCp932(const QByteArray &bytes)
 {
     QStringDecoder decoder(kCodecName);

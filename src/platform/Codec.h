@@ -10,10 +10,6 @@ namespace mf {
 // character that CP932 cannot represent: such text is never written as a substitute.
 bool encodeCp932(const QString &text, QByteArray *out);
 
-// Encodes text known to be representable; characters that are not become '?'.
-// Only for text that has already been checked, or for display-only use.
-QByteArray toCp932Lossy(const QString &text);
-
 // Decodes any byte sequence; malformed bytes become U+FFFD, nothing is rejected.
 QString fromCp932(const QByteArray &bytes);
 
