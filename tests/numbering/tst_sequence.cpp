@@ -2,7 +2,6 @@
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "numbering/Sequence.h"
-#include "numbering/StartNumber.h"
 #include "platform/Codec.h"
 #include "project/FolderList.h"
 #include "project/ProjectFields.h"
@@ -103,28 +102,6 @@ private Q_SLOTS:
         QFETCH(QString, prefix);
         QFETCH(int, number);
         QCOMPARE(mf::photoNumberOfName(name, prefix), number);
-    }
-
-    void startNumberDialogLogic_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("result");
-        QTest::newRow("typed") << "150" << 150;
-        QTest::newRow("trailing letter") << "12a" << 12;
-        QTest::newRow("cancel marker") << "-2" << -2;
-        QTest::newRow("empty") << "" << -1;
-        QTest::newRow("zero") << "0" << -1;
-        QTest::newRow("negative") << "-5" << -1;
-        QTest::newRow("letters") << "abc" << -1;
-    }
-    void startNumberDialogLogic()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, result);
-        QCOMPARE(mf::startNumberResult(text), result);
-        QCOMPARE(mf::startNumberProposal(0), QString("1"));
-        QCOMPARE(mf::startNumberProposal(250), QString("251"));
-        QCOMPARE(mf::startNumberProposal(6000), QString("4999"));
     }
 
     void rebuildNumbersFoldersInListOrder()
