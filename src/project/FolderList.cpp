@@ -201,9 +201,12 @@ bool selectCell(ProjectState &state, Clock &clock, int row, int column)
 
     if (row <= state.folders.folderCount && !state.grid.isNumbered(row)) {
         GridRow &cells = state.grid.rows[row];
-        if (column == ColCheck && cells[ColSubfolders] != QLatin1String("0"))
+        if (column == ColCheck && cells[ColSubfolders] != QLatin1String("0")) {
             cells[ColInclude] =
                 cells[ColInclude] == QLatin1String("0") ? QStringLiteral("1") : QStringLiteral("0");
+            // The flag is saved with the project: closing now must offer to save it.
+            state.dirty = true;
+        }
         refreshRowButtons(state);
         clearThumbnails(state);
         state.thumbnails.visible = false;

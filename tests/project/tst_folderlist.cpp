@@ -106,18 +106,21 @@ private Q_SLOTS:
         clock.now_ms += 499;
         QVERIFY(!selectCell(state, clock, 1, ColCheck));
         QCOMPARE(state.grid.cell(1, ColInclude), QStringLiteral("7"));
+        QVERIFY(!state.dirty);
         for (const char *flag : {"0", "1", "0"}) { // any value but "0" becomes "0"
             clock.now_ms += 500;
             QVERIFY(selectCell(state, clock, 1, ColCheck));
             QCOMPARE(state.grid.cell(1, ColInclude), QLatin1String(flag));
         }
-        QVERIFY(!state.dirty);
+        QVERIFY(state.dirty); // the flag is saved with the project
         QVERIFY(!state.buttons.moveUp && state.buttons.moveDown && state.buttons.remove);
+        state.dirty = false;
         for (int row : {2, 3}) { // no subfolders; numbered
             clock.now_ms += 500;
             selectCell(state, clock, row, ColCheck);
             QCOMPARE(state.grid.cell(row, ColInclude), QStringLiteral("0"));
         }
+        QVERIFY(!state.dirty);
         QVERIFY(!state.buttons.moveUp && !state.buttons.moveDown && !state.buttons.remove);
     }
 
