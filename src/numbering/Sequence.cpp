@@ -57,43 +57,7 @@ enum class Mode { Rebuild, Append };
 
 QString sequenceFolder(const ProjectState &state)
 {
-    return joinPath(state.saveFolder, kSequenceFolderName);
-}
-
-QString sequentialFilePath(const QString &folder, const QString &prefix, int number)
-{
-    return joinPath(folder, prefix + QString::asprintf("%04d", number) + QLatin1String(".jpg"));
-}
-
-int photoNumberOfName(const QString &name, const QString &prefix)
-{
-    if (!name.endsWith(QLatin1String(".jpg")) || name.size() < 8)
-        return 0;
-    const QStringView stem = QStringView(name).chopped(4);
-    if (stem.startsWith(prefix) && stem.size() - prefix.size() >= 4) {
-        const QStringView digits = stem.mid(prefix.size());
-        bool allDigits = true;
-        for (QChar c : digits)
-            allDigits = allDigits && c >= u'0' && c <= u'9';
-        if (allDigits)
-            return parseAtol(digits);
-    }
-    return parseAtol(stem.right(4));
-}
-
-int HighestPhotoNumber(const ProjectState &state)
-{
-    if (state.saveFolder.isEmpty() || state.projectName.isEmpty())
-        return 0;
-    const QString folder = sequenceFolder(state);
-    if (!isEnterableDir(state.saveFolder) || !isEnterableDir(folder))
-        return 0;
-    QStringList names;
-    CountDirectJpegs(folder, &names);
-    int highest = 0;
-    for (const QString &name : names)
-        highest = std::max(highest, photoNumberOfName(name, state.filePrefix));
-    return highest;
+    return sequenceFolderOf(state.saveFolder);
 }
 
 int ClearFolder(const QString &folder)

@@ -2,6 +2,7 @@
 // Sequential numbering: copying the source photos into the sequential-number folder under
 // the file prefix and a photo number, with the conversion log.
 
+#include "photos/NumberedPhotos.h"
 #include "platform/Services.h"
 #include "project/Messages.h"
 #include "project/ProjectState.h"
@@ -10,21 +11,10 @@
 
 namespace mf {
 
-inline const QString kSequenceFolderName = QStringLiteral("連番フォルダ");
 inline const QString kConversionLogName = QStringLiteral("連番ファイル変換ログ.txt");
 inline constexpr int kStartNumberLimit = 4999;
 
 QString sequenceFolder(const ProjectState &state);
-// "<folder>/<prefix><number>.jpg", the number with at least four digits.
-QString sequentialFilePath(const QString &folder, const QString &prefix, int number);
-
-// The highest photo number among the sequential files present, 0 when there are none or
-// when the project name or save folder is missing. Numbers of five and more digits are
-// read whole, so appending after photo 9999 never collides with existing files.
-int HighestPhotoNumber(const ProjectState &state);
-// The number a file name carries: the whole number after the prefix, or the four
-// characters before ".jpg" as the older rule reads them. 0 when there is none.
-int photoNumberOfName(const QString &name, const QString &prefix);
 
 // Deletes every file and subfolder below folder. -1 when a file cannot be deleted.
 int ClearFolder(const QString &folder);
@@ -53,9 +43,6 @@ struct SequenceHooks {
 int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks);
 
 namespace msg {
-inline const QString cannotCreateSaveFolderPath =
-    QStringLiteral("保存先フォルダを作成出来ません。\n%1");
-inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォルダを作成出来ません。");
 inline const QString ordersContinue =
     QStringLiteral("既に注文が入力されていますが処理を続行しますか？");
 inline const QString ordersAppendOnly =

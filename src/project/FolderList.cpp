@@ -1,6 +1,6 @@
 #include "project/FolderList.h"
 
-#include "numbering/Sequence.h"
+#include "photos/NumberedPhotos.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Jpeg.h"
@@ -89,6 +89,14 @@ int CountDirectJpegs(const QString &path, QStringList *names)
     if (names)
         *names = found;
     return int(found.size());
+}
+
+int HighestPhotoNumber(const ProjectState &state)
+{
+    if (state.saveFolder.isEmpty() || state.projectName.isEmpty() ||
+        !isEnterableDir(state.saveFolder))
+        return 0;
+    return highestPhotoNumberIn(sequenceFolderOf(state.saveFolder), state.filePrefix);
 }
 
 void setupGrid(ProjectState &state)
@@ -214,7 +222,7 @@ bool selectCell(ProjectState &state, Clock &clock, int row, int column)
         if ((column == ColStart || column == ColEnd) && state.grid.isNumbered(row)) {
             const int s = parseAtol(state.grid.cell(row, ColStart));
             const int e = parseAtol(state.grid.cell(row, ColEnd));
-            const QString folder = joinPath(state.saveFolder, QStringLiteral("連番フォルダ"));
+            const QString folder = sequenceFolderOf(state.saveFolder);
             if (isEnterableDir(folder)) {
                 loadThumbnail(state, sequentialFilePath(folder, state.filePrefix, s), true);
                 loadThumbnail(state, sequentialFilePath(folder, state.filePrefix, e), false);

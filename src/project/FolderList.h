@@ -27,6 +27,10 @@ void ScanFolder(const QString &path, ScanCounts &counts);
 // Entries directly in path matching "*.jpg"; their names go to names when given.
 int CountDirectJpegs(const QString &path, QStringList *names = nullptr);
 
+// The highest photo number among the numbered photos of the project, 0 when there are none
+// or when the project name or save folder is missing.
+int HighestPhotoNumber(const ProjectState &state);
+
 // Sets headings, widths and row numbers of the grid.
 void setupGrid(ProjectState &state);
 

@@ -10,4 +10,8 @@ inline const QString setNameAndFolder =
 inline const QString unsavedChanges =
     QStringLiteral("プロジェクトが変更されましたが保存されていません。\n変更を保存しますか？");
 
+inline const QString cannotCreateSaveFolderPath =
+    QStringLiteral("保存先フォルダを作成出来ません。\n%1");
+inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォルダを作成出来ません。");
+
 } // namespace mf::msg

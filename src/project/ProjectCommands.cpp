@@ -1,6 +1,5 @@
 #include "project/ProjectCommands.h"
 
-#include "numbering/Sequence.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "project/FolderList.h"

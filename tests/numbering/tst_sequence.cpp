@@ -74,36 +74,6 @@ QStringList numbered(const QString &prefix, int from, int to)
 class SequenceTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void photoNumberOfName_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("prefix");
-        QTest::addColumn<int>("number");
-        QTest::newRow("four digits") << "0012.jpg"
-                                     << "" << 12;
-        QTest::newRow("prefixed") << "12_0345.jpg"
-                                  << "12_" << 345;
-        QTest::newRow("five digits read whole") << "12_10000.jpg"
-                                                << "12_" << 10000;
-        QTest::newRow("five digits no prefix") << "12345.jpg"
-                                               << "" << 12345;
-        QTest::newRow("other prefix, four before .jpg") << "IMG_1234.jpg"
-                                                        << "12_" << 1234;
-        QTest::newRow("upper-case extension") << "IMG_1234.JPG"
-                                              << "" << 0;
-        QTest::newRow("too short") << "123.jpg"
-                                   << "" << 0;
-        QTest::newRow("letters") << "abcdefgh.jpg"
-                                 << "" << 0;
-    }
-    void photoNumberOfName()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, prefix);
-        QFETCH(int, number);
-        QCOMPARE(mf::photoNumberOfName(name, prefix), number);
-    }
-
     void rebuildNumbersFoldersInListOrder()
     {
         Fixture f({3, 2}, "12");

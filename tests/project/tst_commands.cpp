@@ -1,7 +1,6 @@
 #include "ProjectFixture.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
-#include "numbering/Sequence.h"
 #include "project/FolderList.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFields.h"
@@ -253,38 +252,6 @@ private Q_SLOTS:
         if (!folder.isEmpty())
             QVERIFY(QFileInfo(expected).isDir());
         QVERIFY(!QFileInfo::exists(base + QStringLiteral("/c/a/b")));
-    }
-
-    void highestPhotoNumber_data()
-    {
-        QTest::addColumn<QString>("prefix");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<int>("highest");
-        QTest::newRow("four digits") << "12_" << QStringList{"12_0001.jpg", "12_0012.jpg"} << 12;
-        QTest::newRow("five digits")
-            << "12_" << QStringList{"12_9999.jpg", "12_10000.jpg"} << 10000;
-        QTest::newRow("no prefix") << "" << QStringList{"0007.jpg", "0003.jpg"} << 7;
-        QTest::newRow("other prefix") << "" << QStringList{"12_123456.jpg"} << 3456;
-        QTest::newRow("upper case") << "12_" << QStringList{"12_0005.JPG"} << 0;
-        QTest::newRow("letters") << "" << QStringList{"abcd.jpg", "x-0012.jpg"} << 12;
-        QTest::newRow("not above 0") << "" << QStringList{"a_-123.jpg"} << 0;
-    }
-    void highestPhotoNumber()
-    {
-        QFETCH(QString, prefix);
-        QFETCH(QStringList, files);
-        QFETCH(int, highest);
-        QTemporaryDir tmp;
-        ProjectState state;
-        state.saveFolder = tmp.path();
-        state.projectName = QStringLiteral("p");
-        state.filePrefix = prefix;
-        QDir().mkpath(tmp.path() + QStringLiteral("/連番フォルダ"));
-        for (const QString &f : files)
-            testfiles::writeFile(tmp.path() + QStringLiteral("/連番フォルダ/") + f, {});
-        QCOMPARE(HighestPhotoNumber(state), highest);
-        state.projectName.clear();
-        QCOMPARE(HighestPhotoNumber(state), 0);
     }
 };
 
