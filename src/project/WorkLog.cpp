@@ -53,40 +53,31 @@ bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntri
     if (!reader.open(path))
         return false;
     std::deque<HistoryEntry> kept;
-    auto close = [&](HistoryEntry &entry) {
-        kept.push_back(std::move(entry));
-        entry = HistoryEntry{};
+    HistoryEntry current;
+    int field = 0;
+    auto close = [&] {
+        kept.push_back(std::move(current));
+        current = HistoryEntry{};
+        field = 0;
         if (int(kept.size()) > maxEntries)
             kept.pop_front();
     };
-    int linesPerEntry = 5;
-    int completed = 0;
-    int field = 0;
-    HistoryEntry current;
+    // Each entry is four lines and, since school codes were added, a fifth "scode=" line.
+    // Deciding per entry keeps a log readable that an older version started with four-line
+    // entries and this version went on with five-line ones.
     QByteArray line;
     while (reader.readLine(&line)) {
-        // An entry whose fifth line is no "scode=" line means the log has four-line
-        // entries throughout: entry 0 is complete and this line starts the next one.
-        if (completed == 0 && field == 4 && !line.startsWith(kSchoolCodeKey)) {
-            close(current);
-            completed = 1;
-            linesPerEntry = 4;
-            field = 0;
-        }
+        if (field == 4 && !line.startsWith(kSchoolCodeKey))
+            close();
         if (line.size() > 1) {
             chopOneLineEnd(&line);
             storeField(current, field, line);
         }
-        if (++field == linesPerEntry) {
-            field = 0;
-            close(current);
-            ++completed;
-        }
+        if (++field == 5)
+            close();
     }
-    // A log of one four-line entry never meets the fifth line that would reveal its
-    // layout; its one complete entry must not be lost.
-    if (completed == 0 && field == 4)
-        close(current);
+    if (field == 4)
+        close();
     for (HistoryEntry &e : kept)
         entries->append(std::move(e));
     return true;

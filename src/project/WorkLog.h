@@ -22,9 +22,10 @@ enum SaveResult {
     SaveWriteFailed = -8,  // the project file or the work log could not be written
 };
 
-// Reads the entries of a work log. Both layouts are read: five lines per entry ending in
-// "scode=", and the older four-line entries. When the log holds more entries than
-// maxEntries, the most recent ones are kept. False when the file cannot be opened.
+// Reads the entries of a work log: each entry is four lines, followed by a fifth when that
+// begins with "scode=" (older versions wrote four-line entries, and a log may hold both). When the
+// log holds more entries than maxEntries, the most recent ones are kept. False when the file cannot
+// be opened.
 bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntries = kHistorySlots);
 
 // The five lines of an entry, Shift-JIS with CR LF. False when a field cannot be encoded.

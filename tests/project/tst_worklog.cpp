@@ -57,6 +57,11 @@ private Q_SLOTS:
         QTest::newRow("four lines")
             << QByteArray("a\r\nd0\r\n/p0\r\n/s0\r\nb\r\nd1\r\n/p1\r\n/s1\r\n")
             << QStringList{"a|d0|/p0|/s0|", "b|d1|/p1|/s1|"};
+        // An older version's log that this version appended to.
+        QTest::newRow("four, then five lines")
+            << QByteArray("a\r\nd0\r\n/p0\r\n/s0\r\nb\r\nd1\r\n/p1\r\n/s1\r\nscode=1\r\n"
+                          "c\r\nd2\r\n/p2\r\n/s2\r\nscode=\r\nd\r\nd3\r\n/p3\r\n/s3\r\n")
+            << QStringList{"a|d0|/p0|/s0|", "b|d1|/p1|/s1|1", "c|d2|/p2|/s2|", "d|d3|/p3|/s3|"};
         QTest::newRow("one four-line entry")
             << QByteArray("a\r\nd0\r\n/p0\r\n/s0\r\n") << QStringList{"a|d0|/p0|/s0|"};
         QTest::newRow("incomplete last entry")
