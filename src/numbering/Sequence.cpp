@@ -179,6 +179,13 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     state.workFolder = folder;
     int lastNumber = start - 1;
 
+    // Before anything is deleted: a rebuild from an empty list (a reopened project whose
+    // project file is gone) would otherwise throw away numbering that cannot be made again.
+    if (state.folders.folderCount == 0) {
+        prompter.inform(msg::noSourceFolders, caption);
+        return -1;
+    }
+
     if (mode == Mode::Rebuild) {
         for (int r = 1; r <= state.folders.folderCount; ++r) {
             if (state.folders.entries[r - 1].changed == 1) {
@@ -190,11 +197,6 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
             prompter.inform(msg::cannotDeleteSequence, caption);
             return -1;
         }
-    }
-
-    if (state.folders.folderCount == 0) {
-        prompter.inform(msg::noSourceFolders, caption);
-        return -1;
     }
 
     hooks.setBusyCursor(true);

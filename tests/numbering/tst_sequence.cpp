@@ -194,16 +194,15 @@ private Q_SLOTS:
         QCOMPARE(f.seqFiles().size(), 2); // nothing was deleted
     }
 
-    void emptyListAfterRebuildClearsThenReports()
+    void emptyListKeepsTheNumberedPhotos()
     {
         Fixture f({2});
         QCOMPARE(f.run(), 0);
-        testfiles::writeFile(f.seq() + "/notes/other.txt", "x");
         f.state.folders.folderCount = 0;
-        f.fakes.prompter.expect(Answer::Yes);
+        f.fakes.prompter.expect(Answer::Yes); // rebuild
         f.run();
         QCOMPARE(f.fakes.prompter.texts().last(), mf::msg::noSourceFolders);
-        QVERIFY(QDir(f.seq()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+        QCOMPARE(f.seqFiles(), numbered("", 1, 2));
     }
 
     void escStopsWithTheFolderMessage()
