@@ -6,6 +6,7 @@
 #include "platform/Jpeg.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "project/ProjectFields.h"
 
 #include <QPainter>
 
@@ -22,11 +23,7 @@ bool endsWithJpg(const QString &name)
 // holding one of them, or a character Shift-JIS lacks, could be saved but never reopened.
 bool storableInProjectFile(const QString &path)
 {
-    for (QChar c : path) {
-        if (c == u',' || c == u'\t' || c == u'\r' || c == u'\n' || c == QChar(0x1A))
-            return false;
-    }
-    return fitsCp932(path);
+    return !path.contains(u',') && !holdsLineBreakOrTab(path) && fitsCp932(path);
 }
 
 void swapRows(ProjectState &state, int a, int b)

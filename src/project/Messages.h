@@ -10,6 +10,9 @@ inline const QString setNameAndFolder =
 inline const QString unsavedChanges =
     QStringLiteral("プロジェクトが変更されましたが保存されていません。\n変更を保存しますか？");
 
+inline const QString controlCharacters =
+    QStringLiteral("プロジェクト名、ロットNo.または保存先フォルダ名に改行やタブが含まれているので"
+                   "プロジェクトを保存出来ません。\n%1");
 inline const QString cannotCreateSaveFolderPath =
     QStringLiteral("保存先フォルダを作成出来ません。\n%1");
 inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォルダを作成出来ません。");

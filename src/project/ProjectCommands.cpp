@@ -37,8 +37,8 @@ void resetOrders(ProjectState &state)
 // A project name becomes a folder name and part of file names.
 bool usableAsFolderName(const QString &name)
 {
-    return !name.contains(u'/') && !name.contains(QChar(0)) && name != QLatin1String(".") &&
-           name != QLatin1String("..");
+    return !name.contains(u'/') && !name.contains(QChar(0)) && !holdsLineBreakOrTab(name) &&
+           name != QLatin1String(".") && name != QLatin1String("..");
 }
 
 } // namespace
@@ -129,6 +129,10 @@ void chooseSaveFolder(ProjectState &state, Prompter &prompter, const QString &ch
     const QString &caption = state.titleText;
     if (chosen.size() <= 1)
         return;
+    if (holdsLineBreakOrTab(chosen)) {
+        prompter.inform(msg::saveFolderControlCharacters.arg(chosen), caption);
+        return;
+    }
     if (!isEnterableDir(chosen)) {
         prompter.inform(msg::saveFolderInvalid, caption);
         return;

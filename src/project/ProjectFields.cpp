@@ -14,6 +14,15 @@ void setProjectName(ProjectState &state, const QString &text)
     state.dirty = true;
 }
 
+bool holdsLineBreakOrTab(const QString &text)
+{
+    for (QChar c : text) {
+        if (c == u'\r' || c == u'\n' || c == u'\t' || c == QChar(0x1A))
+            return true;
+    }
+    return false;
+}
+
 QString prefixForSchoolCode(const QString &code)
 {
     if (code.isEmpty() || code.endsWith(u'_'))

@@ -9,6 +9,10 @@ void setSaveFolder(ProjectState &state, const QString &text);  // Edit1Change
 void setProjectName(ProjectState &state, const QString &text); // Edit2Change
 void setSchoolCode(ProjectState &state, const QString &text);  // Edit3Change, sets filePrefix
 
+// True when the text holds CR, LF, TAB or 0x1A. The work log keeps one field per line and
+// project files split on these, so such a text would shift every later field.
+bool holdsLineBreakOrTab(const QString &text);
+
 // The school code with "_" after it, unless it is empty or already ends with "_".
 QString prefixForSchoolCode(const QString &code);
 

@@ -5,6 +5,7 @@
 #include "platform/LocalTime.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "project/ProjectFields.h"
 #include "project/ProjectFile.h"
 
 #include <deque>
@@ -110,6 +111,14 @@ int SaveProject(ProjectState &state, Services &services)
     if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
         prompter.inform(msg::setNameAndFolder, caption);
         return SaveDeclined;
+    }
+
+    // The fields normally cannot hold these; a last guard, as one would corrupt the log.
+    for (const QString &field : {state.projectName, state.schoolCode, state.saveFolder}) {
+        if (holdsLineBreakOrTab(field)) {
+            prompter.inform(msg::controlCharacters.arg(field), caption);
+            return SaveControlCharacters;
+        }
     }
 
     HistoryEntry entry;

@@ -18,8 +18,9 @@ enum SaveResult {
     SaveHistoryFull = -3,
     SaveDeclined = -5, // name or folder missing, or the work log question answered No
     SaveOverwriteDeclined = -6,
-    SaveNotEncodable = -7, // a text the Shift-JIS work log cannot hold
-    SaveWriteFailed = -8,  // the project file or the work log could not be written
+    SaveNotEncodable = -7,      // a text the Shift-JIS work log cannot hold
+    SaveWriteFailed = -8,       // the project file or the work log could not be written
+    SaveControlCharacters = -9, // a line break or TAB in the name, school code or save folder
 };
 
 // Reads the entries of a work log: each entry is four lines, followed by a fifth when that

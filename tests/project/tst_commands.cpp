@@ -219,6 +219,14 @@ private Q_SLOTS:
         QTest::newRow("slash") << "a/b" << QStringList() << "/c"
                                << msg::projectNameNotFolder.arg("a/b") << "a/b"
                                << "";
+        const QString pasted = QStringLiteral("3年1組\n");
+        QTest::newRow("line break in the name")
+            << pasted << QStringList() << "/c" << msg::projectNameNotFolder.arg(pasted) << pasted
+            << "";
+        QTest::newRow("line break in the folder")
+            << "a" << QStringList{"/c\nd"} << "/c\nd"
+            << msg::saveFolderControlCharacters.arg("%1/c\nd") << "a"
+            << "";
     }
     void chooseSaveFolder()
     {

@@ -193,6 +193,16 @@ private Q_SLOTS:
         QTest::newRow("folder") << Refusal{p, "/s" + ko, "", "/a", 0, false, -7, cannot};
         QTest::newRow("code") << Refusal{p, "/s", ko, "/a", 0, false, -7, cannot};
         QTest::newRow("listed path") << Refusal{p, "/s", "", "/a" + ko, 0, false, -7, cannot};
+        for (const QString &bad : {QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("\t"),
+                                   QStringLiteral("\x1a")}) {
+            const QString control = msg::controlCharacters.arg(p + bad);
+            QTest::addRow("name %d", bad[0].unicode())
+                << Refusal{p + bad, "/s", "", "/a", 0, false, -9, control};
+            QTest::addRow("folder %d", bad[0].unicode())
+                << Refusal{p, p + bad, "", "/a", 0, false, -9, control};
+            QTest::addRow("code %d", bad[0].unicode())
+                << Refusal{p, "/s", p + bad, "/a", 0, false, -9, control};
+        }
     }
     void saveRefused()
     {
