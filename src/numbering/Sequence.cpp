@@ -18,13 +18,13 @@ bool isPhotoName(const QString &name)
 
 // The first photo below folder whose path the Shift-JIS conversion log could not record,
 // or an empty text when every one can be.
-QString firstUnloggablePhoto(const QString &folder, bool include)
+QString firstUnloggablePhoto(const QString &folder, bool include, const OwnFolders &own)
 {
     for (const DirEntry &e : listEntries(folder)) {
         const QString path = joinPath(folder, e.name);
         if (e.isDir) {
-            if (include) {
-                QString bad = firstUnloggablePhoto(path, include);
+            if (include && !own.skips(path)) {
+                QString bad = firstUnloggablePhoto(path, include, own);
                 if (!bad.isEmpty())
                     return bad;
             }
@@ -75,10 +75,11 @@ int ClearFolder(const QString &folder)
     return 0;
 }
 
-int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
-                         bool include, int &lastNumber)
+namespace {
+
+int copyTree(ProjectState &state, Services &services, const QString &folder, bool include,
+             int &lastNumber, const OwnFolders &own)
 {
-    state.abortRequested = false;
     const QList<DirEntry> entries = listEntries(folder);
     const QString logPath = joinPath(state.workFolder, kConversionLogName);
     for (const DirEntry &e : entries) {
@@ -87,8 +88,8 @@ int CopyFolderToSequence(ProjectState &state, Services &services, const QString 
             return SequenceStopped;
         const QString source = joinPath(folder, e.name);
         if (e.isDir) {
-            if (include && CopyFolderToSequence(state, services, source, include, lastNumber) ==
-                               SequenceStopped)
+            if (include && !own.skips(source) &&
+                copyTree(state, services, source, include, lastNumber, own) == SequenceStopped)
                 return SequenceStopped;
             continue;
         }
@@ -110,6 +111,15 @@ int CopyFolderToSequence(ProjectState &state, Services &services, const QString 
         }
     }
     return SequenceOk;
+}
+
+} // namespace
+
+int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
+                         bool include, int &lastNumber)
+{
+    state.abortRequested = false;
+    return copyTree(state, services, folder, include, lastNumber, OwnFolders(state.saveFolder));
 }
 
 int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks)
@@ -138,6 +148,7 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     }
 
     QString problems;
+    const OwnFolders own(state.saveFolder);
     for (int r = 1; r <= state.folders.folderCount; ++r) {
         const GridRow &cells = state.grid.rows[r];
         const bool include = cells[ColInclude] == QLatin1String("1");
@@ -148,7 +159,7 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         }
         const bool willCopy = mode == Mode::Rebuild || !state.grid.isNumbered(r);
         if (willCopy) {
-            const QString bad = firstUnloggablePhoto(cells[ColPath], include);
+            const QString bad = firstUnloggablePhoto(cells[ColPath], include, own);
             if (!bad.isEmpty())
                 problems += msg::unloggableName.arg(r).arg(bad);
         }

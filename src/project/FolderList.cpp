@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "project/ProjectFields.h"
 
+#include <QFileInfo>
 #include <QPainter>
 
 namespace mf {
@@ -66,12 +67,34 @@ void selectRowAfterEdit(ProjectState &state, int row)
 
 } // namespace
 
-void ScanFolder(const QString &path, ScanCounts &counts)
+OwnFolders::OwnFolders(const QString &saveFolder)
+    : m_saveFolder(saveFolder.isEmpty() ? QString() : QFileInfo(saveFolder).canonicalFilePath())
+{}
+
+bool OwnFolders::skips(const QString &folder) const
+{
+    if (m_saveFolder.isEmpty())
+        return false;
+    const QFileInfo info(folder);
+    const QString canonical = info.canonicalFilePath();
+    if (canonical == m_saveFolder)
+        return true;
+    // The folders the program itself fills in the save folder.
+    static const QStringList written{kSequenceFolderName, QStringLiteral("一覧フォルダ"),
+                                     QStringLiteral("注文別画像フォルダ")};
+    return written.contains(info.fileName()) &&
+           QFileInfo(info.absolutePath()).canonicalFilePath() == m_saveFolder;
+}
+
+void ScanFolder(const QString &path, ScanCounts &counts, const OwnFolders &own)
 {
     for (const DirEntry &e : listEntries(path)) {
         if (e.isDir) {
+            const QString sub = joinPath(path, e.name);
+            if (own.skips(sub))
+                continue;
             ++counts.subfolders;
-            ScanFolder(joinPath(path, e.name), counts);
+            ScanFolder(sub, counts, own);
         } else {
             ++counts.files;
             if (endsWithJpg(e.name))
@@ -128,7 +151,7 @@ bool AddFolder(ProjectState &state, Prompter &prompter, const QString &path)
     }
 
     ScanCounts counts;
-    ScanFolder(path, counts);
+    ScanFolder(path, counts, OwnFolders(state.saveFolder));
     const int direct = CountDirectJpegs(path);
 
     const int row = state.folders.folderCount + 1;

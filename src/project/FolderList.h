@@ -20,9 +20,24 @@ struct ScanCounts {
     int jpegs = 0; // names ending in ".jpg" without regard to case, at any depth
 };
 
-// Adds the counts of everything below path to counts. A folder that cannot be listed adds
-// nothing.
-void ScanFolder(const QString &path, ScanCounts &counts);
+// The project's own folders, which scanning and numbering never enter: the save folder where
+// it lies below a source folder, and the folders the program writes directly in the save
+// folder (the numbered photos among them), where the save folder is a source itself.
+// Otherwise a save folder inside a source with its subfolders taken would be numbered again.
+class OwnFolders {
+public:
+    OwnFolders() = default;
+    explicit OwnFolders(const QString &saveFolder);
+    // folder is a subfolder met while walking a source folder.
+    bool skips(const QString &folder) const;
+
+private:
+    QString m_saveFolder; // canonical, empty when there is none yet
+};
+
+// Adds the counts of everything below path to counts, leaving out the project's own
+// folders. A folder that cannot be listed adds nothing.
+void ScanFolder(const QString &path, ScanCounts &counts, const OwnFolders &own = {});
 
 // Entries directly in path matching "*.jpg"; their names go to names when given.
 int CountDirectJpegs(const QString &path, QStringList *names = nullptr);

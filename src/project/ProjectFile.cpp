@@ -79,10 +79,11 @@ int LoadProjectFile(ProjectState &state, const QString &path)
     QList<ProjectLine> lines;
     if (readProjectLines(path, &lines) != 0)
         return -1;
+    const OwnFolders own(state.saveFolder);
     for (const ProjectLine &line : lines) {
         const int row = state.folders.folderCount + 1;
         ScanCounts counts;
-        ScanFolder(line.path, counts);
+        ScanFolder(line.path, counts, own);
         FolderEntry &entry = state.folders.entries[row - 1];
         entry.subfolderCount = counts.subfolders;
         entry.totalFileCount = counts.files;

@@ -272,6 +272,37 @@ private Q_SLOTS:
         QCOMPARE(f.range(1), QString("1-4"));
     }
 
+    // The save folder below a source folder, or a source itself: its own folders are never
+    // counted or numbered again.
+    void ownFoldersAreLeftOut_data()
+    {
+        QTest::addColumn<QString>("saveBelowSource");
+        QTest::newRow("save folder inside the source") << "event";
+        QTest::newRow("save folder is the source") << "";
+    }
+    void ownFoldersAreLeftOut()
+    {
+        QFETCH(QString, saveBelowSource);
+        Fixture f({});
+        const QString source = f.dir.filePath("src");
+        testfiles::makePhotoFolder(source + "/sub", 3);
+        testfiles::makePhotoFolder(source, 1);
+        mf::setSaveFolder(f.state,
+                          saveBelowSource.isEmpty() ? source : source + "/" + saveBelowSource);
+        testfiles::writeFile(f.state.saveFolder + QStringLiteral("/一覧フォルダ/page001.jpg"),
+                             testfiles::readFile(testfiles::photo(1)));
+        QVERIFY(mf::AddFolder(f.state, f.fakes.prompter, source));
+        f.state.grid.setCell(1, mf::ColInclude, "1");
+        QCOMPARE(f.state.grid.cell(1, mf::ColAllJpegs), QString("4"));
+        for (int run = 0; run < 2; ++run) { // the second one rebuilds
+            if (run == 1)
+                f.fakes.prompter.expect(Answer::Yes);
+            QCOMPARE(f.run(), 0);
+            QCOMPARE(f.seqFiles(), numbered("", 1, 4));
+            QCOMPARE(f.range(1), QString("1-4"));
+        }
+    }
+
     void readOnlySourceGivesWritableCopyThatRebuildCanClear()
     {
         Fixture f({1});
