@@ -91,10 +91,13 @@ bool encodeLinesCrLf(const QStringList &lines, QByteArray *out)
 
 bool saveFileAtomically(const QString &path, const QByteArray &content)
 {
+    // Unbuffered, so every byte reaches the file inside write(): a full disk shows up as a
+    // short write here instead of a flush inside commit() that could go unnoticed and
+    // rename a cut file over the old one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (file.write(content) != content.size()) {
+    if (file.write(content) != content.size() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return false;
     }
@@ -103,16 +106,17 @@ bool saveFileAtomically(const QString &path, const QByteArray &content)
 
 bool appendRecord(const QString &path, const QByteArray &record)
 {
+    // Unbuffered: a short write returns at once and nothing is left in a buffer, so the
+    // rollback below (resize flushes first and gives up when that fails) always runs.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     const qint64 before = file.size();
-    bool ok = file.write(record) == record.size();
-    ok = file.flush() && ok;
-    if (!ok)
+    if (file.write(record) != record.size()) {
         file.resize(before); // a full disk must not leave half a record behind
-    file.close();
-    return ok;
+        return false;
+    }
+    return true;
 }
 
 } // namespace mf

@@ -3,6 +3,7 @@
 #include "platform/Codec.h"
 #include "platform/TextFile.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -156,6 +157,43 @@ private Q_SLOTS:
         QVERIFY(mf::appendRecord(path, "\r\nrecord"));
         QCOMPARE(readFile(path), QByteArray("new content\r\nrecord"));
         QVERIFY(!mf::appendRecord(dir.path(), "x")); // a folder cannot take a record
+    }
+
+    // The disk fills (a file size limit in a child process) while the new bytes are
+    // written: the operation must say so and leave the old file exactly as it was.
+    void fullDiskChangesNothing_data()
+    {
+        QTest::addColumn<bool>("append");
+        QTest::addColumn<int>("size");  // bytes of the new content or record
+        QTest::addColumn<int>("spare"); // room left on the "disk" beyond the new bytes
+        QTest::newRow("save, short") << false << 1000 << -100;
+        QTest::newRow("save, longer than a buffer") << false << 100000 << -100;
+        QTest::newRow("save, one byte short") << false << 1000 << -1;
+        QTest::newRow("save, fits exactly") << false << 1000 << 0;
+        QTest::newRow("append, short") << true << 200 << -100;
+        QTest::newRow("append, longer than a buffer") << true << 100000 << -100;
+        QTest::newRow("append, one byte short") << true << 200 << -1;
+        QTest::newRow("append, fits exactly") << true << 200 << 0;
+    }
+    void fullDiskChangesNothing()
+    {
+        QFETCH(bool, append);
+        QFETCH(int, size);
+        QFETCH(int, spare);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("f.txt");
+        const QByteArray old = QByteArray("old line\r\n").repeated(300);
+        writeFile(path, old);
+        const QByteArray data(size, 'n');
+        const qint64 limit = (append ? old.size() : 0) + size + spare;
+        const int rc = testfiles::runWithFileSizeLimit(limit, [&] {
+            return int(append ? mf::appendRecord(path, data) : mf::saveFileAtomically(path, data));
+        });
+        const bool fits = spare >= 0;
+        QCOMPARE(rc, int(fits));
+        QCOMPARE(readFile(path), fits ? (append ? old + data : data) : old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"f.txt"}));
     }
 };
 
