@@ -37,6 +37,57 @@ private Q_SLOTS:
             QCOMPARE(mf::fromCp932(bytes), text);
     }
 
+    // Bytes 0x00 to 0x7F are the same code points both ways, controls included: a name
+    // holding U+001C must never be written as 0x1A, which readers take as a line end.
+    void asciiIsItself_data()
+    {
+        QTest::addColumn<int>("code");
+        for (int c = 0; c < 0x80; ++c)
+            QTest::newRow(qPrintable(QStringLiteral("U+%1").arg(c, 4, 16, QChar(u'0')))) << c;
+    }
+    void asciiIsItself()
+    {
+        QFETCH(int, code);
+        const QString text = QStringLiteral("a") + QChar(char16_t(code)) + QStringLiteral("表");
+        const QByteArray bytes = QByteArray("a") + char(code) + QByteArray("\x95\x5c");
+        QByteArray out;
+        QVERIFY(mf::encodeCp932(text, &out));
+        QCOMPARE(out, bytes);
+        QCOMPARE(mf::fromCp932(bytes), text);
+    }
+
+    void undecodableBytesBecomeReplacement_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString bad = QString(QChar(0xFFFD));
+        QTest::newRow("lone lead byte at the end") << QByteArray("a\x81") << "a" + bad;
+        QTest::newRow("lead byte before a space") << QByteArray("\x81 b") << bad + " b";
+        QTest::newRow("lead byte before a line end") << QByteArray("\x95\n") << bad + "\n";
+        QTest::newRow("lead byte before DEL") << QByteArray("\x81\x7f") << bad + "\x7f";
+        QTest::newRow("0x80") << QByteArray("\x80") << bad;
+        QTest::newRow("0xA0") << QByteArray("\xa0") << bad;
+        QTest::newRow("0xFD 0xFE 0xFF") << QByteArray("\xfd\xfe\xff") << bad + bad + bad;
+        QTest::newRow("unassigned pair") << QByteArray("\x85\x80x") << bad + "x";
+        QTest::newRow("unassigned pair, ASCII trail kept")
+            << QByteArray("\x85\x5cx") << bad + "\\x";
+        QTest::newRow("half-width kana ends")
+            << QByteArray("\xa1\xdf") << QStringLiteral("\uff61\uff9f");
+        QTest::newRow("kana, kanji, NEC, IBM")
+            << QByteArray("\x83\x65\x83\x58\x83\x67\x95\x5c\x87\x40\xfa\x40")
+            << QStringLiteral("テスト表①ⅰ");
+    }
+    void undecodableBytesBecomeReplacement()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(mf::fromCp932(bytes), text);
+        if (!text.contains(QChar(0xFFFD)))
+            QCOMPARE(testfiles::sjis(text), bytes);
+        else
+            QVERIFY(!mf::fitsCp932(text)); // U+FFFD itself is never written
+    }
+
     void spellingMapsLinuxInputToCp932()
     {
         const QString typed = QStringLiteral("1〜2−3—4‖¢£¬");
