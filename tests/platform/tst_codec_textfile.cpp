@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using testfiles::readFile;
 using testfiles::writeFile;
 
@@ -165,6 +168,114 @@ private Q_SLOTS:
             ++pieces;
         }
         QCOMPARE(pieces, (3 * 1024 * 1024 + 2046) / 2047);
+    }
+
+    // Skip mode drops a line longer than the buffer whole (never returns its pieces); the
+    // cap stops reading after maxFileBytes, and a line cut by the cap is not returned.
+    void lineReaderLimits_data()
+    {
+        using Mode = mf::LineReader::LongLines;
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("buffer");
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<qint64>("cap");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<bool>("stopped");
+        const Mode skip = Mode::Skip, split = Mode::Split;
+        QTest::newRow("exactly at the limit") << QByteArray("abc\nxy\n") << 5 << skip << qint64(-1)
+                                              << QList<QByteArray>{"abc\n", "xy\n"} << 0 << false;
+        QTest::newRow("one byte over") << QByteArray("abcd\nxy\n") << 5 << skip << qint64(-1)
+                                       << QList<QByteArray>{"xy\n"} << 1 << false;
+        QTest::newRow("CR LF at the boundary fits")
+            << QByteArray("abc\r\nx") << 5 << skip << qint64(-1) << QList<QByteArray>{"abc\n", "x"}
+            << 0 << false;
+        QTest::newRow("CR LF at the boundary over")
+            << QByteArray("abcd\r\nx") << 5 << skip << qint64(-1) << QList<QByteArray>{"x"} << 1
+            << false;
+        QTest::newRow("last line at the limit without LF")
+            << QByteArray("a\nabcd") << 5 << skip << qint64(-1) << QList<QByteArray>{"a\n", "abcd"}
+            << 0 << false;
+        QTest::newRow("last line over without LF")
+            << QByteArray("a\nabcde") << 5 << skip << qint64(-1) << QList<QByteArray>{"a\n"} << 1
+            << false;
+        QTest::newRow("huge line in the middle")
+            << QByteArray("a\n" + QByteArray(3 * 1024 * 1024, 'x') + "\nb\n") << 2048 << skip
+            << qint64(-1) << QList<QByteArray>{"a\n", "b\n"} << 1 << false;
+        QTest::newRow("two long lines in a row")
+            << QByteArray("xxxxxx\nyyyyy\r\nz") << 5 << skip << qint64(-1) << QList<QByteArray>{"z"}
+            << 2 << false;
+        QTest::newRow("split mode unchanged") << QByteArray("abcd\nx") << 5 << split << qint64(-1)
+                                              << QList<QByteArray>{"abcd", "\n", "x"} << 0 << false;
+        QTest::newRow("file exactly the cap") << QByteArray("ab\ncd\n") << 100 << split << qint64(6)
+                                              << QList<QByteArray>{"ab\n", "cd\n"} << 0 << false;
+        QTest::newRow("cap at a line end")
+            << QByteArray("ab\ncd\nef\n") << 100 << split << qint64(6)
+            << QList<QByteArray>{"ab\n", "cd\n"} << 0 << true;
+        QTest::newRow("cap in the middle of a line")
+            << QByteArray("ab\ncdef\n") << 100 << skip << qint64(5) << QList<QByteArray>{"ab\n"}
+            << 0 << true;
+        QTest::newRow("cap between CR and LF") << QByteArray("ab\r\ncd") << 100 << split
+                                               << qint64(3) << QList<QByteArray>{} << 0 << true;
+        QTest::newRow("cap in a skipped line")
+            << QByteArray("a\nxxxxxxxx\nb\n") << 5 << skip << qint64(8) << QList<QByteArray>{"a\n"}
+            << 1 << true;
+        QTest::newRow("cap 0, empty file")
+            << QByteArray() << 100 << split << qint64(0) << QList<QByteArray>{} << 0 << false;
+        QTest::newRow("cap 0") << QByteArray("a") << 100 << split << qint64(0)
+                               << QList<QByteArray>{} << 0 << true;
+    }
+    void lineReaderLimits()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, buffer);
+        QFETCH(mf::LineReader::LongLines, mode);
+        QFETCH(qint64, cap);
+        QFETCH(QList<QByteArray>, lines);
+        QFETCH(int, skipped);
+        QFETCH(bool, stopped);
+        QTemporaryDir dir;
+        writeFile(dir.filePath("f.txt"), content);
+        mf::LineReader reader(buffer, mode, cap);
+        QVERIFY(reader.open(dir.filePath("f.txt")));
+        QList<QByteArray> got;
+        QByteArray line;
+        while (reader.readLine(&line))
+            got.append(line);
+        QCOMPARE(got, lines);
+        QCOMPARE(reader.skippedLines(), skipped);
+        QCOMPARE(reader.stoppedAtCap(), stopped);
+        QVERIFY(!reader.readLine(&line)); // stays at the end
+    }
+
+    // Anything but a regular file is refused at once: a FIFO without a writer must not
+    // block, /dev/zero must not feed an endless line. A child process with an alarm turns
+    // a hang into a failure.
+    void lineReaderRefusesSpecialFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("/dev/zero") << "zero";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("missing") << "missing";
+    }
+    void lineReaderRefusesSpecialFiles()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QString path = dir.filePath(kind);
+        if (kind == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == "zero")
+            path = "/dev/zero";
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(path));
+        const int opened = testfiles::runInChild([&] {
+            alarm(5);
+            mf::LineReader reader(2048, mf::LineReader::LongLines::Skip, 1024 * 1024);
+            return int(reader.open(path));
+        });
+        QCOMPARE(opened, 0);
     }
 
     void chopRemovesOneEnd_data()
