@@ -9,8 +9,26 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using testfiles::readFile;
 using testfiles::writeFile;
+
+namespace {
+
+// Creates a file whose name is the given bytes, whatever they are.
+void writeRawName(const QString &folder, const QByteArray &name)
+{
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "x", 1), ssize_t(1));
+    ::close(fd);
+}
+
+} // namespace
 
 class FileSystemTest : public QObject {
     Q_OBJECT
@@ -30,6 +48,34 @@ private Q_SLOTS:
         QCOMPARE(mf::listJpegNames(dir.path()),
                  QStringList({"10.jpg", "9.jpg", "a.jpg", "B.JPG", "b.jpg", "C.jpg"}));
         QVERIFY(mf::listEntries(dir.filePath("missing")).isEmpty());
+    }
+
+    // Names in another encoding (Shift-JIS from a zip made on Windows) cannot be opened
+    // through a QString: they are reported, never listed under a mangled name or dropped.
+    void undecodableNamesAreReported()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"b.jpg", "A.jpg", "c.jpg"})
+            writeFile(dir.filePath(QString::fromLatin1(name)), "x");
+        writeFile(dir.filePath(QStringLiteral("テスト.jpg")), "x"); // UTF-8: an ordinary name
+        writeRawName(dir.path(), "\x83\x65\x83\x58\x83\x67.jpg");   // テスト in Shift-JIS
+        writeRawName(dir.path(), "\x95\x5c.jpg");                   // 表 in Shift-JIS
+        QVERIFY(QDir(dir.path()).mkdir(QString::fromLatin1("\xe9t\xe9"))); // stays valid UTF-8
+        QVERIFY(::mkdir((QFile::encodeName(dir.path()) + "/sub\xff").constData(), 0755) == 0);
+
+        QStringList undecodable{"stale"};
+        QStringList names;
+        for (const mf::DirEntry &e : mf::listEntries(dir.path(), &undecodable))
+            names.append(e.name + (e.isDir ? "/" : ""));
+        QCOMPARE(names, QStringList({"A.jpg", "b.jpg", "c.jpg", QStringLiteral("été/"),
+                                     QStringLiteral("テスト.jpg")}));
+        const QString bad(QChar(0xFFFD));
+        QCOMPARE(undecodable,
+                 QStringList({"sub" + bad, bad + "\\.jpg", bad + "e" + bad + "X" + bad + "g.jpg"}));
+        QCOMPARE(mf::listJpegNames(dir.path()),
+                 QStringList({"A.jpg", "b.jpg", "c.jpg", QStringLiteral("テスト.jpg")}));
+        QVERIFY(mf::listEntries(dir.filePath("missing"), &undecodable).isEmpty());
+        QVERIFY(undecodable.isEmpty());
     }
 
     void linkToParentIsNotEntered()
