@@ -41,6 +41,16 @@ bool stableLess(const QString &a, const QString &b)
     return a < b;
 }
 
+// Photo tools and file managers sort and date photos by it. The copy itself is whole
+// either way, so a file system that refuses the time does not fail it.
+void keepModificationTime(const std::filesystem::path &source, const std::filesystem::path &target)
+{
+    std::error_code ec;
+    const auto time = std::filesystem::last_write_time(source, ec);
+    if (!ec)
+        std::filesystem::last_write_time(target, time, ec);
+}
+
 } // namespace
 
 QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable)
@@ -141,6 +151,7 @@ CopyResult copyFile(const QString &source, const QString &target, bool replace)
         fs::remove(part, ec);
         ec.clear();
         if (fs::copy_file(toFsPath(source), part, fs::copy_options::none, ec) && !ec) {
+            keepModificationTime(toFsPath(source), part);
             fs::rename(part, dst, ec);
             if (!ec)
                 return CopyResult::Copied;
@@ -152,8 +163,10 @@ CopyResult copyFile(const QString &source, const QString &target, bool replace)
     if (fs::symlink_status(dst, ec).type() != fs::file_type::not_found)
         return CopyResult::TargetExists;
     ec.clear();
-    if (fs::copy_file(toFsPath(source), dst, fs::copy_options::none, ec) && !ec)
+    if (fs::copy_file(toFsPath(source), dst, fs::copy_options::none, ec) && !ec) {
+        keepModificationTime(toFsPath(source), dst);
         return CopyResult::Copied;
+    }
     if (ec == std::errc::file_exists)
         return CopyResult::TargetExists;
     // The target did not exist before: what is there now is a partial copy and must not

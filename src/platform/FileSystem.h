@@ -36,6 +36,7 @@ bool renamePath(const QString &from, const QString &to);
 enum class CopyResult { Copied, TargetExists, Failed };
 // Copies with the system's file copy. Without replace, an existing target is left alone
 // and reported; a copy that fails half way is removed so no truncated file stays behind.
+// The copy keeps the source's modification time (when the file system lets us set it).
 CopyResult copyFile(const QString &source, const QString &target, bool replace = false);
 
 // Gives the file ordinary read-write permissions for its owner (the counterpart of

@@ -102,6 +102,34 @@ private Q_SLOTS:
         QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("fresh")), mf::CopyResult::Copied);
     }
 
+    void copyKeepsModificationTime_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("new target") << false << false;
+        QTest::newRow("replace an existing target") << true << true;
+        QTest::newRow("replace, no target yet") << true << false;
+    }
+    void copyKeepsModificationTime()
+    {
+        QFETCH(bool, replace);
+        QFETCH(bool, targetExists);
+        QTemporaryDir dir;
+        const QString source = dir.filePath("photo.jpg"), target = dir.filePath("0001.jpg");
+        writeFile(source, "photo");
+        const QDateTime taken(QDate(2019, 10, 5), QTime(9, 30, 15, 250), Qt::UTC);
+        {
+            QFile f(source);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(taken, QFileDevice::FileModificationTime));
+        }
+        if (targetExists)
+            writeFile(target, "old");
+        QCOMPARE(mf::copyFile(source, target, replace), mf::CopyResult::Copied);
+        QCOMPARE(readFile(target), QByteArray("photo"));
+        QCOMPARE(QFileInfo(target).lastModified().toUTC(), taken);
+    }
+
     void failedCopyLeavesNothingBehind()
     {
         QTemporaryDir dir;
