@@ -190,6 +190,55 @@ private Q_SLOTS:
         writeFile(exe + "/outputFmt.def", "portable");
         QCOMPARE(mf::resolveProgramFolder(exe, user, share), exe + "/");
     }
+
+    // A program folder that holds outputFmt.def but may not be written (an install on a
+    // read-only share) hands over to the per-user folder, seeded with the copy beside the
+    // executable. The rule runs in a child as an ordinary user, since root may write anywhere.
+    void readOnlyProgramFolderSeedsUserFolder_data()
+    {
+        QTest::addColumn<bool>("besideExe");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QByteArray>("seeded"); // empty: no outputFmt.def in the user folder
+        QTest::newRow("copy beside the executable wins")
+            << true << true << QByteArray("beside the executable");
+        QTest::newRow("only beside the executable")
+            << true << false << QByteArray("beside the executable");
+        QTest::newRow("only the installed copy") << false << true << QByteArray("installed");
+        QTest::newRow("none") << false << false << QByteArray();
+    }
+    void readOnlyProgramFolderSeedsUserFolder()
+    {
+        QFETCH(bool, besideExe);
+        QFETCH(bool, installed);
+        QFETCH(QByteArray, seeded);
+        QTemporaryDir dir;
+        const QString exe = dir.filePath("bin"), user = dir.filePath("home/user"),
+                      share = dir.filePath("share");
+        QDir().mkpath(exe);
+        QDir().mkpath(share);
+        QDir().mkpath(dir.filePath("home"));
+        if (besideExe)
+            writeFile(exe + "/outputFmt.def", "beside the executable");
+        if (installed)
+            writeFile(share + "/outputFmt.def", "installed");
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(dir.filePath("home")).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(exe).constData(), 0555) == 0);
+
+        const int rc = testfiles::runInChild([&] {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return 10;
+            if (QFileInfo(exe).isWritable())
+                return 11;
+            const QString folder = mf::resolveProgramFolder(exe, user, share);
+            return folder == user + "/" ? 0 : folder == exe + "/" ? 1 : 2;
+        });
+        if (rc == 10 || rc == 11)
+            QSKIP("cannot make a folder read-only for this process");
+        QCOMPARE(rc, 0);
+        QCOMPARE(readFile(user + "/outputFmt.def"), seeded);
+        QCOMPARE(QFileInfo::exists(user + "/outputFmt.def"), !seeded.isEmpty());
+    }
 };
 
 MF_REGISTER_TEST(FileSystemTest)
