@@ -3,11 +3,65 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <array>
+#include <optional>
+
 namespace mf {
 
 namespace {
+
 constexpr const char *kCodecName = "windows-31j";
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool isTrailByte(unsigned char c)
+{
+    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
 }
+
+// The double-byte characters, looked up once from the converter. The converter is only
+// asked about pairs: its single bytes follow an IBM table that swaps 0x1A, 0x1C and 0x7F
+// and returns unmapped bytes as U+001A, where Windows keeps 0x00 to 0x7F as they are.
+class DoubleByteTable {
+public:
+    DoubleByteTable()
+    {
+        std::optional<QStringDecoder> decoder;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!isCp932LeadByte(static_cast<unsigned char>(lead)))
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                if (!isTrailByte(static_cast<unsigned char>(trail)))
+                    continue;
+                const char pair[2] = {char(lead), char(trail)};
+                // resetState() does not clear an error of the ICU converter: start afresh
+                // after each unmapped pair.
+                if (!decoder || decoder->hasError())
+                    decoder.emplace(kCodecName, QStringConverter::Flag::Stateless);
+                const QString s = decoder->decode(QByteArrayView(pair, 2));
+                if (!decoder->hasError() && s.size() == 1 && s[0].unicode() >= 0x80 &&
+                    s[0].unicode() != kReplacement)
+                    m_map[index(lead, trail)] = s[0].unicode();
+            }
+        }
+    }
+    // 0 when the pair stands for no character.
+    char16_t at(unsigned char lead, unsigned char trail) const { return m_map[index(lead, trail)]; }
+
+private:
+    static int index(int lead, int trail)
+    {
+        return (lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31) * 256 + trail;
+    }
+    std::array<char16_t, 60 * 256> m_map{};
+};
+
+const DoubleByteTable &doubleByteTable()
+{
+    static const DoubleByteTable table;
+    return table;
+}
+
+} // namespace
 
 bool isCp932LeadByte(unsigned char c)
 {
@@ -16,14 +70,29 @@ bool isCp932LeadByte(unsigned char c)
 
 bool encodeCp932(const QString &text, QByteArray *out)
 {
-    QStringEncoder encoder(kCodecName);
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return false;
-    // The round trip also catches silent substitutions of the converter.
-    QStringDecoder decoder(kCodecName);
-    QString back = decoder.decode(bytes);
-    if (decoder.hasError() || back != text)
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    std::optional<QStringEncoder> encoder;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        if (text[i].unicode() < 0x80) {
+            bytes.append(char(text[i].unicode()));
+            ++i;
+            continue;
+        }
+        qsizetype j = i + 1;
+        while (j < n && text[j].unicode() >= 0x80)
+            ++j;
+        if (!encoder)
+            encoder.emplace(kCodecName, QStringConverter::Flag::Stateless);
+        bytes += encoder->encode(QStringView(text).mid(i, j - i));
+        if (encoder->hasError())
+            return false;
+        i = j;
+    }
+    // The round trip also catches silent substitutions of the converter (a yen sign
+    // written as 0x5C, say).
+    if (fromCp932(bytes) != text)
         return false;
     if (out)
         *out = std::move(bytes);
@@ -32,8 +101,28 @@ bool encodeCp932(const QString &text, QByteArray *out)
 
 QString fromCp932(const QByteArray &bytes)
 {
-    QStringDecoder decoder(kCodecName);
-    return decoder.decode(bytes);
+    QString out;
+    out.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            out.append(QChar(char16_t(c)));
+        } else if (c >= 0xA1 && c <= 0xDF) {
+            out.append(QChar(char16_t(0xFF61 + (c - 0xA1)))); // half-width katakana
+        } else if (isCp932LeadByte(c) && i + 1 < n && isTrailByte(p[i + 1])) {
+            const char16_t u = doubleByteTable().at(c, p[i + 1]);
+            out.append(QChar(u ? u : kReplacement));
+            // An unmapped pair with an ASCII trail gives the ASCII byte back: a delimiter
+            // or line end after a stray lead byte survives.
+            if (u || p[i + 1] >= 0x80)
+                ++i;
+        } else {
+            out.append(QChar(kReplacement));
+        }
+    }
+    return out;
 }
 
 bool fitsCp932(const QString &text)

@@ -3,10 +3,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace mf {
 
@@ -35,21 +41,53 @@ bool stableLess(const QString &a, const QString &b)
     return a < b;
 }
 
+// Photo tools and file managers sort and date photos by it. The copy itself is whole
+// either way, so a file system that refuses the time does not fail it.
+void keepModificationTime(const std::filesystem::path &source, const std::filesystem::path &target)
+{
+    std::error_code ec;
+    const auto time = std::filesystem::last_write_time(source, ec);
+    if (!ec)
+        std::filesystem::last_write_time(target, time, ec);
+}
+
 } // namespace
 
-QList<DirEntry> listEntries(const QString &folder)
+QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable)
 {
     QList<DirEntry> out;
-    QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
-        return out;
-    const QFileInfoList infos = dir.entryInfoList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    out.reserve(infos.size());
-    for (const QFileInfo &info : infos)
-        out.append(DirEntry{info.fileName(), info.isDir() && !info.isSymLink()});
+    QStringList bad;
+    // The raw names, because QDir drops names that are not valid UTF-8 without a word (or
+    // mangles them into names that cannot be opened again).
+    DIR *dir = folder.isEmpty() ? nullptr : ::opendir(QFile::encodeName(folder).constData());
+    if (dir) {
+        const int fd = ::dirfd(dir);
+        while (const dirent *e = ::readdir(dir)) {
+            const char *raw = e->d_name;
+            if (std::strcmp(raw, ".") == 0 || std::strcmp(raw, "..") == 0)
+                continue;
+            QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+            QString name = utf8.decode(QByteArrayView(raw));
+            if (utf8.hasError()) {
+                bad.append(std::move(name));
+                continue;
+            }
+            // A symbolic link is never a folder here, whatever it points to.
+            bool isDir = e->d_type == DT_DIR;
+            if (e->d_type == DT_UNKNOWN) {
+                struct stat st;
+                isDir = ::fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+            }
+            out.append(DirEntry{std::move(name), isDir});
+        }
+        ::closedir(dir);
+    }
     std::sort(out.begin(), out.end(),
               [](const DirEntry &a, const DirEntry &b) { return stableLess(a.name, b.name); });
+    if (undecodable) {
+        std::sort(bad.begin(), bad.end(), stableLess);
+        *undecodable = std::move(bad);
+    }
     return out;
 }
 
@@ -113,6 +151,7 @@ CopyResult copyFile(const QString &source, const QString &target, bool replace)
         fs::remove(part, ec);
         ec.clear();
         if (fs::copy_file(toFsPath(source), part, fs::copy_options::none, ec) && !ec) {
+            keepModificationTime(toFsPath(source), part);
             fs::rename(part, dst, ec);
             if (!ec)
                 return CopyResult::Copied;
@@ -124,8 +163,10 @@ CopyResult copyFile(const QString &source, const QString &target, bool replace)
     if (fs::symlink_status(dst, ec).type() != fs::file_type::not_found)
         return CopyResult::TargetExists;
     ec.clear();
-    if (fs::copy_file(toFsPath(source), dst, fs::copy_options::none, ec) && !ec)
+    if (fs::copy_file(toFsPath(source), dst, fs::copy_options::none, ec) && !ec) {
+        keepModificationTime(toFsPath(source), dst);
         return CopyResult::Copied;
+    }
     if (ec == std::errc::file_exists)
         return CopyResult::TargetExists;
     // The target did not exist before: what is there now is a partial copy and must not

@@ -16,7 +16,10 @@ struct DirEntry {
 // Every entry of the folder except "." and "..", in the stable order; empty when the
 // folder cannot be listed. Symbolic links to folders are listed as files, so a link that
 // points back up the tree can never make a recursive walk endless.
-QList<DirEntry> listEntries(const QString &folder);
+// undecodable, when given, receives the entries directly in folder whose names are not valid
+// UTF-8 (shown as text with the bad bytes as U+FFFD, for messages); they are not listed.
+// It is replaced on each call and comes in the same stable order.
+QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable = nullptr);
 
 // Names of the entries directly in the folder that match "*.jpg" without regard to case.
 QStringList listJpegNames(const QString &folder);
@@ -33,6 +36,7 @@ bool renamePath(const QString &from, const QString &to);
 enum class CopyResult { Copied, TargetExists, Failed };
 // Copies with the system's file copy. Without replace, an existing target is left alone
 // and reported; a copy that fails half way is removed so no truncated file stays behind.
+// The copy keeps the source's modification time (when the file system lets us set it).
 CopyResult copyFile(const QString &source, const QString &target, bool replace = false);
 
 // Gives the file ordinary read-write permissions for its owner (the counterpart of

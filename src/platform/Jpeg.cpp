@@ -33,6 +33,53 @@ int readWholeFile(const QString &path, QByteArray *data)
     return JpegOk;
 }
 
+struct FrameHeader {
+    int marker = 0;
+    int components = 0;
+};
+
+bool isProgressiveFrame(int marker)
+{
+    return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE; // SOF2/6/10/14
+}
+
+// Walks the marker segments from SOI to the first frame header (SOFn). False when there is
+// none before the scan data or the end of the bytes. Bytes between segments are skipped up
+// to the next marker, as libjpeg does.
+bool findFrameHeader(const unsigned char *p, qsizetype n, FrameHeader *frame)
+{
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    qsizetype i = 2;
+    for (;;) {
+        while (i < n && p[i] != 0xFF)
+            ++i;
+        while (i < n && p[i] == 0xFF) // fill bytes
+            ++i;
+        if (i >= n)
+            return false;
+        const unsigned char m = p[i++];
+        if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD7))
+            continue; // no segment follows
+        if (m == 0xD8 || m == 0xD9 || m == 0xDA)
+            return false; // SOI, EOI or SOS before any frame
+        if (i + 2 > n)
+            return false;
+        const int length = p[i] << 8 | p[i + 1]; // counts its own two bytes
+        if (length < 2)
+            return false;
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
+            // length, precision, height, width, component count
+            if (length < 8 || i + 8 > n)
+                return false;
+            frame->marker = m;
+            frame->components = p[i + 7];
+            return true;
+        }
+        i += length;
+    }
+}
+
 int readHeader(tjhandle handle, const QByteArray &data, int *w, int *h, int *subsamp, int *cs)
 {
     if (data.size() < 4)
@@ -44,6 +91,10 @@ int readHeader(tjhandle handle, const QByteArray &data, int *w, int *h, int *sub
     if (*w <= 0 || *h <= 0)
         return JpegNotJpeg;
     if (static_cast<qint64>(*w) * *h > kMaxJpegPixels)
+        return JpegTooLarge;
+    FrameHeader frame;
+    if (findFrameHeader(bytes, data.size(), &frame) && isProgressiveFrame(frame.marker) &&
+        static_cast<qint64>(*w) * *h * frame.components * 2 > kMaxJpegCoefficientBytes)
         return JpegTooLarge;
     return JpegOk;
 }

@@ -11,13 +11,18 @@ enum JpegResult {
     JpegOk = 0,
     JpegCannotOpen = -1,
     JpegNotJpeg = -2,  // no valid header: empty, text, or not a baseline/progressive JPEG
-    JpegTooLarge = -3, // the header claims more pixels than any camera makes
+    JpegTooLarge = -3, // the header claims more pixels than any camera makes, or more
+                       // memory than a progressive decode may take
     JpegDamaged = -4,  // the decoder failed or warned (truncated or corrupt data)
     JpegEncodeFailed = -5,
 };
 
 // Frames claiming more than this many pixels are refused before anything is allocated.
 inline constexpr qint64 kMaxJpegPixels = 200'000'000;
+// A progressive frame makes libjpeg hold every DCT coefficient of the whole image (two
+// bytes per pixel and component) until the last scan, even for a thumbnail. Frames whose
+// coefficients would need more than this are refused from the header alone.
+inline constexpr qint64 kMaxJpegCoefficientBytes = 512LL * 1024 * 1024;
 // Files larger than this are refused without being read: no camera JPEG comes close.
 inline constexpr qint64 kMaxJpegFileBytes = 512LL * 1024 * 1024;
 

@@ -15,14 +15,18 @@ QString resolveProgramFolder(const QString &executableFolder, const QString &use
                              const QString &installedDataFolder)
 {
     const QFileInfo exeDir(executableFolder);
-    if (isFile(joinPath(executableFolder, kFormatFile)) && exeDir.isWritable())
+    const QString besideExe = joinPath(executableFolder, kFormatFile);
+    if (isFile(besideExe) && exeDir.isWritable())
         return withTrailingSeparator(executableFolder);
 
+    // A read-only folder beside the executable (an install on a read-only share) still
+    // brings its own format file: seed from it rather than from the installed one.
     makePath(userDataFolder);
     const QString seeded = joinPath(userDataFolder, kFormatFile);
-    const QString installed = joinPath(installedDataFolder, kFormatFile);
-    if (!pathExists(seeded) && isFile(installed)) {
-        if (copyFile(installed, seeded) == CopyResult::Copied)
+    const QString seedFrom =
+        isFile(besideExe) ? besideExe : joinPath(installedDataFolder, kFormatFile);
+    if (!pathExists(seeded) && isFile(seedFrom)) {
+        if (copyFile(seedFrom, seeded) == CopyResult::Copied)
             makeWritable(seeded);
     }
     return withTrailingSeparator(userDataFolder);

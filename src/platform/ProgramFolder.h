@@ -7,7 +7,8 @@ namespace mf {
 
 // The executable's folder when it holds outputFmt.def and may be written (the build tree
 // and a portable install). Otherwise the per-user data folder, which is created and, when
-// it has no outputFmt.def yet, seeded with the copy installed in installedDataFolder.
+// it has no outputFmt.def yet, seeded with the copy beside the executable when there is
+// one (a read-only portable install), else with the one installed in installedDataFolder.
 // The result ends with a separator.
 QString resolveProgramFolder(const QString &executableFolder, const QString &userDataFolder,
                              const QString &installedDataFolder);

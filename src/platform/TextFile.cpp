@@ -4,21 +4,57 @@
 
 #include <QSaveFile>
 
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace mf {
 
 namespace {
 constexpr qsizetype kChunkSize = 64 * 1024;
 }
 
-LineReader::LineReader(int bufferSize) : m_bufferSize(bufferSize < 2 ? 2 : bufferSize) {}
+LineReader::LineReader(int bufferSize, LongLines longLines, qint64 maxFileBytes)
+    : m_bufferSize(bufferSize < 2 ? 2 : bufferSize), m_longLines(longLines),
+      m_maxFileBytes(maxFileBytes)
+{}
 
 bool LineReader::open(const QString &path)
 {
     m_file.close();
-    m_file.setFileName(path);
     m_chunk.clear();
     m_pos = 0;
-    return m_file.open(QIODevice::ReadOnly);
+    m_fetched = 0;
+    m_consumed = 0;
+    m_skippedLines = 0;
+    m_stoppedAtCap = false;
+
+    // Look before opening, so that no device is opened at all, and again on the open
+    // descriptor, in case the path changed in between. O_NONBLOCK keeps the open of a
+    // FIFO without a writer from waiting for one.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (native.isEmpty() || ::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // Unbuffered: the reader has its own chunks, and reads no further than it asks.
+    if (!m_file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                     QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 bool LineReader::fill()
@@ -27,43 +63,79 @@ bool LineReader::fill()
         return true;
     if (!m_file.isOpen())
         return false;
-    m_chunk = m_file.read(kChunkSize);
+    qint64 want = kChunkSize;
+    // One byte past the cap is enough to know that the file goes on.
+    if (m_maxFileBytes >= 0)
+        want = std::min(want, m_maxFileBytes + 1 - m_fetched);
+    if (want <= 0)
+        return false;
+    m_chunk = m_file.read(want);
+    m_fetched += m_chunk.size();
     m_pos = 0;
     return !m_chunk.isEmpty();
 }
 
 int LineReader::peekByte()
 {
-    if (!fill())
+    if (m_stoppedAtCap || !fill())
         return -1;
+    if (m_maxFileBytes >= 0 && m_consumed >= m_maxFileBytes) {
+        m_stoppedAtCap = true;
+        return -1;
+    }
     return static_cast<unsigned char>(m_chunk[m_pos]);
 }
 
 int LineReader::takeByte()
 {
     int c = peekByte();
-    if (c >= 0)
+    if (c >= 0) {
         ++m_pos;
+        ++m_consumed;
+    }
     return c;
+}
+
+void LineReader::skipRestOfLine()
+{
+    // Nothing of the line is kept, however long it is.
+    for (;;) {
+        const int c = takeByte();
+        if (c < 0 || c == '\n')
+            return;
+    }
 }
 
 bool LineReader::readLine(QByteArray *line)
 {
     line->clear();
     const int room = m_bufferSize - 1;
-    while (line->size() < room) {
-        int c = takeByte();
-        if (c < 0)
-            break;
-        if (c == '\r' && peekByte() == '\n') {
-            takeByte();
-            c = '\n';
+    for (;;) {
+        while (line->size() < room) {
+            int c = takeByte();
+            if (c < 0)
+                break;
+            if (c == '\r' && peekByte() == '\n') {
+                takeByte();
+                c = '\n';
+            }
+            line->append(char(c));
+            if (c == '\n')
+                break;
         }
-        line->append(char(c));
-        if (c == '\n')
-            break;
+        // A full buffer without a line end is a whole line only when the file ends there.
+        const bool tooLong = m_longLines == LongLines::Skip && line->size() == room &&
+                             !line->endsWith('\n') && peekByte() >= 0;
+        if (m_stoppedAtCap) {
+            line->clear();
+            return false;
+        }
+        if (!tooLong)
+            return !line->isEmpty();
+        ++m_skippedLines;
+        line->clear();
+        skipRestOfLine();
     }
-    return !line->isEmpty();
 }
 
 void chopOneLineEnd(QByteArray *line)
@@ -91,10 +163,13 @@ bool encodeLinesCrLf(const QStringList &lines, QByteArray *out)
 
 bool saveFileAtomically(const QString &path, const QByteArray &content)
 {
+    // Unbuffered, so every byte reaches the file inside write(): a full disk shows up as a
+    // short write here instead of a flush inside commit() that could go unnoticed and
+    // rename a cut file over the old one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (file.write(content) != content.size()) {
+    if (file.write(content) != content.size() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return false;
     }
@@ -103,16 +178,17 @@ bool saveFileAtomically(const QString &path, const QByteArray &content)
 
 bool appendRecord(const QString &path, const QByteArray &record)
 {
+    // Unbuffered: a short write returns at once and nothing is left in a buffer, so the
+    // rollback below (resize flushes first and gives up when that fails) always runs.
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     const qint64 before = file.size();
-    bool ok = file.write(record) == record.size();
-    ok = file.flush() && ok;
-    if (!ok)
+    if (file.write(record) != record.size()) {
         file.resize(before); // a full disk must not leave half a record behind
-    file.close();
-    return ok;
+        return false;
+    }
+    return true;
 }
 
 } // namespace mf

@@ -8,28 +8,55 @@
 
 namespace mf {
 
+// What LineReader does with a line longer than its buffer.
+enum class LongLines {
+    Split, // return it in pieces, as fgets does
+    Skip,  // consume it whole and go on with the next line
+};
+
 // Reads a file the way fgets does with a buffer of bufferSize bytes: each call returns at
-// most bufferSize - 1 bytes, ending after the first LF, so a longer line arrives in pieces.
-// CR LF is read as LF (text mode), so files with CR LF and with LF alone read the same.
-// Any byte sequence is accepted: NUL bytes, bad Shift-JIS, no line end at all.
+// most bufferSize - 1 bytes, ending after the first LF, so a longer line arrives in pieces
+// (or, with LongLines::Skip, is skipped whole). CR LF is read as LF (text mode), so files
+// with CR LF and with LF alone read the same. Any byte sequence is accepted: NUL bytes, bad
+// Shift-JIS, no line end at all. Memory stays bounded by the buffer whatever the file holds.
 class LineReader {
 public:
-    explicit LineReader(int bufferSize = 2048);
+    using LongLines = mf::LongLines;
+
+    // maxFileBytes < 0: no cap.
+    explicit LineReader(int bufferSize = 2048, LongLines longLines = LongLines::Split,
+                        qint64 maxFileBytes = -1);
+    // False also for anything that is not a regular file (device, FIFO, folder): a FIFO
+    // never blocks, /dev/zero is never read.
     bool open(const QString &path);
     bool isOpen() const { return m_file.isOpen(); }
-    // False at the end of the file when nothing more was read.
+    // False at the end of the file when nothing more was read, and once more than
+    // maxFileBytes bytes would have to be read: a line cut by the cap is not returned.
+    // In Skip mode a line longer than bufferSize - 1 bytes (line end included) is consumed
+    // whole and not returned; reading goes on with the next line.
     bool readLine(QByteArray *line);
+    // Lines skipped as too long so far.
+    int skippedLines() const { return m_skippedLines; }
+    // True once reading stopped because maxFileBytes were consumed.
+    bool stoppedAtCap() const { return m_stoppedAtCap; }
     void close() { m_file.close(); }
 
 private:
     bool fill();
     int peekByte();
     int takeByte();
+    void skipRestOfLine();
 
     QFile m_file;
     int m_bufferSize;
+    LongLines m_longLines;
+    qint64 m_maxFileBytes;
     QByteArray m_chunk;
     qsizetype m_pos = 0;
+    qint64 m_fetched = 0;  // bytes read from the file
+    qint64 m_consumed = 0; // bytes taken out of the chunks
+    int m_skippedLines = 0;
+    bool m_stoppedAtCap = false;
 };
 
 // Removes one trailing CR, LF or 0x1A: the three tests look at the same last byte.

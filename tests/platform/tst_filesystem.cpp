@@ -9,8 +9,26 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using testfiles::readFile;
 using testfiles::writeFile;
+
+namespace {
+
+// Creates a file whose name is the given bytes, whatever they are.
+void writeRawName(const QString &folder, const QByteArray &name)
+{
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, "x", 1), ssize_t(1));
+    ::close(fd);
+}
+
+} // namespace
 
 class FileSystemTest : public QObject {
     Q_OBJECT
@@ -30,6 +48,34 @@ private Q_SLOTS:
         QCOMPARE(mf::listJpegNames(dir.path()),
                  QStringList({"10.jpg", "9.jpg", "a.jpg", "B.JPG", "b.jpg", "C.jpg"}));
         QVERIFY(mf::listEntries(dir.filePath("missing")).isEmpty());
+    }
+
+    // Names in another encoding (Shift-JIS from a zip made on Windows) cannot be opened
+    // through a QString: they are reported, never listed under a mangled name or dropped.
+    void undecodableNamesAreReported()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"b.jpg", "A.jpg", "c.jpg"})
+            writeFile(dir.filePath(QString::fromLatin1(name)), "x");
+        writeFile(dir.filePath(QStringLiteral("テスト.jpg")), "x"); // UTF-8: an ordinary name
+        writeRawName(dir.path(), "\x83\x65\x83\x58\x83\x67.jpg");   // テスト in Shift-JIS
+        writeRawName(dir.path(), "\x95\x5c.jpg");                   // 表 in Shift-JIS
+        QVERIFY(QDir(dir.path()).mkdir(QString::fromLatin1("\xe9t\xe9"))); // stays valid UTF-8
+        QVERIFY(::mkdir((QFile::encodeName(dir.path()) + "/sub\xff").constData(), 0755) == 0);
+
+        QStringList undecodable{"stale"};
+        QStringList names;
+        for (const mf::DirEntry &e : mf::listEntries(dir.path(), &undecodable))
+            names.append(e.name + (e.isDir ? "/" : ""));
+        QCOMPARE(names, QStringList({"A.jpg", "b.jpg", "c.jpg", QStringLiteral("été/"),
+                                     QStringLiteral("テスト.jpg")}));
+        const QString bad(QChar(0xFFFD));
+        QCOMPARE(undecodable,
+                 QStringList({"sub" + bad, bad + "\\.jpg", bad + "e" + bad + "X" + bad + "g.jpg"}));
+        QCOMPARE(mf::listJpegNames(dir.path()),
+                 QStringList({"A.jpg", "b.jpg", "c.jpg", QStringLiteral("テスト.jpg")}));
+        QVERIFY(mf::listEntries(dir.filePath("missing"), &undecodable).isEmpty());
+        QVERIFY(undecodable.isEmpty());
     }
 
     void linkToParentIsNotEntered()
@@ -54,6 +100,34 @@ private Q_SLOTS:
                  mf::CopyResult::Copied);
         QCOMPARE(readFile(dir.filePath("dst")), QByteArray("new"));
         QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("fresh")), mf::CopyResult::Copied);
+    }
+
+    void copyKeepsModificationTime_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("new target") << false << false;
+        QTest::newRow("replace an existing target") << true << true;
+        QTest::newRow("replace, no target yet") << true << false;
+    }
+    void copyKeepsModificationTime()
+    {
+        QFETCH(bool, replace);
+        QFETCH(bool, targetExists);
+        QTemporaryDir dir;
+        const QString source = dir.filePath("photo.jpg"), target = dir.filePath("0001.jpg");
+        writeFile(source, "photo");
+        const QDateTime taken(QDate(2019, 10, 5), QTime(9, 30, 15, 250), Qt::UTC);
+        {
+            QFile f(source);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(taken, QFileDevice::FileModificationTime));
+        }
+        if (targetExists)
+            writeFile(target, "old");
+        QCOMPARE(mf::copyFile(source, target, replace), mf::CopyResult::Copied);
+        QCOMPARE(readFile(target), QByteArray("photo"));
+        QCOMPARE(QFileInfo(target).lastModified().toUTC(), taken);
     }
 
     void failedCopyLeavesNothingBehind()
@@ -115,6 +189,55 @@ private Q_SLOTS:
         // A portable install: the executable's folder itself.
         writeFile(exe + "/outputFmt.def", "portable");
         QCOMPARE(mf::resolveProgramFolder(exe, user, share), exe + "/");
+    }
+
+    // A program folder that holds outputFmt.def but may not be written (an install on a
+    // read-only share) hands over to the per-user folder, seeded with the copy beside the
+    // executable. The rule runs in a child as an ordinary user, since root may write anywhere.
+    void readOnlyProgramFolderSeedsUserFolder_data()
+    {
+        QTest::addColumn<bool>("besideExe");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QByteArray>("seeded"); // empty: no outputFmt.def in the user folder
+        QTest::newRow("copy beside the executable wins")
+            << true << true << QByteArray("beside the executable");
+        QTest::newRow("only beside the executable")
+            << true << false << QByteArray("beside the executable");
+        QTest::newRow("only the installed copy") << false << true << QByteArray("installed");
+        QTest::newRow("none") << false << false << QByteArray();
+    }
+    void readOnlyProgramFolderSeedsUserFolder()
+    {
+        QFETCH(bool, besideExe);
+        QFETCH(bool, installed);
+        QFETCH(QByteArray, seeded);
+        QTemporaryDir dir;
+        const QString exe = dir.filePath("bin"), user = dir.filePath("home/user"),
+                      share = dir.filePath("share");
+        QDir().mkpath(exe);
+        QDir().mkpath(share);
+        QDir().mkpath(dir.filePath("home"));
+        if (besideExe)
+            writeFile(exe + "/outputFmt.def", "beside the executable");
+        if (installed)
+            writeFile(share + "/outputFmt.def", "installed");
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(dir.filePath("home")).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(exe).constData(), 0555) == 0);
+
+        const int rc = testfiles::runInChild([&] {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return 10;
+            if (QFileInfo(exe).isWritable())
+                return 11;
+            const QString folder = mf::resolveProgramFolder(exe, user, share);
+            return folder == user + "/" ? 0 : folder == exe + "/" ? 1 : 2;
+        });
+        if (rc == 10 || rc == 11)
+            QSKIP("cannot make a folder read-only for this process");
+        QCOMPARE(rc, 0);
+        QCOMPARE(readFile(user + "/outputFmt.def"), seeded);
+        QCOMPARE(QFileInfo::exists(user + "/outputFmt.def"), !seeded.isEmpty());
     }
 };
 

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <turbojpeg.h>
+
 namespace {
 
 // Mean of each channel (blue, green, red) over a BGR raster.
@@ -18,6 +20,45 @@ std::array<double, 3> meanBgr(const QImage &image)
     }
     const double n = double(image.width()) * image.height();
     return {sum[0] / n, sum[1] / n, sum[2] / n};
+}
+
+// A copy of a JPEG whose first frame header claims another size (and, when marker is not
+// 0, another frame type). The scan data stays that of the original.
+QByteArray withFrame(QByteArray jpeg, int width, int height, int marker = 0)
+{
+    qsizetype i = 2;
+    while (i + 9 < jpeg.size() && uchar(jpeg[i]) == 0xFF) {
+        const uchar m = uchar(jpeg[i + 1]);
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
+            if (marker)
+                jpeg[i + 1] = char(marker);
+            jpeg[i + 5] = char(height >> 8);
+            jpeg[i + 6] = char(height);
+            jpeg[i + 7] = char(width >> 8);
+            jpeg[i + 8] = char(width);
+            return jpeg;
+        }
+        i += 2 + (uchar(jpeg[i + 2]) << 8 | uchar(jpeg[i + 3]));
+    }
+    qFatal("no frame header");
+}
+
+// A small progressive JPEG from TurboJPEG's own encoder: 3 components (YCbCr) or 4 (CMYK).
+QByteArray progressiveJpeg(bool cmyk)
+{
+    const int w = 64, h = 48, channels = cmyk ? 4 : 3;
+    QByteArray pixels(w * h * channels, char(0x80));
+    tjhandle handle = tjInitCompress();
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    if (tjCompress2(handle, reinterpret_cast<const unsigned char *>(pixels.constData()), w,
+                    w * channels, h, cmyk ? TJPF_CMYK : TJPF_BGR, &buffer, &size, TJSAMP_420, 90,
+                    TJFLAG_PROGRESSIVE) != 0)
+        qFatal("cannot encode");
+    QByteArray out(reinterpret_cast<const char *>(buffer), qsizetype(size));
+    tjFree(buffer);
+    tjDestroy(handle);
+    return out;
 }
 
 } // namespace
@@ -44,6 +85,47 @@ private Q_SLOTS:
         QCOMPARE(mf::decodeJpeg(path, &image), result);
         QCOMPARE(image.size(), QSize(3, 3)); // the caller's raster is left alone
         QCOMPARE(mf::decodeJpeg(path, &image, 64, 48), result);
+    }
+
+    // A progressive frame makes libjpeg keep every DCT coefficient of the image (2 bytes
+    // per pixel and component) until the last scan, even for a thumbnail: beyond the budget
+    // it is refused from the header alone, whatever the wanted size.
+    void progressiveFramesWithinBudget_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<int>("result");
+        const QByteArray progressive =
+            testfiles::readFile(testfiles::testdata("damaged/progressive.jpg"));
+        const QByteArray baseline = testfiles::readFile(testfiles::photo(1));
+        QVERIFY(!progressive.isEmpty() && !baseline.isEmpty());
+        const int ok = mf::JpegOk, tooLarge = mf::JpegTooLarge;
+        QTest::newRow("progressive 14000 x 14000")
+            << withFrame(progressive, 14000, 14000) << tooLarge;
+        QTest::newRow("progressive camera size 6000 x 4000")
+            << withFrame(progressive, 6000, 4000) << ok;
+        QTest::newRow("arithmetic progressive (SOF10) 14000 x 14000")
+            << withFrame(progressive, 14000, 14000, 0xCA) << tooLarge;
+        // 9000 x 9000: 486 MB of coefficients for 3 components, 648 MB for 4.
+        QTest::newRow("progressive YCbCr 9000 x 9000")
+            << withFrame(progressiveJpeg(false), 9000, 9000) << ok;
+        QTest::newRow("progressive CMYK 9000 x 9000")
+            << withFrame(progressiveJpeg(true), 9000, 9000) << tooLarge;
+        QTest::newRow("baseline 14000 x 14000 streams") << withFrame(baseline, 14000, 14000) << ok;
+    }
+    void progressiveFramesWithinBudget()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(int, result);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.jpg");
+        testfiles::writeFile(path, jpeg);
+        mf::JpegInfo info;
+        QCOMPARE(mf::readJpegInfo(path, &info), result);
+        if (result == mf::JpegTooLarge) {
+            QImage image;
+            QCOMPARE(mf::decodeJpeg(path, &image, 64, 48), int(mf::JpegTooLarge));
+            QCOMPARE(mf::decodeJpegData(jpeg, &image), int(mf::JpegTooLarge));
+        }
     }
 
     void validVariantsDecodeToColour_data()

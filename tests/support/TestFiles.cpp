@@ -7,6 +7,12 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace testfiles {
 
 QString testdata(const QString &relative)
@@ -60,6 +66,32 @@ QByteArray sjis(const QString &text)
     if (!mf::encodeCp932(text, &out))
         qFatal("not Shift-JIS: %s", qPrintable(text));
     return out;
+}
+
+int runInChild(const std::function<int()> &body)
+{
+    const pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0)
+        _exit(body() & 0xff);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runWithFileSizeLimit(qint64 maxFileBytes, const std::function<int()> &body)
+{
+    return runInChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(maxFileBytes), rlim_t(maxFileBytes)};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return 255;
+        return body();
+    });
 }
 
 } // namespace testfiles

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace testfiles {
 
 QString testdata(const QString &relative); // path inside the shared read-only test data
@@ -18,5 +20,13 @@ QByteArray readFile(const QString &path);
 void makePhotoFolder(const QString &folder, int count,
                      const QString &stem = QStringLiteral("IMG_"));
 QByteArray sjis(const QString &text);
+
+// Runs body in a forked child process and returns its result (0 to 255), or -1 when the
+// child could not be started or did not exit normally. The child ends with _exit, so
+// nothing of the parent's state is torn down twice.
+int runInChild(const std::function<int()> &body);
+// Like runInChild, but no file may grow beyond maxFileBytes in the child (RLIMIT_FSIZE,
+// with SIGXFSZ ignored): writes past the limit fail as on a full disk, for root too.
+int runWithFileSizeLimit(qint64 maxFileBytes, const std::function<int()> &body);
 
 } // namespace testfiles
