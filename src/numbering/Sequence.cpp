@@ -16,20 +16,30 @@ bool isPhotoName(const QString &name)
     return name.size() > 4 && name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
 }
 
-// The first photo below folder whose path the Shift-JIS conversion log could not record,
-// or an empty text when every one can be.
-QString firstUnloggablePhoto(const QString &folder, bool include, const OwnFolders &own)
+// The first entry below folder that numbering cannot handle: a name that is not valid text
+// (it cannot be copied, and its photo would be left out unseen), or a photo whose path the
+// Shift-JIS conversion log could not record. An empty path when there is none.
+struct UnsafeEntry {
+    QString path;
+    bool undecodable = false;
+};
+
+UnsafeEntry firstUnsafeEntry(const QString &folder, bool include, const OwnFolders &own)
 {
-    for (const DirEntry &e : listEntries(folder)) {
+    QStringList undecodable;
+    const QList<DirEntry> entries = listEntries(folder, &undecodable);
+    if (!undecodable.isEmpty())
+        return {joinPath(folder, undecodable.first()), true};
+    for (const DirEntry &e : entries) {
         const QString path = joinPath(folder, e.name);
         if (e.isDir) {
             if (include && !own.skips(path)) {
-                QString bad = firstUnloggablePhoto(path, include, own);
-                if (!bad.isEmpty())
+                UnsafeEntry bad = firstUnsafeEntry(path, include, own);
+                if (!bad.path.isEmpty())
                     return bad;
             }
         } else if (isPhotoName(e.name) && !fitsCp932(path)) {
-            return path;
+            return {path, false};
         }
     }
     return {};
@@ -159,9 +169,11 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         }
         const bool willCopy = mode == Mode::Rebuild || !state.grid.isNumbered(r);
         if (willCopy) {
-            const QString bad = firstUnloggablePhoto(cells[ColPath], include, own);
-            if (!bad.isEmpty())
-                problems += msg::unloggableName.arg(r).arg(bad);
+            const UnsafeEntry bad = firstUnsafeEntry(cells[ColPath], include, own);
+            if (!bad.path.isEmpty())
+                problems += (bad.undecodable ? msg::undecodableName : msg::unloggableName)
+                                .arg(r)
+                                .arg(bad.path);
         }
     }
     if (!fitsCp932(folder))

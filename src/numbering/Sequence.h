@@ -70,6 +70,9 @@ inline const QString copyFailedContinue =
     QStringLiteral("%1 から %2 のコピーが失敗しました。コピー作業を続行しますか？");
 inline const QString unloggableName = QStringLiteral(
     "%1列目　Shift-JISで表せない文字を含むファイル名があるので変換ログに記録出来ません。\n%2\n");
+inline const QString undecodableName =
+    QStringLiteral("%1列目　名前の文字コードが正しくないファイルまたはフォルダがあるのでコピー出来"
+                   "ません。名前を直してください。\n%2\n");
 inline const QString unloggableFolder =
     QStringLiteral("連番フォルダのパスにShift-"
                    "JISで表せない文字が含まれているので変換ログに記録出来ません。\n%1\n");

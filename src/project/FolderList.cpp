@@ -88,7 +88,11 @@ bool OwnFolders::skips(const QString &folder) const
 
 void ScanFolder(const QString &path, ScanCounts &counts, const OwnFolders &own)
 {
-    for (const DirEntry &e : listEntries(path)) {
+    QStringList undecodable;
+    const QList<DirEntry> entries = listEntries(path, &undecodable);
+    for (const QString &name : undecodable)
+        counts.undecodable.append(joinPath(path, name));
+    for (const DirEntry &e : entries) {
         if (e.isDir) {
             const QString sub = joinPath(path, e.name);
             if (own.skips(sub))
@@ -101,6 +105,15 @@ void ScanFolder(const QString &path, ScanCounts &counts, const OwnFolders &own)
                 ++counts.jpegs;
         }
     }
+}
+
+QString undecodableList(const QStringList &entries)
+{
+    constexpr int shown = 10;
+    QStringList lines = entries.mid(0, shown);
+    if (entries.size() > shown)
+        lines.append(QStringLiteral("…（ほか%1件）").arg(entries.size() - shown));
+    return lines.join(u'\n');
 }
 
 int CountDirectJpegs(const QString &path, QStringList *names)
@@ -153,6 +166,9 @@ bool AddFolder(ProjectState &state, Prompter &prompter, const QString &path)
     ScanCounts counts;
     ScanFolder(path, counts, OwnFolders(state.saveFolder));
     const int direct = CountDirectJpegs(path);
+    if (!counts.undecodable.isEmpty())
+        prompter.inform(msg::undecodableNames.arg(undecodableList(counts.undecodable)),
+                        state.titleText);
 
     const int row = state.folders.folderCount + 1;
     GridRow &cells = state.grid.rows[row];

@@ -18,6 +18,9 @@ struct ScanCounts {
     int subfolders = 0;
     int files = 0;
     int jpegs = 0; // names ending in ".jpg" without regard to case, at any depth
+    // Entries whose names are not valid text (Shift-JIS names from a zip archive made on
+    // Windows): they cannot be counted or copied, and the operator must hear of them.
+    QStringList undecodable;
 };
 
 // The project's own folders, which scanning and numbering never enter: the save folder where
@@ -87,6 +90,9 @@ struct CellStyle {
 };
 CellStyle cellStyle(const ProjectState &state, int row, int column);
 
+// The entries listed one per line for a message, at most the first ten.
+QString undecodableList(const QStringList &entries);
+
 // Texts of the messages, shared with the windows and the tests.
 namespace msg {
 inline const QString listFull = QStringLiteral("リストがいっぱいです。");
@@ -96,6 +102,9 @@ inline const QString sequenceExists =
                    "「いいえ」を選んでください。");
 inline const QString pathTooLong =
     QStringLiteral("フォルダのパスが長すぎるので追加出来ません。\n%1");
+inline const QString undecodableNames = QStringLiteral(
+    "以下のファイルまたはフォルダは名前の文字コードが正しくない（Shift-JISなど）ので、数えられて"
+    "いません。\n名前を直すまで、そのフォルダの連番ファイルは作成出来ません。\n\n%1");
 inline const QString pathNotStorable =
     QStringLiteral("フォルダのパスにプロジェクトファイルに保存出来ない文字（カンマ、タブ、改行、"
                    "またはShift-JISで表せない文字）が含まれているので追加出来ません。\n%1");

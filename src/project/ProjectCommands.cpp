@@ -105,7 +105,13 @@ bool reopenHistory(ProjectState &state, Services &services, int index)
         setSchoolCode(state, entry.schoolCode);
         state.grid.clearFolderRows();
         state.folders.folderCount = 0;
-        LoadProjectFile(state, entry.projectFile);
+        QStringList undecodable;
+        if (LoadProjectFile(state, entry.projectFile, &undecodable) == ProjectFileTooLarge)
+            services.prompter.inform(msg::projectFileTooLarge.arg(entry.projectFile),
+                                     state.titleText);
+        if (!undecodable.isEmpty())
+            services.prompter.inform(msg::undecodableNames.arg(undecodableList(undecodable)),
+                                     state.titleText);
         if (HighestPhotoNumber(state) < 1) {
             for (int r = 1; r <= state.folders.folderCount; ++r) {
                 state.grid.rows[r][ColStart].clear();

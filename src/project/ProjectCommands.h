@@ -60,6 +60,8 @@ inline const QString saveFolderCannotCreate =
     QStringLiteral("保存先フォルダが作成出来ません。\n%1");
 inline const QString saveFolderCouldNotCreate =
     QStringLiteral("保存先フォルダを作成出来ませんでした。\n%1");
+inline const QString projectFileTooLarge =
+    QStringLiteral("プロジェクトファイルが大きすぎるので途中までしか読み込めませんでした。\n%1");
 inline const QString saveFolderControlCharacters =
     QStringLiteral("保存先フォルダのパスに改行やタブが含まれているので使用出来ません。\n%1");
 inline const QString projectNameNotFolder =

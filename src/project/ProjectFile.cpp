@@ -46,9 +46,9 @@ bool parseProjectLine(const QByteArray &line, ProjectLine *out)
 int readProjectLines(const QString &path, QList<ProjectLine> *lines)
 {
     lines->clear();
-    LineReader reader(kLineBuffer);
+    LineReader reader(kLineBuffer, LongLines::Skip, kMaxProjectFileBytes);
     if (!reader.open(path))
-        return -1;
+        return ProjectFileCannotOpen;
     QByteArray raw;
     while (lines->size() < kMaxFolders && reader.readLine(&raw)) {
         if (raw == "\n" || raw == "\r" || raw.isEmpty())
@@ -57,7 +57,7 @@ int readProjectLines(const QString &path, QList<ProjectLine> *lines)
         if (parseProjectLine(raw, &line))
             lines->append(line);
     }
-    return 0;
+    return reader.stoppedAtCap() ? ProjectFileTooLarge : ProjectFileOk;
 }
 
 bool projectFileContent(const ProjectState &state, QByteArray *out)
@@ -73,17 +73,20 @@ bool projectFileContent(const ProjectState &state, QByteArray *out)
     return encodeLinesCrLf(lines, out);
 }
 
-int LoadProjectFile(ProjectState &state, const QString &path)
+int LoadProjectFile(ProjectState &state, const QString &path, QStringList *undecodable)
 {
     state.folders.clear();
     QList<ProjectLine> lines;
-    if (readProjectLines(path, &lines) != 0)
-        return -1;
+    const int result = readProjectLines(path, &lines);
+    if (result == ProjectFileCannotOpen)
+        return result;
     const OwnFolders own(state.saveFolder);
     for (const ProjectLine &line : lines) {
         const int row = state.folders.folderCount + 1;
         ScanCounts counts;
         ScanFolder(line.path, counts, own);
+        if (undecodable)
+            *undecodable += counts.undecodable;
         FolderEntry &entry = state.folders.entries[row - 1];
         entry.subfolderCount = counts.subfolders;
         entry.totalFileCount = counts.files;
@@ -107,15 +110,16 @@ int LoadProjectFile(ProjectState &state, const QString &path)
         cells[ColPath] = line.path;
         state.folders.folderCount = row;
     }
-    return 0;
+    return result;
 }
 
 int ReadProjectFile(FolderTable &table, const QString &path)
 {
     table.clear();
     QList<ProjectLine> lines;
-    if (readProjectLines(path, &lines) != 0)
-        return -1;
+    const int result = readProjectLines(path, &lines);
+    if (result == ProjectFileCannotOpen)
+        return result;
     for (const ProjectLine &line : lines) {
         FolderEntry &entry = table.entries[table.folderCount++];
         entry.subfolderCount = line.subfolderCount;
@@ -127,7 +131,7 @@ int ReadProjectFile(FolderTable &table, const QString &path)
         entry.endNumber = line.endNumber;
         entry.path = line.path;
     }
-    return 0;
+    return result;
 }
 
 } // namespace mf

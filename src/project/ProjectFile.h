@@ -25,17 +25,29 @@ struct ProjectLine {
 // without its line end, is not taken).
 bool parseProjectLine(const QByteArray &line, ProjectLine *out);
 
-// The saved lines of a project file, at most 200. -1 when the file cannot be opened.
+enum ProjectFileResult {
+    ProjectFileOk = 0,
+    ProjectFileCannotOpen = -1, // missing, unreadable, or no regular file (a device, a FIFO)
+    ProjectFileTooLarge = -3,   // reading stopped at the size cap; the lines before it are taken
+};
+
+// No real project file comes near this: 200 lines of at most 8 KB.
+inline constexpr qint64 kMaxProjectFileBytes = 4 * 1024 * 1024;
+
+// The saved lines of a project file, at most 200. A line too long for the line buffer is
+// skipped whole: a piece of it could pass for a line of its own.
 int readProjectLines(const QString &path, QList<ProjectLine> *lines);
 
 // The project file text for the grid rows 1 to folderCount. False when a path cannot be
 // written in Shift-JIS.
 bool projectFileContent(const ProjectState &state, QByteArray *out);
 
-// Fills the grid and the folder table, rescanning every folder. 0, or -1.
-int LoadProjectFile(ProjectState &state, const QString &path);
+// Fills the grid and the folder table, rescanning every folder. A ProjectFileResult.
+// undecodable, when given, receives the entries below the folders whose names are not valid
+// text (they cannot be counted or numbered).
+int LoadProjectFile(ProjectState &state, const QString &path, QStringList *undecodable = nullptr);
 
-// Fills only the folder table with the saved values, no scan. 0, or -1.
+// Fills only the folder table with the saved values, no scan. A ProjectFileResult.
 int ReadProjectFile(FolderTable &table, const QString &path);
 
 } // namespace mf

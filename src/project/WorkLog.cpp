@@ -47,10 +47,12 @@ QString projectFilePath(const QString &programFolder, int number)
     return joinPath(programFolder, QString::asprintf("project%05d.txt", number));
 }
 
-bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntries)
+bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntries, bool *tooLarge)
 {
     entries->clear();
-    LineReader reader(kLineBuffer);
+    if (tooLarge)
+        *tooLarge = false;
+    LineReader reader(kLineBuffer, LongLines::Skip, kMaxWorkLogBytes);
     if (!reader.open(path))
         return false;
     std::deque<HistoryEntry> kept;
@@ -66,8 +68,7 @@ bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntri
     // Each entry is four lines and, since school codes were added, a fifth "scode=" line.
     // Deciding per entry keeps a log readable that an older version started with four-line
     // entries and this version went on with five-line ones.
-    QByteArray line;
-    while (reader.readLine(&line)) {
+    auto take = [&](QByteArray line) {
         if (field == 4 && !line.startsWith(kSchoolCodeKey))
             close();
         if (line.size() > 1) {
@@ -76,9 +77,24 @@ bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntri
         }
         if (++field == 5)
             close();
+    };
+    // A line too long for the buffer is skipped whole but still counts as a line, so the
+    // entries after it keep their places; no piece of it is taken for a field.
+    int skipped = 0;
+    auto takeSkipped = [&] {
+        for (; skipped < reader.skippedLines(); ++skipped)
+            take(QByteArray());
+    };
+    QByteArray line;
+    while (reader.readLine(&line)) {
+        takeSkipped();
+        take(line);
     }
+    takeSkipped();
     if (field == 4)
         close();
+    if (tooLarge)
+        *tooLarge = reader.stoppedAtCap();
     for (HistoryEntry &e : kept)
         entries->append(std::move(e));
     return true;
@@ -99,7 +115,11 @@ void LoadHistory(ProjectState &state, Prompter &prompter)
     }
     state.history.clear();
     QList<HistoryEntry> entries;
-    readWorkLog(joinPath(state.programFolder, kWorkLogName), &entries);
+    const QString path = joinPath(state.programFolder, kWorkLogName);
+    bool tooLarge = false;
+    readWorkLog(path, &entries, kHistorySlots, &tooLarge);
+    if (tooLarge)
+        prompter.inform(msg::workLogTooLarge.arg(path), state.titleText);
     for (const HistoryEntry &e : entries)
         state.history.entries[state.history.count++] = e;
 }

@@ -11,6 +11,8 @@ namespace mf {
 
 inline const QString kWorkLogName = QStringLiteral("work_log.txt");
 inline constexpr int kMaxProjectFileNumber = 19999;
+// Years of saves come to a few megabytes; a larger file is damaged or no work log at all.
+inline constexpr qint64 kMaxWorkLogBytes = 64 * 1024 * 1024;
 
 enum SaveResult {
     SaveOk = 0,
@@ -27,7 +29,9 @@ enum SaveResult {
 // begins with "scode=" (older versions wrote four-line entries, and a log may hold both). When the
 // log holds more entries than maxEntries, the most recent ones are kept. False when the file cannot
 // be opened.
-bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntries = kHistorySlots);
+// Reading stops at kMaxWorkLogBytes, setting *tooLarge.
+bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntries = kHistorySlots,
+                 bool *tooLarge = nullptr);
 
 // The five lines of an entry, Shift-JIS with CR LF. False when a field cannot be encoded.
 bool workLogRecord(const HistoryEntry &entry, QByteArray *out);
@@ -42,6 +46,8 @@ QString projectFilePath(const QString &programFolder, int number);
 
 namespace msg {
 inline const QString programFolderMissing = QStringLiteral("プログラム実行パスが見つかりません。");
+inline const QString workLogTooLarge =
+    QStringLiteral("作業記録ファイルが大きすぎるので途中までしか読み込めませんでした。\n%1");
 inline const QString workLogFull = QStringLiteral("作業記録がいっぱいなのでログは保存されません。");
 inline const QString overwriteProjectFile =
     QStringLiteral("既に存在する\"%1\"に上書きしようとしています。よろしいですか？\n\n("

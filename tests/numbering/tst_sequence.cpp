@@ -5,12 +5,15 @@
 #include "platform/Codec.h"
 #include "project/FolderList.h"
 #include "project/ProjectFields.h"
+#include "project/ProjectFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
 
 using mf::Answer;
 
@@ -312,6 +315,42 @@ private Q_SLOTS:
         f.fakes.prompter.expect(Answer::Yes);
         QCOMPARE(f.run(), 0);
         QCOMPARE(f.seqFiles(), QStringList{"0001.jpg"});
+    }
+
+    // Shift-JIS names from a zip archive made on Windows: they are reported when the folder
+    // is added, and numbering refuses the folder until they are fixed.
+    void undecodableNamesAreReportedAndRefused()
+    {
+        Fixture f({});
+        const QString source = f.dir.filePath("zip");
+        testfiles::makePhotoFolder(source, 9);
+        const QByteArray raw = QFile::encodeName(source) + "/\x83\x65\x83\x58\x83\x67";
+        for (const char *end : {"1.jpg", "2.jpg", "3.jpg"}) {
+            QFile file;
+            const int fd = ::open(raw + end, O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0 && file.open(fd, QIODevice::WriteOnly, QFile::AutoCloseHandle));
+            file.write(testfiles::readFile(testfiles::photo(1)));
+        }
+        QVERIFY(mf::AddFolder(f.state, f.fakes.prompter, source));
+        QCOMPARE(f.fakes.prompter.boxes.size(), 1);
+        const QString shown = f.fakes.prompter.texts().first();
+        QVERIFY(shown.startsWith(mf::msg::undecodableNames.section(u'%', 0, 0)));
+        QCOMPARE(shown.count(source + u'/'), 3);
+        QCOMPARE(f.state.grid.cell(1, mf::ColDirectJpegs), QString("9"));
+        const QString projectFile = f.dir.filePath("project00000.txt");
+        testfiles::writeFile(projectFile, testfiles::sjis("0,12,12,12,0,0,0," + source + "\r\n"));
+        mf::ProjectState reopened;
+        QStringList reported;
+        QCOMPARE(mf::LoadProjectFile(reopened, projectFile, &reported), 0);
+        QCOMPARE(reported.size(), 3); // reopening names them too
+
+        f.fakes.prompter.boxes.clear();
+        f.run();
+        QCOMPARE(f.fakes.prompter.boxes.size(), 1);
+        QVERIFY(f.fakes.prompter.texts().first().startsWith(
+            mf::msg::undecodableName.arg(1).section(u'\n', 0, 0)));
+        QVERIFY(f.startAsked.isEmpty());
+        QVERIFY(f.seqFiles().isEmpty());
     }
 
     void namesTheLogCannotHoldAreRefusedUpFront()

@@ -105,6 +105,33 @@ private Q_SLOTS:
         QCOMPARE(table.folderCount, 0);
     }
 
+    // A line too long for the buffer is skipped whole, never split into pieces (whose tail
+    // could pass for a line of its own); anything but a regular file, or a file past the
+    // size cap, never hangs the reopen.
+    void overLongLinesAndOddFiles()
+    {
+        QTemporaryDir tmp;
+        const QString file = tmp.path() + QStringLiteral("/p.txt");
+        const QByteArray ghost =
+            "0,0,0,0,0,0,0,/" + QByteArray(8200, 'x') + ",1,1,1,1,0,0,0,/ghost\n";
+        testfiles::writeFile(file, "1,1,1,1,0,0,0,/first\r\n" + ghost + "1,1,1,1,0,0,0,/real\r\n");
+        ProjectState state;
+        QCOMPARE(LoadProjectFile(state, file), int(ProjectFileOk));
+        QCOMPARE(state.folderCount(), 2);
+        QCOMPARE(state.grid.cell(2, ColPath), QStringLiteral("/real"));
+
+        QCOMPARE(LoadProjectFile(state, QStringLiteral("/dev/zero")), int(ProjectFileCannotOpen));
+        FolderTable table;
+        QCOMPARE(ReadProjectFile(table, tmp.path()), int(ProjectFileCannotOpen)); // a folder
+
+        QByteArray huge = "1,1,1,1,0,0,0,/a\n";
+        huge += QByteArray(kMaxProjectFileBytes, '\n');
+        huge += "1,1,1,1,0,0,0,/beyond\n";
+        testfiles::writeFile(file, huge);
+        QCOMPARE(ReadProjectFile(table, file), int(ProjectFileTooLarge));
+        QCOMPARE(table.folderCount, 1);
+    }
+
     void atMost200Lines()
     {
         QTemporaryDir tmp;

@@ -62,6 +62,9 @@ private Q_SLOTS:
             << QByteArray("a\r\nd0\r\n/p0\r\n/s0\r\nb\r\nd1\r\n/p1\r\n/s1\r\nscode=1\r\n"
                           "c\r\nd2\r\n/p2\r\n/s2\r\nscode=\r\nd\r\nd3\r\n/p3\r\n/s3\r\n")
             << QStringList{"a|d0|/p0|/s0|", "b|d1|/p1|/s1|1", "c|d2|/p2|/s2|", "d|d3|/p3|/s3|"};
+        QTest::newRow("over-long line skipped in its place")
+            << "a\nd0\n/p0\n" + QByteArray(9000, 's') + "\nscode=1\nb\nd1\n/p1\n/s1\nscode=\n"
+            << QStringList{"a|d0|/p0||1", "b|d1|/p1|/s1|"};
         QTest::newRow("one four-line entry")
             << QByteArray("a\r\nd0\r\n/p0\r\n/s0\r\n") << QStringList{"a|d0|/p0|/s0|"};
         QTest::newRow("incomplete last entry")
@@ -107,10 +110,21 @@ private Q_SLOTS:
         QCOMPARE(state.history.entries[0].projectName, QStringLiteral("p3"));
         QCOMPARE(state.history.entries[999].projectName, QStringLiteral("p1002"));
 
+        // No work log: an empty history and no word.
         QFile::remove(tmp.path() + QStringLiteral("/work_log.txt"));
         LoadHistory(state, prompter);
         QCOMPARE(state.history.count, 0);
         QVERIFY(prompter.boxes.isEmpty());
+
+        // A work log past the size cap: what came before it, and a word.
+        const QString logPath = state.programFolder + QStringLiteral("work_log.txt");
+        testfiles::writeFile(logPath, "a\r\nd\r\n/f\r\n/s\r\nscode=\r\n" +
+                                          QByteArray(kMaxWorkLogBytes, 'x'));
+        LoadHistory(state, prompter);
+        QCOMPARE(state.history.count, 1);
+        QCOMPARE(prompter.texts(), QStringList{msg::workLogTooLarge.arg(logPath)});
+        prompter.boxes.clear();
+        QFile::remove(logPath);
 
         state.history.count = 2;
         state.programFolder = tmp.path() + QStringLiteral("/gone/");
