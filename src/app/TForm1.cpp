@@ -254,6 +254,8 @@ void TForm1::buildControls()
     });
 
     StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+    // The window has a fixed size: a grip would promise a resize that never happens.
+    StatusBar1->setSizeGripEnabled(false);
     setStatusBar(StatusBar1);
     Memo1 = named(new QPlainTextEdit(client), "Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QStatusBar>
 
 using mf::Answer;
 using testfiles::writeFile;
@@ -34,6 +35,7 @@ private Q_SLOTS:
         QCOMPARE(w.minimumSize(), QSize(1000, 657));
         QCOMPARE(w.maximumSize(), QSize(1000, 657));
         QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!f.child<QStatusBar>("StatusBar1")->isSizeGripEnabled());
         QCOMPARE(w.windowTitle(), kTitle);
         QVERIFY(f.child("Edit3")->isHidden());
         QVERIFY(f.child("Label4")->isHidden());
