@@ -356,7 +356,7 @@ void TForm1::refreshHistoryList()
     if (texts != listed) {
         ComboBox1->clear();
         ComboBox1->addItems(texts);
-        // Filling the list makes its first item current; no project of the list is open.
+        // Filling the list makes its first item current: show the open project, or none.
         ComboBox1->setCurrentIndex(open);
         return;
     }
