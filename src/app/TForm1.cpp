@@ -27,6 +27,7 @@
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
+#include <QValidator>
 
 namespace mf {
 
@@ -46,6 +47,32 @@ void setHint(QWidget *widget, const QString &hint)
     widget->setToolTip(hint);
     widget->setAccessibleDescription(hint);
 }
+
+// The project name and school code are written as lines of the work log and the history: a
+// line break, tab or end-of-file mark pasted with them (a copied spreadsheet cell ends in one)
+// would split or cut the record. They are dropped from whatever reaches the field, typed,
+// pasted or committed by an input method.
+class SingleLineValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override
+    {
+        qsizetype kept = 0;
+        int cursor = pos;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const char16_t c = input.at(i).unicode();
+            if (c == u'\r' || c == u'\n' || c == u'\t' || c == 0x1A) {
+                if (i < pos)
+                    --cursor;
+                continue;
+            }
+            input[kept++] = input.at(i);
+        }
+        input.truncate(kept);
+        pos = cursor;
+        return Acceptable;
+    }
+};
 
 } // namespace
 
@@ -139,6 +166,7 @@ void TForm1::buildControls()
     Edit2 = named(new QLineEdit(client), "Edit2");
     Edit2->setGeometry(120, 84, 300, 24);
     Edit2->setMaxLength(40);
+    Edit2->setValidator(new SingleLineValidator(Edit2));
     setHint(Edit2, QStringLiteral("学校名やクラス名など分かり易い名前をつけてください。"
                                   "ただしフォルダ名として使用出来ない文字は使わないでください。"));
     Label2->setBuddy(Edit2);
@@ -147,6 +175,7 @@ void TForm1::buildControls()
     Edit3 = named(new QLineEdit(client), "Edit3");
     Edit3->setGeometry(512, 84, 60, 24);
     Edit3->setMaxLength(3);
+    Edit3->setValidator(new SingleLineValidator(Edit3));
     Edit3->setAttribute(Qt::WA_InputMethodEnabled, false);
     setHint(Edit3, QStringLiteral("オプションの学校の識別番号です（最大3桁）"));
     Label4->setBuddy(Edit3);
@@ -211,13 +240,22 @@ void TForm1::buildControls()
     StringGrid1->horizontalHeader()->setMinimumSectionSize(0);
     StringGrid1->setWordWrap(false);
     StringGrid1->setGeometry(8, 182, kWidth - 16, 400);
+    // A click runs the selection rule even on the cell that is already current (a second
+    // click on a check box unticks it), so clicks are taken from pressed(); a change of the
+    // current cell runs it only when the keyboard made it, or the click would count twice.
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid())
+                if (current.isValid() && !m_gridPressPending)
                     StringGrid1SelectCell(current.row() + 1, current.column());
             });
+    connect(StringGrid1, &QAbstractItemView::pressed, this, [this](const QModelIndex &index) {
+        m_gridPressPending = false;
+        StringGrid1SelectCell(index.row() + 1, index.column());
+    });
 
     StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+    // The window has a fixed size: a grip would promise a resize that never happens.
+    StatusBar1->setSizeGripEnabled(false);
     setStatusBar(StatusBar1);
     Memo1 = named(new QPlainTextEdit(client), "Memo1");
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -241,6 +279,12 @@ void TForm1::buildControls()
     connect(Edit1, &QLineEdit::textEdited, this, &TForm1::Edit1Change);
     connect(Edit2, &QLineEdit::textEdited, this, &TForm1::Edit2Change);
     connect(Edit3, &QLineEdit::textEdited, this, &TForm1::Edit3Change);
+
+    // Folders dropped anywhere below the menu bar are added to the list. The text fields, the
+    // history list and the grid would otherwise take the drop as text (file managers offer the
+    // paths as text besides the URI list), so only the window accepts drops.
+    for (QWidget *child : client->findChildren<QWidget *>())
+        child->setAcceptDrops(false);
 }
 
 void TForm1::buildMenus()
@@ -299,18 +343,32 @@ void TForm1::refreshView()
 
 void TForm1::refreshHistoryList()
 {
-    if (m_listedHistory != m_state.history.count) {
-        const QSignalBlocker block(ComboBox1);
+    QStringList texts;
+    for (int i = 0; i < m_state.history.count; ++i)
+        texts.append(historyItemText(m_state.history.entries[i]));
+    QStringList listed;
+    for (int i = 0; i < ComboBox1->count(); ++i)
+        listed.append(ComboBox1->itemText(i));
+
+    const QSignalBlocker block(ComboBox1);
+    const int open =
+        m_state.currentHistoryIndex < int(texts.size()) ? m_state.currentHistoryIndex : -1;
+    if (texts != listed) {
         ComboBox1->clear();
-        for (int i = 0; i < m_state.history.count; ++i)
-            ComboBox1->addItem(historyItemText(m_state.history.entries[i]));
-        m_listedHistory = m_state.history.count;
+        ComboBox1->addItems(texts);
+        // Filling the list makes its first item current: show the open project, or none.
+        ComboBox1->setCurrentIndex(open);
+        return;
     }
-    if (m_state.currentHistoryIndex >= 0 && m_state.currentHistoryIndex < ComboBox1->count() &&
-        ComboBox1->currentIndex() != m_state.currentHistoryIndex) {
-        const QSignalBlocker block(ComboBox1);
-        ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
+    if (open >= 0) {
+        if (ComboBox1->currentIndex() != open)
+            ComboBox1->setCurrentIndex(open);
+        return;
     }
+    // No listed project is open: show none, but leave text the operator typed.
+    const int shown = ComboBox1->currentIndex();
+    if (shown >= 0 && ComboBox1->currentText() == ComboBox1->itemText(shown))
+        ComboBox1->setCurrentIndex(-1);
 }
 
 void TForm1::refreshGrid()
@@ -361,6 +419,13 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == StringGrid1->viewport()) {
+        // The press is handled by pressed(), which follows the change of the current cell.
+        if (event->type() == QEvent::MouseButtonPress)
+            m_gridPressPending = true;
+        else if (event->type() == QEvent::MouseButtonRelease)
+            m_gridPressPending = false;
+    }
     if (event->type() == QEvent::KeyRelease &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         auto *widget = qobject_cast<QWidget *>(watched);

@@ -87,7 +87,7 @@ private:
     OutputFormatStatus m_startStatus = OutputFormatStatus::NotFound;
     TForm7 *m_startDialog = nullptr;
     FolderGridModel *m_model = nullptr;
-    int m_listedHistory = -1;
+    bool m_gridPressPending = false; // a mouse press on the grid not yet handled
 
     QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6, *BitBtn7, *BitBtn8,
         *BitBtn9, *BitBtn10, *BitBtn12;

@@ -49,6 +49,9 @@ int main(int argc, char **argv)
     mf::Services services{prompter, pump, clock, shell};
 
     mf::TForm1 mainWindow(mf::programFolderForThisRun(), services, chooser);
+    // From now on a box shown while no window of ours is active still belongs to this one.
+    prompter.setFallbackParent(&mainWindow);
+    chooser.setFallbackParent(&mainWindow);
     // The other long-lived windows follow in their order as they are built.
     mf::TForm7 startNumberDialog(mainWindow.state().titleText, &mainWindow);
     mainWindow.setStartNumberDialog(&startNumberDialog);

@@ -70,9 +70,12 @@ struct MainWindowFixture {
 
 // Answers every showing of the start number dialog: the first with the given text and
 // 作成, any later one (a numbering run that should never have started) with キャンセル.
+// The text replaces the proposal, or is typed as an operator would: straight into the field.
 class StartDialogDriver : public QObject {
 public:
-    StartDialogDriver(mf::TForm7 &dialog, const QString &text) : m_dialog(dialog), m_text(text)
+    enum Typing { ClearFirst, TypeOver };
+    StartDialogDriver(mf::TForm7 &dialog, const QString &text, Typing typing = ClearFirst)
+        : m_dialog(dialog), m_text(text), m_typing(typing)
     {
         dialog.installEventFilter(this);
     }
@@ -95,11 +98,13 @@ private:
             m_dialog.findChild<QPushButton *>(QStringLiteral("BitBtn2"))->click();
             return;
         }
-        edit->clear();
+        if (m_typing == ClearFirst)
+            edit->clear();
         QTest::keyClicks(edit, m_text);
         m_dialog.findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
     }
 
     mf::TForm7 &m_dialog;
     QString m_text;
+    Typing m_typing;
 };

@@ -2,11 +2,14 @@
 #include "TestRegistry.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QStatusBar>
 
 using mf::Answer;
 using testfiles::writeFile;
@@ -32,6 +35,7 @@ private Q_SLOTS:
         QCOMPARE(w.minimumSize(), QSize(1000, 657));
         QCOMPARE(w.maximumSize(), QSize(1000, 657));
         QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!f.child<QStatusBar>("StatusBar1")->isSizeGripEnabled());
         QCOMPARE(w.windowTitle(), kTitle);
         QVERIFY(f.child("Edit3")->isHidden());
         QVERIFY(f.child("Label4")->isHidden());
@@ -286,6 +290,200 @@ private Q_SLOTS:
         QCOMPARE(state.selectedRow, 2);
         QVERIFY(!f.child("BitBtn2")->isHidden());
         QVERIFY(f.child("BitBtn3")->isHidden());
+    }
+
+    // The project name and school code become lines of the work log: line breaks, tabs and
+    // end-of-file marks never get into them, however the text arrives.
+    void singleLineFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("shown");
+        const QString eof(QChar(0x1A));
+        QTest::newRow("name, copied cell") << "Edit2"
+                                           << "paste"
+                                           << "3年1組\n"
+                                           << "3年1組";
+        QTest::newRow("name, CR LF inside") << "Edit2"
+                                            << "paste"
+                                            << "3年\r\n1組"
+                                            << "3年1組";
+        QTest::newRow("name, tab and EOF") << "Edit2"
+                                           << "paste"
+                                           << "\t遠足" + eof << "遠足";
+        QTest::newRow("name, only a break") << "Edit2"
+                                            << "paste"
+                                            << "\r\n"
+                                            << "";
+        QTest::newRow("name, input method") << "Edit2"
+                                            << "commit"
+                                            << "遠足\r\n"
+                                            << "遠足";
+        QTest::newRow("name, typed") << "Edit2"
+                                     << "type"
+                                     << "a\nb\tc" + eof << "abc";
+        QTest::newRow("code, copied cell") << "Edit3"
+                                           << "paste"
+                                           << "12\r\n"
+                                           << "12";
+        QTest::newRow("code, tab inside") << "Edit3"
+                                          << "paste"
+                                          << "1\t2"
+                                          << "12";
+        QTest::newRow("code, input method") << "Edit3"
+                                            << "commit" << eof + "7"
+                                            << "7";
+    }
+    void singleLineFields()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, way);
+        QFETCH(QString, input);
+        QFETCH(QString, shown);
+        MainWindowFixture f;
+        f.start();
+        auto *edit = f.child<QLineEdit>(qPrintable(field));
+        if (way == QLatin1String("paste")) {
+            QApplication::clipboard()->setText(input);
+            QTest::keySequence(edit, QKeySequence::Paste);
+        } else if (way == QLatin1String("commit")) {
+            MainWindowFixture::commitText(edit, input);
+        } else {
+            // Key events carrying the characters themselves, as some keyboards send them.
+            for (QChar c : input) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                QApplication::sendEvent(edit, &press);
+            }
+        }
+        QCOMPARE(edit->text(), shown);
+        const mf::ProjectState &state = f.window->state();
+        QCOMPARE(field == QLatin1String("Edit2") ? state.projectName : state.schoolCode, shown);
+    }
+
+    // Clicks on the check box of a folder with subfolders flip its flag, the same cell again
+    // included; the keyboard still moves the selection.
+    void includeFlagByMouse()
+    {
+        MainWindowFixture f;
+        f.start();
+        for (const char *name : {"event/a.jpg", "event/sub/b.jpg", "flat/c.jpg"})
+            writeFile(f.path(QLatin1String(name)), "x");
+        for (const char *name : {"event", "flat"}) {
+            f.chooser.next = f.path(QLatin1String(name));
+            f.child<QAbstractButton>("BitBtn1")->click();
+        }
+        mf::ProjectState &state = f.window->state();
+        state.dirty = false;
+        auto *grid = f.child<QTableView>("StringGrid1");
+        auto click = [&](int row, int column) {
+            const QRect cell = grid->visualRect(grid->model()->index(row - 1, column));
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        };
+        struct Step {
+            quint64 waitMs;
+            int row; // 0: the Down key
+            QString flags;
+            int selectedRow;
+        };
+        const Step steps[] = {
+            {500, 1, "10", 1}, // ticked
+            {500, 1, "00", 1}, // the same cell again: unticked
+            {499, 1, "00", 1}, // too soon: ignored
+            {1, 1, "10", 1},   // ticked again
+            {500, 2, "10", 2}, // no subfolders: nothing to include
+            {500, 0, "10", 3}, // the Down key moves the selection
+            {500, 1, "00", 1},
+        };
+        for (const Step &step : steps) {
+            f.fakes.clock.now_ms += step.waitMs;
+            if (step.row)
+                click(step.row, 2);
+            else
+                QTest::keyClick(grid, Qt::Key_Down);
+            QCOMPARE(state.grid.cell(1, 7) + state.grid.cell(2, 7), step.flags);
+            QCOMPARE(state.selectedRow, step.selectedRow);
+            QVERIFY(state.dirty);
+        }
+        f.fakes.prompter.expect(Answer::No);
+        f.child<QAbstractButton>("BitBtn11")->click();
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{kUnsaved});
+        QVERIFY(!f.window->isVisible());
+    }
+
+    // The history list shows no project until one is opened, after a save as at the start.
+    void historyListShowsNoneOpen()
+    {
+        MainWindowFixture f;
+        QByteArray log;
+        for (const char *name : {"遠足", "運動会"})
+            log += testfiles::sjis(QStringLiteral("%1\r\n2026/12/08 9:05:07\r\n%2%1.txt\r\n"
+                                                  "/tmp/%1\r\nscode=\r\n")
+                                       .arg(QString::fromUtf8(name), f.program));
+        writeFile(f.program + QStringLiteral("work_log.txt"), log);
+        f.start();
+        auto *history = f.child<QComboBox>("ComboBox1");
+        auto shows = [&](int count) {
+            QCOMPARE(history->count(), count);
+            QCOMPARE(history->currentIndex(), -1);
+            QCOMPARE(history->currentText(), QString());
+        };
+        shows(2);
+
+        MainWindowFixture::commitText(f.child<QLineEdit>("Edit2"), QStringLiteral("卒業式"));
+        f.chooser.next = f.path(QStringLiteral("save"));
+        QDir().mkpath(f.chooser.next);
+        f.child<QAbstractButton>("BitBtn5")->click();
+        f.fakes.prompter.expect(Answer::Yes); // the work log question
+        f.child<QAbstractButton>("BitBtn8")->click();
+        QCOMPARE(f.fakes.prompter.boxes.size(), 1);
+        shows(3);
+
+        // A reload with as many entries as before shows the new ones.
+        mf::ProjectState &state = f.window->state();
+        const QString before = history->itemText(1);
+        state.history.entries[1].projectName = QStringLiteral("学芸会");
+        f.window->refreshView();
+        QVERIFY(history->itemText(1) != before);
+        QVERIFY(history->itemText(1).startsWith(QStringLiteral("学芸会")));
+        shows(3);
+    }
+
+    // A file manager offers the dropped folders as text too: wherever they are dropped, they
+    // are added to the list and no field takes the text.
+    void dropOnControls_data()
+    {
+        QTest::addColumn<QString>("target");
+        for (const char *target : {"Edit2", "ComboBox1", "Edit1", "StringGrid1"})
+            QTest::newRow(target) << QString::fromLatin1(target);
+    }
+    void dropOnControls()
+    {
+        QFETCH(QString, target);
+        MainWindowFixture f;
+        f.start();
+        auto *name = f.child<QLineEdit>("Edit2");
+        MainWindowFixture::commitText(name, QStringLiteral("遠足"));
+        const QString folder = f.path(QStringLiteral("photos"));
+        testfiles::makePhotoFolder(folder, 1);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(folder + u'/')});
+        mime.setText(folder);
+        QWidget *control = f.child(qPrintable(target));
+        const QPoint point = control->mapTo(f.window.get(), control->rect().center());
+        // Delivered as the platform delivers it: to the window, which finds the receiver.
+        QWindow *window = f.window->windowHandle();
+        QDragEnterEvent enter(point, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &enter);
+        QDragMoveEvent move(point, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &move);
+        QDropEvent drop(QPointF(point), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window, &drop);
+        QCOMPARE(f.window->state().folderCount(), 1);
+        QCOMPARE(f.cell(1, 1), folder);
+        QCOMPARE(name->text(), QStringLiteral("遠足"));
+        QCOMPARE(f.child<QComboBox>("ComboBox1")->currentText(), QString());
+        QCOMPARE(f.child<QLineEdit>("Edit1")->text(), QString());
     }
 
     void dropFolders_data()

@@ -53,7 +53,8 @@ private Q_SLOTS:
 
         mf::TForm7 dialog(kTitle);
         f.window->setStartNumberDialog(&dialog);
-        StartDialogDriver driver(dialog, QStringLiteral("1"));
+        // Typed over the proposal "1" without clearing it: the proposal is selected.
+        StartDialogDriver driver(dialog, QStringLiteral("1"), StartDialogDriver::TypeOver);
         f.fakes.prompter.expect(mf::Answer::Yes); // the work log question of the closing save
         bool closedWhileBusy = true;
         bool enabledWhileBusy = true;

@@ -68,6 +68,14 @@ void TForm7::BitBtn2Click()
     QDialog::reject();
 }
 
+void TForm7::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The proposal is replaced by what is typed, never extended: "6" and then "10" is 10.
+    Edit1->setFocus(Qt::OtherFocusReason);
+    Edit1->selectAll();
+}
+
 void TForm7::keyPressEvent(QKeyEvent *event)
 {
     // Enter and Esc do nothing special here.

@@ -22,6 +22,7 @@ public Q_SLOTS:
     void BitBtn2Click();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void reject() override;
 

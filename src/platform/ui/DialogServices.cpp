@@ -1,13 +1,49 @@
 #include "platform/ui/DialogServices.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace mf {
 
+namespace {
+
+// A long operation shows the busy cursor; a box it asks in must not look busy, or the
+// operator waits for a question that is waiting for them. The busy cursor comes back after.
+class ArrowCursorWhileShown {
+public:
+    ArrowCursorWhileShown() : m_busy(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_busy)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowCursorWhileShown()
+    {
+        if (m_busy)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowCursorWhileShown(const ArrowCursorWhileShown &) = delete;
+    ArrowCursorWhileShown &operator=(const ArrowCursorWhileShown &) = delete;
+
+private:
+    bool m_busy;
+};
+
+} // namespace
+
+QWidget *OwnedByActiveWindow::ownerWindow() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return m_fallback;
+}
+
 void MessageBoxPrompter::inform(const QString &text, const QString &caption)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, ownerWindow());
+    const ArrowCursorWhileShown arrow;
     box.exec();
 }
 
@@ -18,8 +54,9 @@ Answer MessageBoxPrompter::ask(const QString &text, const QString &caption, Butt
     if (buttons == Buttons::YesNoCancel)
         set |= QMessageBox::Cancel;
     QMessageBox box(warningIcon ? QMessageBox::Warning : QMessageBox::Question, caption, text, set,
-                    m_parent);
+                    ownerWindow());
     box.setDefaultButton(QMessageBox::Yes);
+    const ArrowCursorWhileShown arrow;
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
@@ -29,7 +66,7 @@ Answer MessageBoxPrompter::ask(const QString &text, const QString &caption, Butt
 
 QString FileDialogFolderChooser::chooseFolder()
 {
-    return QFileDialog::getExistingDirectory(m_parent, QString(), QString(),
+    return QFileDialog::getExistingDirectory(ownerWindow(), QString(), QString(),
                                              QFileDialog::ShowDirsOnly);
 }
 

@@ -107,6 +107,33 @@ private Q_SLOTS:
         QCOMPARE(d.form.GetStartNumber(), result);
     }
 
+    // Each showing selects the proposal and gives it focus: what is typed replaces it.
+    void typedOverProposal_data()
+    {
+        QTest::addColumn<int>("highest");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("result");
+        QTest::newRow("proposal 6, typed 10") << 5 << "10" << 10;
+        QTest::newRow("proposal 251, typed 7") << 250 << "7" << 7;
+        QTest::newRow("proposal 4999, typed 4 digits") << 6000 << "1234" << 1234;
+    }
+    void typedOverProposal()
+    {
+        QFETCH(int, highest);
+        QFETCH(QString, typed);
+        QFETCH(int, result);
+        ShownDialog d;
+        for (int showing = 1; showing <= 2; ++showing) {
+            d.form.hide();
+            d.edit->deselect();
+            d.form.SetStartNumber(highest);
+            d.form.show();
+            QCOMPARE(d.form.focusWidget(), d.edit);
+            QTest::keyClicks(d.edit, typed);
+            QCOMPARE(d.form.GetStartNumber(), result);
+        }
+    }
+
     void enterAndEscapeDoNothing()
     {
         ShownDialog d;
