@@ -1,0 +1,48 @@
+#pragma once
+// Saving sample sheet pages in 一覧フォルダ under the project's save folder.
+
+#include "platform/Services.h"
+
+#include <QImage>
+#include <QString>
+
+namespace mf {
+
+inline const QString kPageFolderName = QStringLiteral("一覧フォルダ");
+
+QString pageFolder(const QString &workFolder);
+// "<folder>/<prefix>page%03d.jpg" or ".bmp".
+QString pageFilePath(const QString &workFolder, const QString &filePrefix, int pageNumber,
+                     bool asBmp);
+
+enum PageFileResult {
+    PageSaved = 0,
+    PageNoSaveFolder = -1,
+    PageFolderFailed = -2,
+    PageWriteFailed = -3,
+    PageNoMemory = -4,
+};
+
+struct PageTarget {
+    QString workFolder;
+    QString filePrefix;
+    QString caption; // of the message boxes
+};
+
+// Writes the page as page pageNumber, JPEG at quality or 24-bit BMP. The file is replaced
+// whole or not at all: a full disk never leaves a cut page over a good one. Reports every
+// failure itself.
+int SavePage(const QImage &page, int pageNumber, bool asBmp, int quality, const PageTarget &target,
+             Prompter &prompter);
+
+namespace msg {
+inline const QString noSaveFolder = QStringLiteral("保存先フォルダが指定されていません。");
+inline const QString pageFolderFailedPath =
+    QStringLiteral("一覧保存先フォルダを作成出来ません。\n%1");
+inline const QString pageFolderFailed = QStringLiteral("一覧保存先フォルダを作成出来ません。");
+inline const QString pageWriteFailed = QStringLiteral("一覧ファイルを保存出来ませんでした。\n%1");
+inline const QString sheetsNoMemory =
+    QStringLiteral("メモリが足りないのでサンプル画像の作成が出来ません。");
+} // namespace msg
+
+} // namespace mf

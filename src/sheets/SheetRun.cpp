@@ -1,0 +1,328 @@
+#include "sheets/SheetRun.h"
+
+#include "numbering/Sequence.h"
+#include "photos/NumberedPhotos.h"
+#include "platform/FileSystem.h"
+#include "platform/Numbers.h"
+#include "sheets/CellImage.h"
+#include "sheets/CellPipeline.h"
+#include "sheets/PageFile.h"
+
+#include <memory>
+
+namespace mf {
+
+namespace {
+
+CellRequest cellRequest(const OutputSize &size, const SheetOptions &options, const QString &path)
+{
+    CellRequest r;
+    r.path = path;
+    r.dpi = size.dpi;
+    r.cellWidth = size.photoWidth;
+    r.cellHeight = size.photoHeight;
+    r.cutEdges = options.cutEdges;
+    r.lTrim = options.lTrim;
+    r.highQuality = options.highQuality;
+    r.upright = options.upright;
+    return r;
+}
+
+bool sameRequest(const CellRequest &a, const CellRequest &b)
+{
+    return a.path == b.path && a.dpi == b.dpi && a.cellWidth == b.cellWidth &&
+           a.cellHeight == b.cellHeight && a.cutEdges == b.cutEdges && a.lTrim == b.lTrim &&
+           a.highQuality == b.highQuality && a.upright == b.upright;
+}
+
+// One press of the output button from step 12 on: pages until the series is complete (or,
+// one page at a time, until the page is done).
+class Press {
+public:
+    Press(const OutputSize &size, const SheetProject &project, SheetRunState &state,
+          Services &services, const SheetHooks &hooks, QList<NumberedPhoto> photos, int endNumber)
+        : m_size(size), m_project(project), m_state(state), m_services(services), m_hooks(hooks),
+          m_photos(std::move(photos)), m_end(endNumber),
+          m_highest(m_photos.isEmpty() ? 0 : m_photos.last().number),
+          m_pipeline(
+              hooks.workers,
+              2 * std::max(1, hooks.workers < 1 ? CellPipeline::defaultWorkers() : hooks.workers) +
+                  2)
+    {
+        // The photos this series may still place, in order; their cells are made ahead.
+        const SheetOptions options = m_hooks.options();
+        for (const NumberedPhoto &p : m_photos) {
+            if (p.number < m_state.nextNumber || (m_end >= 1 && p.number > m_end))
+                continue;
+            m_pipeline.enqueue(cellRequest(m_size, options, p.path));
+            m_queuedNumbers.append(p.number);
+        }
+    }
+
+    // Produces pages; returns whether the series became complete.
+    bool run()
+    {
+        QImage page(m_size.paperWidth, m_size.paperHeight, QImage::Format_BGR888);
+        if (page.isNull()) {
+            m_services.prompter.inform(msg::sheetsNoMemory, m_project.titleText);
+            m_outOfMemory = true;
+            return true;
+        }
+        for (;;) {
+            const SheetOptions options = m_hooks.options();
+            const TitleSettings title = m_hooks.titleSettings();
+            page.fill(Qt::white);
+            if (title.showTitle)
+                drawText(page, titleRect(m_size, title), title.title, title.titleFontHeight);
+            if (title.showPageNumber)
+                drawText(page, pageNumberRect(m_size, title, m_state.pagesOutput),
+                         pageNumberText(title, m_state.pagesOutput), title.pageFontHeight);
+            bool placed = false;
+            const int outer = options.columnFirst ? m_size.columns : m_size.rows;
+            const int inner = options.columnFirst ? m_size.rows : m_size.columns;
+            for (int i = 0; i < outer && !m_complete; ++i) {
+                for (int j = 0; j < inner && !m_complete; ++j) {
+                    const int column = options.columnFirst ? i : j;
+                    const int row = options.columnFirst ? j : i;
+                    placed = cell(page, cellOrigin(m_size, column, row)) || placed;
+                }
+            }
+            if (m_state.stopRequested || m_outOfMemory)
+                return true;
+            if (m_hooks.showPreview) {
+                m_hooks.showPreview(previewImage(page));
+                m_services.pump.processPendingEvents();
+                if (m_hooks.previewPauseMs > 0)
+                    m_services.clock.pause(m_hooks.previewPauseMs);
+            }
+            if (!placed)
+                return true;
+            const SheetOptions now = m_hooks.options();
+            const PageTarget target{m_project.workFolder, m_project.filePrefix,
+                                    m_project.titleText};
+            if (SavePage(page, m_state.pagesOutput + 1, now.bmp, now.quality, target,
+                         m_services.prompter) != PageSaved)
+                m_complete = m_failed = true;
+            m_state.pagesOutput += 1;
+            if (m_complete || !now.continuous)
+                return m_complete;
+        }
+    }
+
+    // A message told of a failure: no success box may follow it.
+    bool failed() const { return m_failed || m_outOfMemory; }
+
+private:
+    void pump()
+    {
+        m_services.pump.processPendingEvents();
+        if (m_state.stopRequested)
+            m_pipeline.cancel();
+    }
+
+    // One cell; true when a photo was placed.
+    bool cell(QImage &page, QPoint origin)
+    {
+        if (m_state.nextNumber > m_highest) {
+            m_complete = true;
+            return false;
+        }
+        pump();
+        if (m_state.stopRequested) {
+            // Stopping before a cell leaves the cell empty.
+            m_complete = true;
+            return false;
+        }
+        // The next photo present from nextNumber on; gaps are skipped without a word.
+        while (m_taken < m_queuedNumbers.size() && m_queuedNumbers[m_taken] < m_state.nextNumber)
+            m_pipeline.take(m_taken++, [this] { pump(); });
+        if (m_taken >= m_queuedNumbers.size()) {
+            m_complete = true; // past the end number, or no photo left
+            return false;
+        }
+        const int number = m_queuedNumbers[m_taken];
+        const int index = m_taken++;
+        const SheetOptions options = m_hooks.options();
+        const CellRequest wanted = cellRequest(m_size, options, m_pipeline.request(index).path);
+        CellImage made = m_pipeline.take(index, [this] { pump(); });
+        if (!sameRequest(wanted, m_pipeline.request(index)) && made.result != CellStopped)
+            made = MakeCell(wanted, m_pipeline.cancelFlag()); // an option changed meanwhile
+        switch (made.result) {
+        case CellOk: break;
+        case CellTooSmall:
+            m_services.prompter.inform(msg::photoTooSmall.arg(wanted.path), m_project.titleText);
+            m_complete = true;
+            return false;
+        case CellNotLoadable:
+        case CellCropFailed:
+            m_services.prompter.inform(msg::photoNotLoadable.arg(wanted.path), m_project.titleText);
+            m_complete = true;
+            return false;
+        case CellStopped: m_complete = true; return false;
+        default:
+            m_services.prompter.inform(msg::sheetsNoMemory, m_project.titleText);
+            m_outOfMemory = m_complete = true;
+            return false;
+        }
+        draw(page, origin, made, options, number);
+        m_hooks.cellPlaced(number, origin);
+        m_state.nextNumber = number + 1;
+        if (number >= m_highest)
+            m_complete = true;
+        return true;
+    }
+
+    void draw(QImage &page, QPoint origin, const CellImage &made, const SheetOptions &options,
+              int number)
+    {
+        const QPoint at = origin + QPoint(made.offsetX, made.offsetY);
+        placeImage(page, made.image, at);
+        const QRect drawn(at, QSize(made.drawnWidth, made.drawnHeight));
+        if (options.outerFrame)
+            drawFrame(page, drawn);
+        if (options.sizeFrame)
+            drawFrame(page, QRect(origin, QSize(m_size.photoWidth, m_size.photoHeight)));
+        if (!options.showNumbers)
+            return;
+        const int mm = millimetresToPixels(m_size.dpi, 1);
+        const bool topLeft = options.numberPosition == NumberPosition::TopLeft;
+        const int d = options.numberInside ? (topLeft ? mm : -mm) : 0;
+        const QString label = numberLabel(options.numberPrefix, number);
+        const int f = m_size.numberFontHeight;
+        const LabelBoxes boxes =
+            labelBoxes(at.x() + d, at.y() + d, made.drawnWidth, made.drawnHeight,
+                       textWidth(labelBoxText(label), f), textWidth(label, f), f,
+                       options.numberPosition, options.outerFrame || options.sizeFrame);
+        fillWhite(page, boxes.box);
+        drawText(page, boxes.text, label, f);
+    }
+
+    const OutputSize &m_size;
+    const SheetProject &m_project;
+    SheetRunState &m_state;
+    Services &m_services;
+    const SheetHooks &m_hooks;
+    QList<NumberedPhoto> m_photos;
+    int m_end;
+    int m_highest;
+    CellPipeline m_pipeline;
+    QList<int> m_queuedNumbers;
+    int m_taken = 0;
+    bool m_complete = false;
+    bool m_outOfMemory = false;
+    bool m_failed = false;
+};
+
+} // namespace
+
+void resetRunState(SheetRunState &state)
+{
+    state.pagesOutput = 0;
+    state.nextNumber = 1;
+    state.continuationPending = false;
+    state.stopRequested = false;
+}
+
+bool requestStop(SheetRunState &state)
+{
+    state.stopRequested = true;
+    return !state.running;
+}
+
+SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject &project,
+                               SheetRunState &state, Services &services, const SheetHooks &hooks)
+{
+    Prompter &prompter = services.prompter;
+    const QString &caption = project.titleText;
+    if (state.running)
+        return SheetRunResult::Ignored;
+    const SheetOptions options = hooks.options();
+    if (project.folderCount < 1 || options.sizeIndex < 0 || options.sizeIndex >= sizes.count)
+        return SheetRunResult::Ignored;
+    const int start = std::max(1, parseAtol(options.startText));
+    const int end = parseAtol(options.endText);
+
+    const OutputSize &size = sizes.sizes[size_t(options.sizeIndex)];
+    if (ColumnGap(size) < 0 || RowGap(size) < 0) {
+        prompter.inform(msg::negativeGap, caption);
+        return SheetRunResult::Refused;
+    }
+    const TitleSettings title = hooks.titleSettings();
+    if (title.showTitle || title.showPageNumber) {
+        const QString problem = checkTitleFits(size, title, state.pagesOutput);
+        if (!problem.isEmpty()) {
+            prompter.inform(problem, caption);
+            return SheetRunResult::Refused;
+        }
+    }
+    if (!options.continuous)
+        hooks.setOutputCaption(msg::nextPageCaption);
+    if (!state.continuationPending) {
+        state.pagesOutput = 0;
+        state.nextNumber = start;
+    }
+    if (project.workFolder.size() <= 2) {
+        prompter.inform(msg::noSaveFolder, caption);
+        return SheetRunResult::Refused;
+    }
+    const QString photoFolder = sequenceFolderOf(project.workFolder);
+    if (listJpegNames(photoFolder).isEmpty()) {
+        prompter.inform(msg::noSequenceFiles, caption);
+        return SheetRunResult::Refused;
+    }
+    if (!state.continuationPending && !listJpegNames(pageFolder(project.workFolder)).isEmpty()) {
+        switch (prompter.ask(msg::deleteOldPages, caption, Buttons::YesNoCancel)) {
+        case Answer::Yes:
+            if (ClearFolder(pageFolder(project.workFolder)) == -1) {
+                prompter.inform(msg::cannotDeletePages, caption);
+                return SheetRunResult::Refused;
+            }
+            break;
+        case Answer::No: break;
+        case Answer::Cancel: return SheetRunResult::Cancelled;
+        }
+    }
+    if (state.running)
+        return SheetRunResult::Ignored;
+
+    hooks.disableSizeList();
+    hooks.setBusy(true);
+    state.running = true;
+    state.stopRequested = false;
+    // The numbered photos are listed once per press and walked in ascending order.
+    QList<NumberedPhoto> photos = numberedPhotos(photoFolder, project.filePrefix);
+    const int highest = photos.isEmpty() ? 0 : photos.last().number;
+
+    bool complete;
+    bool failed;
+    {
+        Press press(size, project, state, services, hooks, std::move(photos), end);
+        complete = press.run();
+        failed = press.failed();
+    }
+
+    if (state.nextNumber <= highest)
+        state.continuationPending = true;
+    SheetRunResult result = SheetRunResult::Pending;
+    if (state.stopRequested) {
+        prompter.inform(msg::sheetsStopped, caption);
+        state.running = false;
+        hooks.reset();
+        result = SheetRunResult::Stopped;
+    } else {
+        if (complete) {
+            state.continuationPending = false;
+            hooks.setOutputCaption(msg::startCaption);
+            // After a message that told of a failure, no box may claim that all went well.
+            if (!failed)
+                prompter.inform(state.pagesOutput > 0 ? msg::sheetsDone : msg::sheetsNone, caption);
+            result = SheetRunResult::Complete;
+        }
+        services.shell.open(pageFolder(project.workFolder));
+    }
+    hooks.setBusy(false);
+    state.running = false;
+    return result;
+}
+
+} // namespace mf

@@ -1,0 +1,115 @@
+#pragma once
+// The output run of the sample sheets: lays the numbered photos out on pages of the selected
+// output size, in ascending photo-number order, saves each page and shows it.
+
+#include "platform/Services.h"
+#include "sheets/OutputSize.h"
+#include "sheets/PageLayout.h"
+#include "sheets/TitleSettings.h"
+
+#include <QImage>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+namespace mf {
+
+// The options of the sample sheet window, read whenever one is used: a change during a run
+// affects the cells that follow.
+struct SheetOptions {
+    int sizeIndex = 0; // -1: no size selected
+    QString startText = QStringLiteral("1");
+    QString endText;
+    QString numberPrefix;
+    bool continuous = false;
+    bool showNumbers = true;
+    bool lTrim = false;
+    bool highQuality = false;
+    bool numberInside = false;
+    bool outerFrame = false;
+    bool sizeFrame = false;
+    NumberPosition numberPosition = NumberPosition::TopLeft;
+    bool columnFirst = false;
+    bool cutEdges = false;
+    bool bmp = false;
+    int quality = 80;
+    bool upright = true; // honour the EXIF orientation of the photos
+};
+
+// What the run needs of the project.
+struct SheetProject {
+    QString workFolder; // the save folder while the sample sheet window is open
+    QString filePrefix;
+    int folderCount = 0;
+    QString titleText; // caption of every message box
+};
+
+// Kept between presses of the output button.
+struct SheetRunState {
+    int pagesOutput = 0;
+    int nextNumber = 1;
+    bool continuationPending = false;
+    std::atomic<bool> stopRequested{false};
+    bool running = false;
+};
+
+// What the run needs of its window.
+struct SheetHooks {
+    std::function<SheetOptions()> options;
+    std::function<TitleSettings()> titleSettings;
+    std::function<void(const QImage &)> showPreview; // empty: no preview is drawn
+    int previewPauseMs = 100;
+    std::function<void(const QString &)> setOutputCaption = [](const QString &) {};
+    std::function<void(bool)> setBusy = [](bool) {}; // busy cursor, output button disabled
+    std::function<void()> disableSizeList = [] {};
+    // The window's reset after a stop: the run state (resetRunState) and its fields.
+    std::function<void()> reset = [] {};
+    int workers = 0; // 0: one per core
+    // Told of every photo placed: its number and the cell's top-left corner.
+    std::function<void(int number, QPoint cell)> cellPlaced = [](int, QPoint) {};
+};
+
+// The state the window's reset leaves: a new series from photo 1.
+void resetRunState(SheetRunState &state);
+
+// The stop button. True when no run is going and the window should reset now; during a run
+// only the request is set, and the run resets the window once it has returned, so a second
+// press never restarts a series over pages already saved.
+bool requestStop(SheetRunState &state);
+
+enum class SheetRunResult {
+    Ignored, // a run is going, or nothing to lay out
+    Refused, // a message ended the press before any page
+    Cancelled,
+    Pending,  // pages saved, more photos for the next press
+    Complete, // the series ended
+    Stopped,
+};
+
+// BitBtn1Click of the sample sheet window.
+SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject &project,
+                               SheetRunState &state, Services &services, const SheetHooks &hooks);
+
+namespace msg {
+inline const QString negativeGap = QStringLiteral("余白サイズがマイナスになります。");
+inline const QString noSequenceFiles = QStringLiteral("連番ファイルが作成されていません。");
+inline const QString deleteOldPages =
+    QStringLiteral("既に一覧ファイルが作成されています。削除しますか？\n削除しない場合は上書きさ"
+                   "れます。");
+inline const QString cannotDeletePages =
+    QStringLiteral("一覧ファイルが削除出来ません。\nネットワークドライブの場合は書き込み禁止になっ"
+                   "ていないか確認してください。");
+inline const QString sheetsStopped = QStringLiteral("処理を中断しました。");
+inline const QString sheetsDone = QStringLiteral("一覧を出力しました。");
+inline const QString sheetsNone = QStringLiteral("一覧は作成されませんでした。");
+inline const QString nextPageCaption = QStringLiteral("次ページを出力");
+inline const QString startCaption = QStringLiteral("出力開始");
+inline const QString photoNotLoadable =
+    QStringLiteral("画像ファイルを読み込めませんでした。\n読み込める画像サイズは縦横2048×1576ピク"
+                   "セル以下です。\n%1\n");
+inline const QString photoTooSmall =
+    QStringLiteral("画像サイズは縦横640×480ピクセル以上です。\n%1\n");
+} // namespace msg
+
+} // namespace mf

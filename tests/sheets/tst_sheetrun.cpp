@@ -1,0 +1,354 @@
+#include "Fakes.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
+#include "sheets/PageFile.h"
+#include "sheets/SheetRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace mf;
+
+namespace {
+
+// A project whose numbered photo folder holds copies of the shared photos under the given
+// numbers (or the named damaged file for some of them).
+struct Fixture {
+    QTemporaryDir dir;
+    FakeServices fakes;
+    OutputSizeTable sizes;
+    SheetProject project;
+    SheetRunState state;
+    SheetHooks hooks;
+    SheetOptions options;
+    TitleSettings title;
+    QStringList placed; // "page:number", in placing order
+    QStringList captions;
+    int resets = 0;
+
+    explicit Fixture(const QList<int> &numbers, const QMap<int, QString> &damaged = {})
+    {
+        sizes.sizes[0] = builtInOutputSize();
+        sizes.count = 1;
+        project = {dir.filePath("save"), QString(), 1, kTitleText};
+        for (int n : numbers) {
+            const QString target = seq() + QString::asprintf("/%04d.jpg", n);
+            testfiles::copyShared(damaged.contains(n) ? testfiles::testdata(damaged[n])
+                                                      : testfiles::photo(1 + n % 12),
+                                  target);
+        }
+        hooks.options = [this] { return options; };
+        hooks.titleSettings = [this] { return title; };
+        hooks.previewPauseMs = 0;
+        hooks.setOutputCaption = [this](const QString &c) { captions.append(c); };
+        hooks.reset = [this] {
+            ++resets;
+            resetRunState(state);
+        };
+        hooks.cellPlaced = [this](int number, QPoint) {
+            placed.append(QStringLiteral("%1:%2").arg(state.pagesOutput + 1).arg(number));
+        };
+    }
+    QString seq() const { return project.workFolder + QStringLiteral("/連番フォルダ"); }
+    QString pages() const { return project.workFolder + QStringLiteral("/一覧フォルダ"); }
+    SheetRunResult press() { return RunSampleSheets(sizes, project, state, fakes.services, hooks); }
+    // "1:1-16 2:17-20": the photos placed per page, runs of consecutive numbers joined.
+    QString placedRanges() const
+    {
+        QStringList out;
+        int page = 0, first = 0, last = 0;
+        auto flush = [&] {
+            if (first)
+                out.last() += (out.last().endsWith(u':') ? QString() : QStringLiteral(",")) +
+                              (first == last ? QString::number(first)
+                                             : QStringLiteral("%1-%2").arg(first).arg(last));
+        };
+        for (const QString &p : placed) {
+            const int pg = p.section(u':', 0, 0).toInt(), n = p.section(u':', 1).toInt();
+            if (pg != page) {
+                flush();
+                out.append(QStringLiteral("%1:").arg(pg));
+                page = pg;
+                first = last = n;
+            } else if (n == last + 1) {
+                last = n;
+            } else {
+                flush();
+                first = last = n;
+            }
+        }
+        flush();
+        return out.join(u' ');
+    }
+};
+
+QList<int> range(int from, int to)
+{
+    QList<int> out;
+    for (int n = from; n <= to; ++n)
+        out.append(n);
+    return out;
+}
+
+struct Scenario {
+    QList<int> numbers;
+    QMap<int, QString> damaged;
+    bool continuous;
+    QString start, end;
+    QStringList placedPerPress; // placedRanges after each press
+    QStringList boxes;          // every message, "%path" standing for the damaged file
+    QStringList files;          // in 一覧フォルダ at the end
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Scenario)
+
+class SheetRunTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void layout()
+    {
+        const OutputSize size = builtInOutputSize();
+        QList<int> xs, ys;
+        for (int i = 0; i < 4; ++i) {
+            xs.append(cellOrigin(size, i, 0).x());
+            ys.append(cellOrigin(size, 0, i).y());
+        }
+        QCOMPARE(xs, QList<int>({165, 994, 1823, 2652}));
+        QCOMPARE(ys, QList<int>({60, 635, 1210, 1785}));
+        QCOMPARE(labelBoxText("7"), QStringLiteral("D7D"));
+        QCOMPARE(labelBoxText("17"), QStringLiteral("17D"));
+        QCOMPARE(labelBoxText(QStringLiteral("ア")), QStringLiteral("DアD")); // one byte
+        QCOMPARE(labelBoxText(QStringLiteral("あ")), QStringLiteral("あD"));
+        QCOMPARE(numberLabel("A-", 12), QStringLiteral("A-12"));
+    }
+
+    void labelBoxes_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<bool>("framed");
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<QRect>("text");
+        // Photo at 100,200 drawn 300 x 150; box width 40, label 30, font 24.
+        auto r = [](int l, int t, int rt, int b) {
+            return QRect(QPoint(l, t), QPoint(rt - 1, b - 1));
+        };
+        QTest::newRow("top left framed")
+            << 0 << true << r(101, 201, 140, 224) << r(105, 201, 135, 224);
+        QTest::newRow("top left") << 0 << false << r(100, 200, 140, 224) << r(105, 200, 135, 224);
+        QTest::newRow("bottom right framed")
+            << 1 << true << r(360, 324, 399, 349) << r(365, 326, 395, 349);
+        QTest::newRow("bottom right")
+            << 1 << false << r(360, 326, 401, 351) << r(365, 326, 395, 351);
+    }
+    void labelBoxes()
+    {
+        QFETCH(int, position);
+        QFETCH(bool, framed);
+        QFETCH(QRect, box);
+        QFETCH(QRect, text);
+        const LabelBoxes b =
+            mf::labelBoxes(100, 200, 300, 150, 40, 30, 24, NumberPosition(position), framed);
+        QCOMPARE(b.box, box);
+        QCOMPARE(b.text, text);
+    }
+
+    void titleFits_data()
+    {
+        QTest::addColumn<int>("align");
+        QTest::addColumn<int>("titleWidth");
+        QTest::addColumn<int>("pageWidth");
+        QTest::addColumn<QString>("problem");
+        // Printable width 1300 (1500 less two margins of 100).
+        QTest::newRow("centre, too wide") << 1 << 1000 << 200 << msg::pageNumberTooWide;
+        QTest::newRow("centre, fits") << 1 << 1000 << 150 << QString();
+        QTest::newRow("left, fits") << 0 << 1000 << 300 << QString();
+        QTest::newRow("left, too wide") << 0 << 1000 << 301 << msg::pageNumberTooWide;
+        QTest::newRow("title too wide") << 2 << 1301 << 0 << msg::titleTooWide;
+    }
+    void titleFits()
+    {
+        QFETCH(int, align);
+        QFETCH(int, titleWidth);
+        QFETCH(int, pageWidth);
+        QFETCH(QString, problem);
+        OutputSize size = builtInOutputSize();
+        size.paperWidth = 1500;
+        size.leftMargin = size.rightMargin = 100;
+        TitleSettings title;
+        title.showTitle = title.showPageNumber = true;
+        title.titleAlign = TitleAlign(align);
+        QCOMPARE(titleFitProblem(size, title, titleWidth, pageWidth), problem);
+        title.titleFontHeight = size.topMargin + 1;
+        QCOMPARE(titleFitProblem(size, title, titleWidth, pageWidth), msg::titleTooHigh);
+    }
+
+    void runs_data()
+    {
+        QTest::addColumn<Scenario>("s");
+        const QString done = msg::sheetsDone;
+        QTest::newRow("20 photos, continuous")
+            << Scenario{range(1, 20), {},
+                        true,         "1",
+                        "",           {"1:1-16 2:17-20"},
+                        {done},       {"page001.jpg", "page002.jpg"}};
+        QTest::newRow("one page per press")
+            << Scenario{range(1, 20), {},
+                        false,        "1",
+                        "",           {"1:1-16", "1:1-16 2:17-20"},
+                        {done},       {"page001.jpg", "page002.jpg"}};
+        QTest::newRow("17 photos, one page per press")
+            << Scenario{range(1, 17), {},
+                        false,        "1",
+                        "",           {"1:1-16", "1:1-16 2:17"},
+                        {done},       {"page001.jpg", "page002.jpg"}};
+        QTest::newRow("gaps") << Scenario{{1, 2, 5}, {},          true,   "1",
+                                          "",        {"1:1-2,5"}, {done}, {"page001.jpg"}};
+        QTest::newRow("start 0, end 5")
+            << Scenario{range(1, 20), {}, true, "0", "5", {"1:1-5"}, {done}, {"page001.jpg"}};
+        QTest::newRow("start 18") << Scenario{range(1, 20), {},          true,   "18",
+                                              "",           {"1:18-20"}, {done}, {"page001.jpg"}};
+        QTest::newRow("damaged photo")
+            << Scenario{range(1, 5), {{3, "damaged/truncated.jpg"}}, true,           "1", "",
+                        {"1:1-2"},   {msg::photoNotLoadable},        {"page001.jpg"}};
+        QTest::newRow("photo too small") << Scenario{range(1, 5),
+                                                     {{1, "damaged/too_small_48x32.jpg"}},
+                                                     true,
+                                                     "1",
+                                                     "",
+                                                     {""},
+                                                     {msg::photoTooSmall},
+                                                     {}};
+        QTest::newRow("no numbered photos")
+            << Scenario{{}, {}, true, "1", "", {""}, {msg::noSequenceFiles}, {}};
+    }
+    void runs()
+    {
+        QFETCH(Scenario, s);
+        Fixture f(s.numbers, s.damaged);
+        QDir().mkpath(f.seq());
+        f.options.continuous = s.continuous;
+        f.options.startText = s.start;
+        f.options.endText = s.end;
+        for (const QString &expected : s.placedPerPress) {
+            f.press();
+            QCOMPARE(f.placedRanges(), expected);
+            QVERIFY(!f.state.running);
+        }
+        QStringList boxes = s.boxes;
+        for (QString &box : boxes) {
+            if (box.contains(QLatin1String("%1")))
+                box = box.arg(f.seq() + QString::asprintf("/%04d.jpg", s.damaged.firstKey()));
+        }
+        QCOMPARE(f.fakes.prompter.texts(), boxes);
+        QCOMPARE(QDir(f.pages()).entryList(QDir::Files), s.files);
+        if (!s.continuous)
+            QCOMPARE(f.captions,
+                     QStringList({msg::nextPageCaption, msg::nextPageCaption, msg::startCaption}));
+        QVERIFY(!f.state.continuationPending);
+    }
+
+    void columnFirst()
+    {
+        Fixture f(range(1, 5));
+        QList<QPoint> cells;
+        f.hooks.cellPlaced = [&cells](int, QPoint at) { cells.append(at); };
+        f.options.columnFirst = true;
+        f.press();
+        QCOMPARE(cells.mid(0, 2), QList<QPoint>({{165, 60}, {165, 635}}));
+        QCOMPARE(cells[4], QPoint(994, 60));
+    }
+
+    // Old pages: the question comes for JPEG pages only; Cancel writes nothing.
+    void oldPages()
+    {
+        Fixture f(range(1, 3));
+        testfiles::writeFile(f.pages() + "/page009.bmp", "old");
+        f.press();
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::sheetsDone});
+        f.fakes.prompter.boxes.clear();
+        f.fakes.prompter.expect(Answer::Cancel);
+        QCOMPARE(f.press(), SheetRunResult::Cancelled);
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::deleteOldPages});
+        f.fakes.prompter.expect(Answer::Yes);
+        f.press();
+        QCOMPARE(QDir(f.pages()).entryList(QDir::Files), QStringList{"page001.jpg"});
+    }
+
+    // A stop during a run leaves the current page unsaved and resets once the run returns;
+    // a second press of the stop button meanwhile does not reset under the run.
+    void stop()
+    {
+        Fixture f(range(1, 20));
+        f.options.continuous = true;
+        bool resetNow = true;
+        f.hooks.cellPlaced = [&](int number, QPoint) {
+            if (number == 17) // on the second page
+                resetNow = requestStop(f.state) || requestStop(f.state);
+        };
+        QCOMPARE(f.press(), SheetRunResult::Stopped);
+        QVERIFY(!resetNow);
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::sheetsStopped});
+        QCOMPARE(f.resets, 1);
+        QCOMPARE(QDir(f.pages()).entryList(QDir::Files), QStringList{"page001.jpg"});
+        QCOMPARE(f.state.nextNumber, 1);
+        QVERIFY(requestStop(f.state)); // no run: the window resets at once
+    }
+
+    // The pages do not depend on how many workers made the cells.
+    void sameBytesWhateverTheWorkers()
+    {
+        QByteArray first;
+        for (int workers : {1, 3}) {
+            Fixture f(range(1, 6));
+            f.hooks.workers = workers;
+            f.options.outerFrame = f.options.sizeFrame = f.options.numberInside = true;
+            f.options.quality = 90;
+            f.title.showTitle = f.title.showPageNumber = true;
+            f.title.title = QStringLiteral("運動会 2026");
+            f.press();
+            const QByteArray page = testfiles::readFile(f.pages() + "/page001.jpg");
+            QVERIFY(page.size() > 1000);
+            if (first.isEmpty())
+                first = page;
+            else
+                QVERIFY(page == first);
+        }
+    }
+
+    // A page that cannot be written whole leaves the page before it as it was.
+    void fullDisk()
+    {
+        QTemporaryDir dir;
+        QImage page(800, 600, QImage::Format_BGR888);
+        page.fill(Qt::white);
+        ScriptedPrompter prompter;
+        const PageTarget target{dir.path(), "12_", kTitleText};
+        QCOMPARE(SavePage(page, 1, true, 40, target, prompter), int(PageSaved));
+        const QString path = pageFilePath(dir.path(), "12_", 1, true);
+        QCOMPARE(path, dir.path() + QStringLiteral("/一覧フォルダ/12_page001.bmp"));
+        const QByteArray before = testfiles::readFile(path);
+        QCOMPARE(before.mid(28, 2), QByteArray("\x18\x00", 2)); // 24 bits per pixel
+        page.fill(Qt::black);
+        const int rc = testfiles::runWithFileSizeLimit(before.size() / 2, [&] {
+            ScriptedPrompter inChild;
+            const int r = SavePage(page, 1, true, 40, target, inChild);
+            return r == PageWriteFailed &&
+                           inChild.texts() == QStringList{msg::pageWriteFailed.arg(path)}
+                       ? 0
+                       : 1;
+        });
+        QCOMPARE(rc, 0);
+        QCOMPARE(testfiles::readFile(path), before);
+        testfiles::writeFile(dir.filePath("x/一覧フォルダ"), "a file");
+        QCOMPARE(SavePage(page, 1, false, 40, {dir.filePath("x"), "", kTitleText}, prompter),
+                 int(PageFolderFailed));
+        QCOMPARE(prompter.texts().last(), msg::pageFolderFailed);
+    }
+};
+
+MF_REGISTER_TEST(SheetRunTest)
+#include "tst_sheetrun.moc"
