@@ -35,6 +35,12 @@ struct PageTarget {
 int SavePage(const QImage &page, int pageNumber, bool asBmp, int quality, const PageTarget &target,
              Prompter &prompter);
 
+// The two halves of SavePage, so that encoding can run while the preview is shown: the file's
+// bytes (false when there is no memory for them), and writing bytes already encoded.
+bool encodePage(const QImage &page, bool asBmp, int quality, QByteArray *out);
+int savePageBytes(const QByteArray *bytes, int pageNumber, bool asBmp, const PageTarget &target,
+                  Prompter &prompter);
+
 namespace msg {
 inline const QString noSaveFolder = QStringLiteral("保存先フォルダが指定されていません。");
 inline const QString pageFolderFailedPath =

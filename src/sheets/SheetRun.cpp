@@ -8,6 +8,7 @@
 #include "sheets/CellPipeline.h"
 #include "sheets/PageFile.h"
 
+#include <future>
 #include <memory>
 
 namespace mf {
@@ -89,19 +90,21 @@ public:
             }
             if (m_state.stopRequested || m_outOfMemory)
                 return true;
-            if (m_hooks.showPreview) {
-                m_hooks.showPreview(previewImage(page));
-                m_services.pump.processPendingEvents();
-                if (m_hooks.previewPauseMs > 0)
-                    m_services.clock.pause(m_hooks.previewPauseMs);
-            }
-            if (!placed)
+            if (!placed) {
+                showPreview(page);
                 return true;
+            }
+            // The page is encoded while the preview shows it.
             const SheetOptions now = m_hooks.options();
+            QByteArray bytes;
+            auto encoding = std::async(
+                std::launch::async, [&] { return encodePage(page, now.bmp, now.quality, &bytes); });
+            showPreview(page);
+            const bool encoded = encoding.get();
             const PageTarget target{m_project.workFolder, m_project.filePrefix,
                                     m_project.titleText};
-            if (SavePage(page, m_state.pagesOutput + 1, now.bmp, now.quality, target,
-                         m_services.prompter) != PageSaved)
+            if (savePageBytes(encoded ? &bytes : nullptr, m_state.pagesOutput + 1, now.bmp, target,
+                              m_services.prompter) != PageSaved)
                 m_complete = m_failed = true;
             m_state.pagesOutput += 1;
             if (m_complete || !now.continuous)
@@ -113,6 +116,16 @@ public:
     bool failed() const { return m_failed || m_outOfMemory; }
 
 private:
+    void showPreview(const QImage &page)
+    {
+        if (m_hooks.showPreview) {
+            m_hooks.showPreview(previewImage(page));
+            m_services.pump.processPendingEvents();
+        }
+        if (m_hooks.previewPauseMs > 0)
+            m_services.clock.pause(m_hooks.previewPauseMs);
+    }
+
     void pump()
     {
         m_services.pump.processPendingEvents();
