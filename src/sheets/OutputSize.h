@@ -44,4 +44,39 @@ int RowGap(const OutputSize &size);
 // dpi * 10 / 254 pixels: one millimetre of the page (and 2 mm as dpi * 20 / 254).
 int millimetresToPixels(int dpi, int millimetres);
 
+// (px * 254 / 10) / dpi, both divisions truncating; 0 for a dpi of 0.
+int PixelsToMm(int pixels, int dpi);
+
+// Every number within its range and neither gap negative: what CustomSize.def may hold.
+bool isUsableOutputSize(const OutputSize &size);
+
+// The built-in size in slot 0, then the valid custom sizes of CustomSize.def in the program
+// folder, up to the table's capacity. A missing or unreadable file gives the built-in size
+// only. The first invalid or incomplete record ends the list.
+OutputSizeTable LoadOutputSizes(const QString &programFolder);
+
+// "%3ddpi[%2d×%2d](%4dpx*%4dpx) %s": the label of a custom size.
+QString FormatSizeLabel(int dpi, int columns, int rows, int paperWidth, int paperHeight,
+                        const QString &name);
+
+enum AppendCustomSizeResult {
+    AppendCustomSizeOk = 0,
+    AppendCustomSizeWriteFailed = -1, // cannot be opened or written (full disk): file unchanged
+    // The file holds a partial or invalid record (or more records than are read): a record
+    // added after it would never be loaded, so nothing is added.
+    AppendCustomSizeFileDamaged = -2,
+    AppendCustomSizeBadLabel = -3, // not Shift-JIS, or holds a line break
+    AppendCustomSizeInvalid = -4,  // out of range or a negative gap: would hide later records
+    AppendCustomSizeFileFull = -5, // the file already holds every custom size that is read
+};
+
+// Appends one record to CustomSize.def in the program folder, creating the file when
+// missing. Either the whole record is added or the file stays as it was.
+int AppendCustomSize(const QString &programFolder, const OutputSize &size);
+
+namespace msg {
+inline const QString customSizeNotSaved =
+    QStringLiteral("カスタムサイズをファイルに保存出来ませんでした。");
+} // namespace msg
+
 } // namespace mf
