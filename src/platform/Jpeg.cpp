@@ -4,6 +4,8 @@
 
 #include <turbojpeg.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace mf {
@@ -80,6 +82,50 @@ bool findFrameHeader(const unsigned char *p, qsizetype n, FrameHeader *frame)
     }
 }
 
+// Reads an unsigned integer of `bytes` bytes in the TIFF block's byte order.
+quint32 tiffValue(const unsigned char *p, int bytes, bool bigEndian)
+{
+    quint32 v = 0;
+    for (int k = 0; k < bytes; ++k)
+        v = bigEndian ? (v << 8 | p[k]) : (v | quint32(p[k]) << (8 * k));
+    return v;
+}
+
+// The orientation tag in a TIFF block (the body of an Exif APP1 segment after "Exif\0\0").
+// Every offset comes from the file, so each is checked against the block before use.
+int tiffOrientation(const unsigned char *t, qsizetype n)
+{
+    if (n < 8)
+        return 1;
+    bool bigEndian;
+    if (t[0] == 'I' && t[1] == 'I')
+        bigEndian = false;
+    else if (t[0] == 'M' && t[1] == 'M')
+        bigEndian = true;
+    else
+        return 1;
+    if (tiffValue(t + 2, 2, bigEndian) != 42)
+        return 1;
+    const qint64 ifd = tiffValue(t + 4, 4, bigEndian);
+    if (ifd + 2 > n)
+        return 1;
+    const int entries = int(tiffValue(t + ifd, 2, bigEndian));
+    for (int e = 0; e < entries; ++e) {
+        const qint64 entry = ifd + 2 + qint64(e) * 12;
+        if (entry + 12 > n)
+            return 1;
+        if (tiffValue(t + entry, 2, bigEndian) != 0x0112)
+            continue;
+        const quint32 type = tiffValue(t + entry + 2, 2, bigEndian);
+        const quint32 count = tiffValue(t + entry + 4, 4, bigEndian);
+        if (type != 3 || count < 1) // SHORT, held in the entry itself
+            return 1;
+        const int value = int(tiffValue(t + entry + 8, 2, bigEndian));
+        return value >= 1 && value <= 8 ? value : 1;
+    }
+    return 1;
+}
+
 int readHeader(tjhandle handle, const QByteArray &data, int *w, int *h, int *subsamp, int *cs)
 {
     if (data.size() < 4)
@@ -120,6 +166,86 @@ QImage cmykToBgr(const unsigned char *cmyk, int w, int h)
 
 } // namespace
 
+int readExifOrientation(const QByteArray &jpeg)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(jpeg.constData());
+    const qsizetype n = jpeg.size();
+    if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return 1;
+    qsizetype i = 2;
+    for (;;) {
+        while (i < n && p[i] != 0xFF)
+            ++i;
+        while (i < n && p[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            return 1;
+        const unsigned char m = p[i++];
+        if (m == 0x00 || m == 0x01 || (m >= 0xD0 && m <= 0xD7))
+            continue;
+        if (m == 0xD8 || m == 0xD9 || m == 0xDA || (m >= 0xC0 && m <= 0xCF))
+            return 1; // the metadata segments come before the frame
+        if (i + 2 > n)
+            return 1;
+        const int length = p[i] << 8 | p[i + 1];
+        if (length < 2)
+            return 1;
+        // A segment cut short by the end of the bytes is read as far as it goes.
+        const qsizetype body = std::min<qsizetype>(length - 2, n - i - 2);
+        static const char exif[] = {'E', 'x', 'i', 'f', 0, 0};
+        if (m == 0xE1 && body >= 6 && std::memcmp(p + i + 2, exif, 6) == 0)
+            return tiffOrientation(p + i + 8, body - 6);
+        i += length;
+    }
+}
+
+QSize orientedSize(QSize stored, int orientation)
+{
+    return orientationSwapsSides(orientation) ? stored.transposed() : stored;
+}
+
+QImage orientedImage(const QImage &stored, int orientation)
+{
+    if (orientation < 2 || orientation > 8 || stored.isNull())
+        return stored;
+    const QImage src = stored.format() == QImage::Format_BGR888
+                           ? stored
+                           : stored.convertToFormat(QImage::Format_BGR888);
+    if (src.isNull())
+        return src;
+    const int w = src.width(), h = src.height();
+    const QSize size = orientedSize(src.size(), orientation);
+    QImage out(size, QImage::Format_BGR888);
+    if (out.isNull())
+        return out;
+    // Output pixel (X, Y) comes from source (x0 + X * xStepX + Y * xStepY, y0 + ...): a
+    // corner to start from and the source steps of one output column and one output row.
+    int x0 = 0, y0 = 0, xX = 1, yX = 0, xY = 0, yY = 1;
+    switch (orientation) {
+    case 2: x0 = w - 1, xX = -1; break;                         // mirrored
+    case 3: x0 = w - 1, y0 = h - 1, xX = -1, yY = -1; break;    // turned half
+    case 4: y0 = h - 1, yY = -1; break;                         // upside down mirrored
+    case 5: xX = 0, yX = 1, xY = 1, yY = 0; break;              // transposed
+    case 6: y0 = h - 1, xX = 0, yX = -1, xY = 1, yY = 0; break; // shown turned clockwise
+    case 7: x0 = w - 1, y0 = h - 1, xX = 0, yX = -1, xY = -1, yY = 0; break; // transversed
+    case 8: x0 = w - 1, xX = 0, yX = 1, xY = -1, yY = 0; break; // shown turned anticlockwise
+    }
+    const qsizetype bpl = src.bytesPerLine();
+    const qsizetype stepX = qsizetype(xX) * 3 + qsizetype(yX) * bpl;
+    const qsizetype stepY = qsizetype(xY) * 3 + qsizetype(yY) * bpl;
+    const uchar *origin = src.constBits() + qsizetype(y0) * bpl + qsizetype(x0) * 3;
+    for (int Y = 0; Y < size.height(); ++Y) {
+        const uchar *s = origin + Y * stepY;
+        uchar *d = out.scanLine(Y);
+        for (int X = 0; X < size.width(); ++X, s += stepX, d += 3) {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+        }
+    }
+    return out;
+}
+
 int readJpegInfo(const QString &path, JpegInfo *info)
 {
     QFile file(path);
@@ -143,6 +269,7 @@ int readJpegInfo(const QString &path, JpegInfo *info)
         return rc;
     info->width = w;
     info->height = h;
+    info->orientation = readExifOrientation(data);
     return JpegOk;
 }
 

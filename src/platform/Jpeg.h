@@ -27,12 +27,28 @@ inline constexpr qint64 kMaxJpegCoefficientBytes = 512LL * 1024 * 1024;
 inline constexpr qint64 kMaxJpegFileBytes = 512LL * 1024 * 1024;
 
 struct JpegInfo {
-    int width = 0;
+    int width = 0; // as stored, before the orientation is applied
     int height = 0;
+    int orientation = 1; // EXIF orientation 1 to 8; 1 (as stored) when absent or unreadable
 };
 
 // Reads only the header.
 int readJpegInfo(const QString &path, JpegInfo *info);
+
+// The EXIF orientation (1 to 8) of the JPEG bytes: the tag of the first IFD of the first
+// Exif APP1 segment. 1 when there is none or the block is damaged; never reads outside data.
+int readExifOrientation(const QByteArray &jpeg);
+
+// Orientations 5 to 8 turn the picture by a quarter: width and height change places.
+inline bool orientationSwapsSides(int orientation)
+{
+    return orientation >= 5 && orientation <= 8;
+}
+QSize orientedSize(QSize stored, int orientation);
+
+// The raster turned as the orientation tag asks, so that it is shown upright. Orientation
+// 1 and values outside 1 to 8 return the raster itself. A null result means no memory.
+QImage orientedImage(const QImage &stored, int orientation);
 
 // Decodes at full size (minWidth = minHeight = 0) or, to save time and memory, at the
 // smallest DCT scale (1/8, 1/4, 1/2 ...) whose result is still at least minWidth wide and

@@ -343,9 +343,15 @@ bool loadThumbnail(ProjectState &state, const QString &file, bool first)
     JpegInfo info;
     if (readJpegInfo(file, &info) != JpegOk)
         return false;
-    const QSize size = thumbnailSize(info.width, info.height);
+    // A camera held upright stores the photo lying on its side with an orientation tag.
+    const QSize shown = orientedSize(QSize(info.width, info.height), info.orientation);
+    const QSize size = thumbnailSize(shown.width(), shown.height());
+    const QSize decodeSize = orientedSize(size, info.orientation);
     QImage photo;
-    if (decodeJpeg(file, &photo, size.width(), size.height()) != JpegOk)
+    if (decodeJpeg(file, &photo, decodeSize.width(), decodeSize.height()) != JpegOk)
+        return false;
+    photo = orientedImage(photo, info.orientation);
+    if (photo.isNull())
         return false;
     const QImage reduced = photo.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage &target = first ? state.thumbnails.first : state.thumbnails.last;

@@ -61,6 +61,41 @@ QByteArray progressiveJpeg(bool cmyk)
     return out;
 }
 
+// A JPEG carrying an APP1 Exif segment whose TIFF block is tiff (the segment length is
+// taken from it unless length is given).
+QByteArray withExif(const QByteArray &tiff, int length = -1)
+{
+    const QByteArray jpeg = testfiles::readFile(testfiles::photo(1));
+    if (length < 0)
+        length = int(tiff.size()) + 8;
+    QByteArray app1("\xFF\xE1", 2);
+    app1 += char(length >> 8);
+    app1 += char(length);
+    app1 += QByteArray("Exif\0\0", 6) + tiff;
+    return jpeg.left(2) + app1 + jpeg.mid(2);
+}
+
+// A TIFF block whose first IFD holds one entry: tag, type, count and value (a SHORT).
+QByteArray tiffBlock(bool bigEndian, int tag, int type, int count, int value)
+{
+    QByteArray t;
+    const auto put = [&](quint32 v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            t += char(bigEndian ? v >> (8 * (bytes - 1 - k)) : v >> (8 * k));
+    };
+    t += bigEndian ? "MM" : "II";
+    put(42, 2);
+    put(8, 4);
+    put(1, 2);
+    put(tag, 2);
+    put(type, 2);
+    put(count, 4);
+    put(value, 2);
+    put(0, 2);
+    put(0, 4);
+    return t;
+}
+
 } // namespace
 
 class JpegTest : public QObject {
@@ -222,6 +257,68 @@ private Q_SLOTS:
         QCOMPARE(mf::encodeJpeg(photo, 10, &low), int(mf::JpegOk));
         QCOMPARE(mf::encodeJpeg(photo, 95, &high), int(mf::JpegOk));
         QVERIFY(high.size() > 2 * low.size());
+    }
+
+    void exifOrientation_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<int>("orientation");
+        const QByteArray intel = tiffBlock(false, 0x0112, 3, 1, 6);
+        QTest::newRow("little-endian 6") << withExif(intel) << 6;
+        QTest::newRow("big-endian 8") << withExif(tiffBlock(true, 0x0112, 3, 1, 8)) << 8;
+        QTest::newRow("no exif") << testfiles::readFile(testfiles::photo(1)) << 1;
+        QTest::newRow("value 9") << withExif(tiffBlock(false, 0x0112, 3, 1, 9)) << 1;
+        QTest::newRow("other tag") << withExif(tiffBlock(false, 0x0110, 3, 1, 6)) << 1;
+        QTest::newRow("LONG type") << withExif(tiffBlock(false, 0x0112, 4, 1, 6)) << 1;
+        QTest::newRow("bad byte order") << withExif("XX" + intel.mid(2)) << 1;
+        QByteArray farIfd = intel;
+        farIfd[4] = char(0xF0), farIfd[7] = char(0x7F);
+        QTest::newRow("IFD offset past the block") << withExif(farIfd) << 1;
+        QByteArray manyEntries = intel;
+        manyEntries[8] = char(0xFF), manyEntries[9] = char(0xFF);
+        manyEntries[10] = 0; // the first entry is no longer the tag
+        QTest::newRow("entry count past the block") << withExif(manyEntries) << 1;
+        QTest::newRow("entry cut by the segment") << withExif(intel, 8 + 14) << 1;
+        QTest::newRow("segment past the file") << withExif(intel).left(30) << 1;
+    }
+    void exifOrientation()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(int, orientation);
+        QCOMPARE(mf::readExifOrientation(jpeg), orientation);
+    }
+
+    // Where the stored top corners of a 3 x 2 raster end up once it is turned upright.
+    void orientedImage_data()
+    {
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<QPoint>("topLeft");
+        QTest::addColumn<QPoint>("topRight");
+        QTest::newRow("1") << 1 << QPoint(0, 0) << QPoint(2, 0);
+        QTest::newRow("2 mirrored") << 2 << QPoint(2, 0) << QPoint(0, 0);
+        QTest::newRow("3 half turn") << 3 << QPoint(2, 1) << QPoint(0, 1);
+        QTest::newRow("4 flipped") << 4 << QPoint(0, 1) << QPoint(2, 1);
+        QTest::newRow("5 transposed") << 5 << QPoint(0, 0) << QPoint(0, 2);
+        QTest::newRow("6 clockwise") << 6 << QPoint(1, 0) << QPoint(1, 2);
+        QTest::newRow("7 transversed") << 7 << QPoint(1, 2) << QPoint(1, 0);
+        QTest::newRow("8 anticlockwise") << 8 << QPoint(0, 2) << QPoint(0, 0);
+        QTest::newRow("0 invalid") << 0 << QPoint(0, 0) << QPoint(2, 0);
+    }
+    void orientedImage()
+    {
+        QFETCH(int, orientation);
+        QFETCH(QPoint, topLeft);
+        QFETCH(QPoint, topRight);
+        QImage stored(3, 2, QImage::Format_BGR888);
+        stored.fill(Qt::black);
+        stored.setPixel(0, 0, qRgb(255, 0, 0));
+        stored.setPixel(2, 0, qRgb(0, 0, 255));
+        const QImage upright = mf::orientedImage(stored, orientation);
+        QCOMPARE(upright.format(), QImage::Format_BGR888);
+        QCOMPARE(upright.size(), mf::orientedSize(stored.size(), orientation));
+        QCOMPARE(upright.size(), orientation >= 5 ? QSize(2, 3) : QSize(3, 2));
+        QCOMPARE(upright.pixel(topLeft), qRgb(255, 0, 0));
+        QCOMPARE(upright.pixel(topRight), qRgb(0, 0, 255));
     }
 };
 
