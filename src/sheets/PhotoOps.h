@@ -36,9 +36,9 @@ inline constexpr int kMaxHighQualityResult = 1600;
 namespace msg {
 inline const QString photoNotLoadable =
     QStringLiteral("画像ファイルを読み込めませんでした。\n読み込める画像サイズは縦横2048×1576ピクセ"
-                   "ル以下です。\n%s\n");
+                   "ル以下です。\n%1\n");
 inline const QString photoTooSmall =
-    QStringLiteral("画像サイズは縦横640×480ピクセル以上です。\n%s\n");
+    QStringLiteral("画像サイズは縦横640×480ピクセル以上です。\n%1\n");
 // Shown with kMaxHighQualityResult for both %d.
 inline const QString HighQualityNotice =
     QStringLiteral("高画質での縮小は縮小後サイズが右のサイズ以下の場合のみ有効になります。(幅 %d "

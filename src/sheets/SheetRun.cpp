@@ -7,6 +7,7 @@
 #include "sheets/CellImage.h"
 #include "sheets/CellPipeline.h"
 #include "sheets/PageFile.h"
+#include "sheets/PhotoOps.h"
 
 #include <future>
 #include <memory>
@@ -164,12 +165,12 @@ private:
         case CellOk: break;
         case CellTooSmall:
             m_services.prompter.inform(msg::photoTooSmall.arg(wanted.path), m_project.titleText);
-            m_complete = true;
+            m_complete = m_failed = true;
             return false;
         case CellNotLoadable:
-        case CellCropFailed:
+        case CellCropFailed: // told like a photo that cannot be loaded, never passed over
             m_services.prompter.inform(msg::photoNotLoadable.arg(wanted.path), m_project.titleText);
-            m_complete = true;
+            m_complete = m_failed = true;
             return false;
         case CellStopped: m_complete = true; return false;
         default:

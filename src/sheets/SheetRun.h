@@ -105,11 +105,6 @@ inline const QString sheetsDone = QStringLiteral("一覧を出力しました。
 inline const QString sheetsNone = QStringLiteral("一覧は作成されませんでした。");
 inline const QString nextPageCaption = QStringLiteral("次ページを出力");
 inline const QString startCaption = QStringLiteral("出力開始");
-inline const QString photoNotLoadable =
-    QStringLiteral("画像ファイルを読み込めませんでした。\n読み込める画像サイズは縦横2048×1576ピク"
-                   "セル以下です。\n%1\n");
-inline const QString photoTooSmall =
-    QStringLiteral("画像サイズは縦横640×480ピクセル以上です。\n%1\n");
 } // namespace msg
 
 } // namespace mf
