@@ -141,6 +141,7 @@ private:
             m_complete = true;
             return false;
         }
+        m_hooks.scrollPreviewHome();
         pump();
         if (m_state.stopRequested) {
             // Stopping before a cell leaves the cell empty.

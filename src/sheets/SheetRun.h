@@ -59,6 +59,7 @@ struct SheetHooks {
     std::function<SheetOptions()> options;
     std::function<TitleSettings()> titleSettings;
     std::function<void(const QImage &)> showPreview; // empty: no preview is drawn
+    std::function<void()> scrollPreviewHome = [] {}; // before every cell
     int previewPauseMs = 100;
     std::function<void(const QString &)> setOutputCaption = [](const QString &) {};
     std::function<void(bool)> setBusy = [](bool) {}; // busy cursor, output button disabled

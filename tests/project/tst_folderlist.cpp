@@ -144,6 +144,12 @@ private Q_SLOTS:
                                                   tmp.path() + QStringLiteral("/t.jpg"));
         QVERIFY(!loadThumbnail(state, bad, false));
         QCOMPARE(state.thumbnails.last, last);
+        // A portrait shot stored as landscape pixels with its orientation tag stands upright.
+        const QString turned = testfiles::copyShared(
+            testfiles::testdata("damaged/exif_orientation_6.jpg"), tmp.path() + "/r.jpg");
+        QVERIFY(loadThumbnail(state, turned, true));
+        QVERIFY(state.thumbnails.first.pixel(20, 40) != state.faceColour.rgb());
+        QCOMPARE(state.thumbnails.first.pixel(40, 10), state.faceColour.rgb()); // 32 x 48
 
         for (const auto &[photo, thumb] : {std::pair{QSize(1600, 1067), QSize(64, 42)},
                                            {QSize(100, 100), QSize(48, 48)},
