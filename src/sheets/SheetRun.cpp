@@ -180,7 +180,9 @@ private:
             return false;
         }
         draw(page, origin, made, options, number);
-        m_hooks.cellPlaced(number, origin);
+        m_hooks.cellPlaced(number, origin,
+                           QRect(origin + QPoint(made.offsetX, made.offsetY),
+                                 QSize(made.drawnWidth, made.drawnHeight)));
         m_state.nextNumber = number + 1;
         if (number >= m_highest)
             m_complete = true;

@@ -67,8 +67,10 @@ struct SheetHooks {
     // The window's reset after a stop: the run state (resetRunState) and its fields.
     std::function<void()> reset = [] {};
     int workers = 0; // 0: one per core
-    // Told of every photo placed: its number and the cell's top-left corner.
-    std::function<void(int number, QPoint cell)> cellPlaced = [](int, QPoint) {};
+    // Told of every photo placed: its number, the cell's top-left corner and where the photo
+    // was drawn.
+    std::function<void(int number, QPoint cell, QRect drawn)> cellPlaced = [](int, QPoint, QRect) {
+    };
 };
 
 // The state the window's reset leaves: a new series from photo 1.

@@ -49,7 +49,7 @@ struct Fixture {
             ++resets;
             resetRunState(state);
         };
-        hooks.cellPlaced = [this](int number, QPoint) {
+        hooks.cellPlaced = [this](int number, QPoint, QRect) {
             placed.append(QStringLiteral("%1:%2").arg(state.pagesOutput + 1).arg(number));
         };
     }
@@ -257,11 +257,24 @@ private Q_SLOTS:
     {
         Fixture f(range(1, 5));
         QList<QPoint> cells;
-        f.hooks.cellPlaced = [&cells](int, QPoint at) { cells.append(at); };
+        f.hooks.cellPlaced = [&cells](int, QPoint at, QRect) { cells.append(at); };
         f.options.columnFirst = true;
         f.press();
         QCOMPARE(cells.mid(0, 2), QList<QPoint>({{165, 60}, {165, 635}}));
         QCOMPARE(cells[4], QPoint(994, 60));
+    }
+
+    // Cells are made ahead; an option changed during the run still reaches the next cell.
+    void optionChangedDuringTheRun()
+    {
+        Fixture f({1, 2, 3});
+        QList<int> heights;
+        f.hooks.cellPlaced = [&](int, QPoint, QRect drawn) {
+            heights.append(drawn.height());
+            f.options.lTrim = true; // 1600 x 1067 trimmed to 1522 x 1067
+        };
+        f.press();
+        QCOMPARE(heights, QList<int>({523, 550, 550}));
     }
 
     // Old pages: the question comes for JPEG pages only; Cancel writes nothing.
@@ -287,7 +300,7 @@ private Q_SLOTS:
         Fixture f(range(1, 20));
         f.options.continuous = true;
         bool resetNow = true;
-        f.hooks.cellPlaced = [&](int number, QPoint) {
+        f.hooks.cellPlaced = [&](int number, QPoint, QRect) {
             if (number == 17) // on the second page
                 resetNow = requestStop(f.state) || requestStop(f.state);
         };
