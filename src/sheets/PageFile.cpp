@@ -6,6 +6,10 @@
 #include "platform/TextFile.h"
 
 #include <QBuffer>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
 
 namespace mf {
 
@@ -67,6 +71,48 @@ int SavePage(const QImage &page, int pageNumber, bool asBmp, int quality, const 
     QByteArray bytes;
     const bool encoded = encodePage(page, asBmp, quality, &bytes);
     return savePageBytes(encoded ? &bytes : nullptr, pageNumber, asBmp, target, prompter);
+}
+
+QString seriesPdfPath(const QString &workFolder, const QString &filePrefix)
+{
+    return joinPath(pageFolder(workFolder), filePrefix + QStringLiteral("一覧.pdf"));
+}
+
+int writeSeriesPdf(const OutputSize &size, int pages, bool asBmp, const PageTarget &target,
+                   Prompter &prompter)
+{
+    const QString path = seriesPdfPath(target.workFolder, target.filePrefix);
+    QSaveFile file(path);
+    bool ok = size.dpi > 0 && pages > 0 && file.open(QIODevice::WriteOnly);
+    if (ok) {
+        QPdfWriter pdf(&file);
+        // The paper's own size: its pixels at its resolution.
+        const QSizeF millimetres(size.paperWidth * 25.4 / size.dpi,
+                                 size.paperHeight * 25.4 / size.dpi);
+        pdf.setPageSize(QPageSize(millimetres, QPageSize::Millimeter));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setResolution(size.dpi);
+        pdf.setCreator(QStringLiteral("Marrowfold"));
+        QPainter painter;
+        ok = painter.begin(&pdf);
+        for (int n = 1; ok && n <= pages; ++n) {
+            const QImage page(pageFilePath(target.workFolder, target.filePrefix, n, asBmp));
+            if (page.isNull()) {
+                ok = false;
+                break;
+            }
+            if (n > 1)
+                ok = pdf.newPage();
+            painter.drawImage(QRect(0, 0, size.paperWidth, size.paperHeight), page);
+        }
+        if (painter.isActive())
+            ok = painter.end() && ok;
+    }
+    if (!ok || !file.commit()) {
+        prompter.inform(msg::pageWriteFailed.arg(path), target.caption);
+        return PageWriteFailed;
+    }
+    return PageSaved;
 }
 
 } // namespace mf

@@ -2,6 +2,7 @@
 // Saving sample sheet pages in 一覧フォルダ under the project's save folder.
 
 #include "platform/Services.h"
+#include "sheets/OutputSize.h"
 
 #include <QImage>
 #include <QString>
@@ -40,6 +41,14 @@ int SavePage(const QImage &page, int pageNumber, bool asBmp, int quality, const 
 bool encodePage(const QImage &page, bool asBmp, int quality, QByteArray *out);
 int savePageBytes(const QByteArray *bytes, int pageNumber, bool asBmp, const PageTarget &target,
                   Prompter &prompter);
+
+// "<folder>/<prefix>一覧.pdf".
+QString seriesPdfPath(const QString &workFolder, const QString &filePrefix);
+
+// Writes pages 1 to pages of the series, as saved, into one PDF whose pages have the paper's
+// physical size; replaced whole or not at all. Reports a failure itself.
+int writeSeriesPdf(const OutputSize &size, int pages, bool asBmp, const PageTarget &target,
+                   Prompter &prompter);
 
 namespace msg {
 inline const QString noSaveFolder = QStringLiteral("保存先フォルダが指定されていません。");

@@ -59,6 +59,8 @@ public:
             m_pipeline.enqueue(cellRequest(m_size, options, p.path));
             m_queuedNumbers.append(p.number);
         }
+        const qint64 cells = qint64(m_size.columns) * m_size.rows;
+        m_pages = m_state.pagesOutput + int((m_queuedNumbers.size() + cells - 1) / cells);
     }
 
     // Produces pages; returns whether the series became complete.
@@ -157,6 +159,8 @@ private:
         }
         const int number = m_queuedNumbers[m_taken];
         const int index = m_taken++;
+        m_hooks.progress(m_state.pagesOutput + 1, std::max(m_pages, m_state.pagesOutput + 1),
+                         m_pipeline.request(index).path);
         const SheetOptions options = m_hooks.options();
         const CellRequest wanted = cellRequest(m_size, options, m_pipeline.request(index).path);
         CellImage made = m_pipeline.take(index, [this] { pump(); });
@@ -225,6 +229,7 @@ private:
     CellPipeline m_pipeline;
     QList<int> m_queuedNumbers;
     int m_taken = 0;
+    int m_pages = 0; // the pages the series will have
     bool m_complete = false;
     bool m_outOfMemory = false;
     bool m_failed = false;
@@ -330,6 +335,12 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         if (complete) {
             state.continuationPending = false;
             hooks.setOutputCaption(msg::startCaption);
+            const SheetOptions now = hooks.options();
+            if (now.pdf && now.continuous && state.pagesOutput > 0 &&
+                writeSeriesPdf(size, state.pagesOutput, now.bmp,
+                               {project.workFolder, project.filePrefix, caption},
+                               prompter) != PageSaved)
+                failed = true;
             // After a message that told of a failure, no box may claim that all went well.
             if (!failed)
                 prompter.inform(state.pagesOutput > 0 ? msg::sheetsDone : msg::sheetsNone, caption);

@@ -35,6 +35,7 @@ struct SheetOptions {
     bool bmp = false;
     int quality = 80;
     bool upright = true; // honour the EXIF orientation of the photos
+    bool pdf = false;    // a continuous series is also written as one PDF
 };
 
 // What the run needs of the project.
@@ -66,6 +67,10 @@ struct SheetHooks {
     std::function<void()> disableSizeList = [] {};
     // The window's reset after a stop: the run state (resetRunState) and its fields.
     std::function<void()> reset = [] {};
+    // Before each photo is drawn: the page it goes on, the pages the series will have, and the
+    // photo's file.
+    std::function<void(int page, int pages, const QString &photo)> progress =
+        [](int, int, const QString &) {};
     int workers = 0; // 0: one per core
     // Told of every photo placed: its number, the cell's top-left corner and where the photo
     // was drawn.

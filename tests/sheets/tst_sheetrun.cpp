@@ -264,6 +264,28 @@ private Q_SLOTS:
         QCOMPARE(cells[4], QPoint(994, 60));
     }
 
+    // A continuous series also as one PDF, a page per sheet at the paper's size; progress
+    // counts the pages to come.
+    void pdfAndProgress()
+    {
+        Fixture f(range(1, 20));
+        f.options.continuous = f.options.pdf = true;
+        QStringList progress;
+        f.hooks.progress = [&](int page, int pages, const QString &) {
+            progress.append(QStringLiteral("%1/%2").arg(page).arg(pages));
+        };
+        f.press();
+        QCOMPARE(progress.first(), QStringLiteral("1/2"));
+        QCOMPARE(progress.last(), QStringLiteral("2/2"));
+        const QByteArray pdf = testfiles::readFile(f.pages() + QStringLiteral("/一覧.pdf"));
+        QVERIFY(pdf.startsWith("%PDF"));
+        QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") +
+                     pdf.count("/Type /Page/") + pdf.count("/Type /Page "),
+                 2);
+        // 3602 x 2397 px at 300 dpi, in whole points.
+        QVERIFY(pdf.contains("/MediaBox [0 0 864.000000 575.000000]"));
+    }
+
     // Cells are made ahead; an option changed during the run still reaches the next cell.
     void optionChangedDuringTheRun()
     {
