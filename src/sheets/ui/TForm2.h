@@ -1,0 +1,115 @@
+#pragma once
+// The sample sheet window: the output size, the JPEG quality, the photo range and the drawing
+// options of the sample sheets; starts the output and shows each finished page.
+
+#include "platform/Services.h"
+#include "project/ProjectState.h"
+#include "sheets/OutputSize.h"
+#include "sheets/SheetRun.h"
+#include "sheets/TitleSettings.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QSlider;
+class QStatusBar;
+class QToolButton;
+class QGroupBox;
+
+namespace mf {
+
+class PreviewImage;
+
+// The dialogs this window opens belong to other parts of the program; they are reached
+// through these.
+struct SampleWindowLinks {
+    std::function<TitleSettings()> titleSettings; // the title dialog's settings
+    std::function<void()> openTitleSettings;      // "タイトル設定": show the title dialog
+    // "余白の調整": edits sizes.sizes[selected] (memory) or registers a new size; returns the
+    // index of a newly registered size to add to the list and select, -1 for none.
+    std::function<int(OutputSizeTable &sizes, int selected)> openCustomSize;
+};
+
+inline constexpr int kSampleWindowWidth = 908;
+inline constexpr int kSampleWindowHeight = 744;
+inline constexpr int kPreviewSide = 2480;
+inline constexpr int kPreviewWheelStep = 20;
+
+namespace msg {
+inline const QString noSizeSelected = QStringLiteral("解像度が選択されていません。");
+inline const QString sampleWindowCaption = QStringLiteral("\u3000[写真サンプルの作成]");
+} // namespace msg
+
+class TForm2 : public QDialog {
+    Q_OBJECT
+public:
+    TForm2(const ProjectState &project, Services &services, const SampleWindowLinks &links,
+           QWidget *parent = nullptr);
+    ~TForm2() override;
+
+public Q_SLOTS:
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn11Click();
+    void ComboBox1Change(int index);
+    void TrackBar1Change(int position);
+    void CheckBox4Click(bool checked);
+    // Closing while a series is drawn stops it; the window closes once the run has returned.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectOptions();
+    void reset();
+    void updateStatus();
+    void setBusy(bool busy);
+    void showProgress(int page, int pages, const QString &photo);
+    void fillSizeList();
+    void scrollPreviewHome();
+    void wheelPreview(int steps);
+
+    const ProjectState &m_project;
+    Services &m_services;
+    SampleWindowLinks m_links;
+    OutputSizeTable m_sizes;
+    SheetOptions m_options; // what the controls show; the run reads it
+    SheetRunState m_state;
+    bool m_closeAfterRun = false;
+    int m_wheelDelta = 0; // wheel turns not yet a whole step
+    int m_progressPage = 0;
+    int m_progressCell = 0;
+
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8;
+    QComboBox *ComboBox1;
+    QSlider *TrackBar1;
+    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4;
+    QToolButton *BitBtn11;
+    QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5, *CheckBox6, *CheckBox7,
+        *CheckBox8, *CheckBox9, *CheckBox10, *CheckBox11, *CheckBox12;
+    QGroupBox *RadioGroup1;
+    QRadioButton *topLeftButton, *bottomRightButton;
+    QLineEdit *Edit1, *Edit2, *Edit3;
+    QScrollArea *ScrollBox1;
+    PreviewImage *Image1;
+    QStatusBar *StatusBar1;
+    QLabel *statusText;
+    QProgressBar *progressBar;
+};
+
+} // namespace mf

@@ -1,0 +1,416 @@
+#include "../../app/MainWindowFixture.h"
+#include "Fakes.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
+#include "photos/NumberedPhotos.h"
+#include "sheets/PageFile.h"
+#include "sheets/SheetRun.h"
+#include "sheets/ui/TForm2.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
+
+using namespace mf;
+
+namespace {
+
+const QString kStatus40 =
+    QStringLiteral("解像度 W六つ切り 300dpi[4×4]( 3602px*2397px) 35mmフィルム "
+                   "幅 3602pixel 高さ 2397pixel  Jpeg品質 40");
+
+// The luminance DC quantiser of a JPEG: 20 at quality 40, 13 at 60, 10 at 70.
+int dcQuantiser(const QByteArray &jpeg)
+{
+    const qsizetype at = jpeg.indexOf("\xFF\xDB");
+    return at < 0 ? -1 : quint8(jpeg.at(at + 5));
+}
+
+// A sample sheet window over a project whose numbered folder holds copies of the shared
+// photos as 0001.jpg, 0002.jpg, ...
+struct SampleWindowFixture {
+    QTemporaryDir dir;
+    FakeServices fakes;
+    ProjectState project;
+    SampleWindowLinks links;
+    std::unique_ptr<TForm2> window;
+
+    explicit SampleWindowFixture(int photos = 12)
+    {
+        project.programFolder = dir.filePath(QStringLiteral("program/"));
+        QDir().mkpath(project.programFolder);
+        project.titleText = kTitleText;
+        project.saveFolder = project.workFolder = dir.filePath(QStringLiteral("save"));
+        project.folders.folderCount = 1;
+        for (int n = 1; n <= photos; ++n)
+            testfiles::copyShared(testfiles::photo(1 + (n - 1) % 12),
+                                  sequentialFilePath(sequenceFolderOf(project.workFolder), {}, n));
+    }
+    void start()
+    {
+        window = std::make_unique<TForm2>(project, fakes.services, links);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    template <typename T = QWidget> T *child(const char *name) const
+    {
+        return window->findChild<T *>(QString::fromLatin1(name));
+    }
+    QString status() const { return child<QLabel>("statusText")->text(); }
+    QString page(int n) const { return pageFilePath(project.workFolder, {}, n, false); }
+    void press() { QTest::mouseClick(child("BitBtn1"), Qt::LeftButton); }
+    // The preview's colour at a point of the scaled page.
+    QColor preview(QPoint at) const
+    {
+        return child("Image1")->grab(QRect(at, QSize(1, 1))).toImage().pixelColor(0, 0);
+    }
+    QColor background() const { return window->palette().color(QPalette::Window); }
+};
+
+} // namespace
+
+class SampleWindowTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    void controls_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<int>("checked"); // -1: not a check box
+        auto row = [](const char *name, const QString &caption, int checked,
+                      const QString &hint = {}) {
+            QTest::newRow(name) << QString::fromLatin1(name) << caption << hint << checked;
+        };
+        row("BitBtn1", QStringLiteral("出力開始"), -1);
+        row("BitBtn2", QStringLiteral("中止"), -1);
+        row("BitBtn3", QStringLiteral("余白の調整"), -1);
+        row("BitBtn4", QStringLiteral("タイトル設定"), -1);
+        row("BitBtn11", QStringLiteral("閉じる"), -1);
+        row("CheckBox1", QStringLiteral("全ページを連続出力"), 0);
+        row("CheckBox2", QStringLiteral("写真番号を表示"), 1);
+        row("CheckBox5", QStringLiteral("写真番号を中に入れる"), 1,
+            QStringLiteral("写真の端から左下に1mmづつ画像の中に表示します。"));
+        row("CheckBox6", QStringLiteral("外枠を付ける"), 1,
+            QStringLiteral("画像の周りに１ピクセル幅の黒枠を表示します。"));
+        row("CheckBox7", QStringLiteral("サイズ枠を付ける"), 0,
+            QStringLiteral("指定サイズの周りに１ピクセル幅の黒枠を表示します。"));
+        row("CheckBox9", QStringLiteral("周囲を切り捨て"), 0,
+            QStringLiteral("画像の周辺部を1mm切捨てます"));
+        row("CheckBox3", QStringLiteral("Ｌ判比にトリミング"), 0,
+            QStringLiteral("連番フォルダ内のAPSフィルムをトリミングして上書き保存してインデッ"
+                           "クスを作成します。"));
+        row("CheckBox8", QStringLiteral("縦列を優先"), 0);
+        row("CheckBox4", QStringLiteral("高品質で縮小"), 0,
+            QStringLiteral("画質は良くなりますが時間がかかります。"));
+        row("CheckBox10", QStringLiteral(".BMPで保存"), 0);
+        row("CheckBox11", QStringLiteral("Exifの向きで回転"), 1,
+            QStringLiteral("カメラが記録した向きに合わせて写真を回転します。"));
+        row("CheckBox12", QStringLiteral(".PDFにまとめる"), 0,
+            QStringLiteral(
+                "全ページを連続出力したとき、全ページを1つのPDFファイルにもまとめます。"));
+        // Labels by the control they name.
+        row("Label1", QStringLiteral("解像度"), -1, QStringLiteral("ComboBox1"));
+        row("Label3", QStringLiteral("JPEG画質"), -1, QStringLiteral("TrackBar1"));
+        row("Label8", QStringLiteral("接頭語"), -1, QStringLiteral("Edit3"));
+        row("Label2", QStringLiteral("開始番号"), -1, QStringLiteral("Edit1"));
+        row("Label7", QStringLiteral("終了番号"), -1, QStringLiteral("Edit2"));
+    }
+
+    void controls()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, hint);
+        QFETCH(int, checked);
+        SampleWindowFixture f;
+        f.start();
+        auto *widget = f.window->findChild<QWidget *>(name);
+        QVERIFY(widget);
+        if (auto *label = qobject_cast<QLabel *>(widget)) {
+            QCOMPARE(label->text(), caption);
+            QVERIFY(label->buddy());
+            QCOMPARE(label->buddy()->objectName(), hint);
+            return;
+        }
+        QCOMPARE(widget->property("text").toString(), caption);
+        QCOMPARE(widget->toolTip(), hint);
+        QCOMPARE(widget->accessibleDescription(), hint);
+        if (checked >= 0)
+            QCOMPARE(qobject_cast<QCheckBox *>(widget)->isChecked(), checked == 1);
+    }
+
+    // On showing the slider stands at 60, but the status line and the pages use 40 until it
+    // is moved.
+    void openingState()
+    {
+        SampleWindowFixture f;
+        f.start();
+        QCOMPARE(f.window->windowTitle(), kTitleText + QStringLiteral("　[写真サンプルの作成]"));
+        QCOMPARE(f.window->minimumSize(), QSize(908, 744));
+        QCOMPARE(f.window->size(), QSize(908, 744));
+        auto *sizes = f.child<QComboBox>("ComboBox1");
+        QCOMPARE(sizes->count(), 1);
+        QCOMPARE(sizes->currentIndex(), 0);
+        QCOMPARE(sizes->maxVisibleItems(), 50);
+        auto *slider = f.child<QSlider>("TrackBar1");
+        QCOMPARE(slider->value(), 60);
+        QCOMPARE(f.status(), kStatus40);
+        QCOMPARE(f.child<QLineEdit>("Edit1")->text(), QStringLiteral("1"));
+        QCOMPARE(f.child<QLineEdit>("Edit2")->text(), QString());
+        QCOMPARE(f.child<QLineEdit>("Edit3")->maxLength(), 16);
+
+        f.press();
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::sheetsDone});
+        QCOMPARE(dcQuantiser(testfiles::readFile(f.page(1))), 20);
+
+        QTest::keyClick(slider, Qt::Key_PageUp);
+        QCOMPARE(slider->value(), 70);
+        QVERIFY(f.status().endsWith(QStringLiteral("Jpeg品質 70")));
+        f.fakes.prompter.expect(Answer::Yes); // the old pages go
+        f.press();
+        QCOMPARE(dcQuantiser(testfiles::readFile(f.page(1))), 10);
+
+        // The preview takes what the window grows by; the close button stays in its corner.
+        f.window->resize(1100, 900);
+        const int statusHeight = f.child("StatusBar1")->height();
+        QCOMPARE(f.child("ScrollBox1")->geometry(),
+                 QRect(4, 112, 1092, 900 - 112 - statusHeight - 10));
+        QCOMPARE(f.child("BitBtn11")->geometry().right() + 1, 1100 - 5);
+    }
+
+    // A run lays all twelve photos on one page, shows it and tells where it is while drawing.
+    void runShowsPagesAndProgress()
+    {
+        SampleWindowFixture f;
+        f.start();
+        QStringList seen;
+        bool busyControls = false;
+        f.fakes.pump.onPump = [&](int) {
+            seen.append(f.status());
+            for (const char *name : {"BitBtn1", "BitBtn3", "BitBtn4", "ComboBox1"})
+                busyControls = busyControls || f.child(name)->isEnabled();
+        };
+        f.press();
+        QVERIFY2(!busyControls, "output, sizes and title stay shut while a run draws");
+        QVERIFY(seen.contains(QStringLiteral("ページ 1 / 1  0001.jpg")));
+        QVERIFY(seen.contains(QStringLiteral("ページ 1 / 1  0012.jpg")));
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::sheetsDone});
+        QVERIFY(QFile::exists(f.page(1)));
+        QVERIFY(!QFile::exists(f.page(2)));
+        QCOMPARE(f.status(), kStatus40);
+        QVERIFY(f.child("StatusBar1")->findChild<QProgressBar *>()->isHidden());
+        // The page margin is white, the first photo is not.
+        QCOMPARE(f.preview({2, 2}), QColor(Qt::white));
+        const QColor photo = f.preview({300, 150});
+        QVERIFY(photo != QColor(Qt::white) && photo != f.background());
+        for (const char *name : {"BitBtn1", "BitBtn3", "BitBtn4"})
+            QVERIFY(f.child(name)->isEnabled());
+        QVERIFY(!f.child("ComboBox1")->isEnabled()); // until the next reset
+    }
+
+    // A single-page series of 20 photos waits after page 1. What resets the window abandons
+    // it: the next press starts from photo 1 and asks about the pages already there.
+    void abandonPendingSeries_data()
+    {
+        QTest::addColumn<int>("stops");
+        QTest::addColumn<int>("customSize"); // -2: not opened; -1: edited; 1: a new size
+        QTest::addColumn<bool>("abandoned");
+        QTest::newRow("one stop keeps it") << 1 << -2 << false;
+        QTest::newRow("two stops reset") << 2 << -2 << true;
+        QTest::newRow("margins edited") << 0 << -1 << true;
+        QTest::newRow("new size selected") << 0 << 1 << true;
+    }
+
+    void abandonPendingSeries()
+    {
+        QFETCH(int, stops);
+        QFETCH(int, customSize);
+        QFETCH(bool, abandoned);
+        SampleWindowFixture f(20);
+        f.links.openCustomSize = [&](OutputSizeTable &sizes, int selected) {
+            if (customSize < 0)
+                return -1;
+            sizes.sizes[size_t(sizes.count)] = sizes.sizes[size_t(selected)];
+            sizes.sizes[size_t(sizes.count)].label = QStringLiteral("新しいサイズ");
+            return sizes.count++;
+        };
+        f.start();
+        QTest::keyClicks(f.child("Edit2"), QStringLiteral("20"));
+        f.press();
+        QVERIFY(QFile::exists(f.page(1)));
+        QVERIFY(!QFile::exists(f.page(2)));
+        QCOMPARE(f.child<QPushButton>("BitBtn1")->text(), QStringLiteral("次ページを出力"));
+        QVERIFY(!f.child("ComboBox1")->isEnabled());
+
+        for (int i = 0; i < stops; ++i)
+            QTest::mouseClick(f.child("BitBtn2"), Qt::LeftButton);
+        if (customSize > -2)
+            QTest::mouseClick(f.child("BitBtn3"), Qt::LeftButton);
+
+        auto *sizes = f.child<QComboBox>("ComboBox1");
+        QCOMPARE(sizes->count(), customSize == 1 ? 2 : 1);
+        QCOMPARE(sizes->currentIndex(), customSize == 1 ? 1 : 0);
+        QCOMPARE(f.status().startsWith(QStringLiteral("解像度 新しいサイズ ")), customSize == 1);
+        QCOMPARE(sizes->isEnabled(), abandoned);
+        QCOMPARE(f.child<QPushButton>("BitBtn1")->text(),
+                 abandoned ? QStringLiteral("出力開始") : QStringLiteral("次ページを出力"));
+        QCOMPARE(f.child<QLineEdit>("Edit2")->text(), abandoned ? QString() : QStringLiteral("20"));
+        QCOMPARE(f.preview({2, 2}), abandoned ? f.background() : QColor(Qt::white));
+
+        if (abandoned)
+            f.fakes.prompter.expect(Answer::Cancel);
+        f.press();
+        QCOMPARE(f.fakes.prompter.texts(),
+                 abandoned ? QStringList{msg::deleteOldPages} : QStringList{msg::sheetsDone});
+        QCOMPARE(QFile::exists(f.page(2)), !abandoned);
+    }
+
+    void noSizeSelected()
+    {
+        SampleWindowFixture f;
+        bool opened = false;
+        f.links.openCustomSize = [&](OutputSizeTable &, int) {
+            opened = true;
+            return -1;
+        };
+        f.start();
+        f.child<QComboBox>("ComboBox1")->setCurrentIndex(-1);
+        QTest::mouseClick(f.child("BitBtn3"), Qt::LeftButton);
+        QVERIFY(!opened);
+        QCOMPARE(f.fakes.prompter.boxes.size(), 1);
+        QCOMPARE(f.fakes.prompter.boxes[0].text, QStringLiteral("解像度が選択されていません。"));
+        QCOMPARE(f.fakes.prompter.boxes[0].caption, kTitleText);
+    }
+
+    // Every way of closing during a run stops it; the window closes once the run has ended.
+    void closeDuringRun_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("close button") << 0;
+        QTest::newRow("title bar") << 1;
+        QTest::newRow("Esc") << 2;
+    }
+
+    void closeDuringRun()
+    {
+        QFETCH(int, how);
+        SampleWindowFixture f;
+        f.start();
+        bool visibleAfterClose = false;
+        f.fakes.pump.onPump = [&](int call) {
+            if (call != 1)
+                return;
+            if (how == 0)
+                QTest::mouseClick(f.child("BitBtn11"), Qt::LeftButton);
+            else if (how == 1)
+                f.window->close();
+            else
+                QTest::keyClick(f.window.get(), Qt::Key_Escape);
+            visibleAfterClose = f.window->isVisible();
+        };
+        f.press();
+        QVERIFY(visibleAfterClose);
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::sheetsStopped});
+        QVERIFY(!f.window->isVisible());
+        QVERIFY(!QFile::exists(f.page(1)));
+    }
+
+    void wheel_data()
+    {
+        QTest::addColumn<bool>("fromEnd");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QList<int>>("turns"); // angle deltas; negative turns scroll down
+        QTest::addColumn<int>("expected");
+        QTest::newRow("up from 15") << false << 15 << QList<int>{120} << 15;
+        QTest::newRow("up from 20") << false << 20 << QList<int>{120} << 0;
+        QTest::newRow("down from 0") << false << 0 << QList<int>{-120} << 20;
+        QTest::newRow("two notches") << false << 0 << QList<int>{-240} << 40;
+        QTest::newRow("half notches add up") << false << 0 << QList<int>{-60, -60} << 20;
+        QTest::newRow("down from range-10") << true << -10 << QList<int>{-120} << -10;
+        QTest::newRow("down from range-20") << true << -20 << QList<int>{-120} << 0;
+    }
+
+    void wheel()
+    {
+        QFETCH(bool, fromEnd);
+        QFETCH(int, start);
+        QFETCH(QList<int>, turns);
+        QFETCH(int, expected);
+        SampleWindowFixture f(0);
+        f.start();
+        auto *box = f.child<QScrollArea>("ScrollBox1");
+        QScrollBar *bar = box->verticalScrollBar();
+        QVERIFY(bar->maximum() > 100);
+        const int base = fromEnd ? bar->maximum() : 0;
+        bar->setValue(base + start);
+        QWidget *viewport = box->viewport();
+        const QPointF at(50, 50);
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        QCOMPARE(f.window->focusWidget(), box);
+        for (int turn : turns) {
+            QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, turn),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(viewport, &event);
+        }
+        QCOMPARE(bar->value(), base + expected);
+    }
+
+    void highQualityNotice()
+    {
+        SampleWindowFixture f;
+        f.start();
+        auto *box = f.child<QCheckBox>("CheckBox4");
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::mouseClick(box, Qt::LeftButton); // switched off: no notice
+        QCOMPARE(f.fakes.prompter.boxes.size(), 1);
+        QCOMPARE(f.fakes.prompter.boxes[0].text,
+                 QStringLiteral("高画質での縮小は縮小後サイズが右のサイズ以下の場合のみ有効になり"
+                                "ます。(幅 1600 pix  高さ1600 pix )"));
+        QCOMPARE(f.fakes.prompter.boxes[0].caption, kTitleText);
+    }
+
+    // The main window opens a new sample window each time, modally, flagged while it shows.
+    void openedFromMainWindow()
+    {
+        MainWindowFixture f;
+        f.start();
+        f.window->state().saveFolder = f.path(QStringLiteral("save"));
+        f.window->state().projectName = QStringLiteral("組");
+        QStringList seen;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, [&] {
+                auto *w = qobject_cast<TForm2 *>(QApplication::activeModalWidget());
+                seen.append(w ? w->windowTitle() : QString());
+                seen.append(f.window->state().sampleWindowOpen ? "open" : "closed");
+                if (w)
+                    w->findChild<QToolButton *>(QStringLiteral("BitBtn11"))->click();
+            });
+            QTest::mouseClick(f.child("BitBtn7"), Qt::LeftButton);
+            QVERIFY(!f.window->state().sampleWindowOpen);
+            QVERIFY(f.window->findChildren<TForm2 *>().isEmpty());
+        }
+        const QString title = kTitle + QStringLiteral("　[写真サンプルの作成]");
+        QCOMPARE(seen, QStringList({title, "open", title, "open"}));
+        QCOMPARE(f.window->state().workFolder, f.path(QStringLiteral("save")));
+    }
+};
+
+MF_REGISTER_TEST(SampleWindowTest)
+#include "tst_samplewindow.moc"
