@@ -8,6 +8,7 @@
 #include "project/ProjectCommands.h"
 #include "project/ProjectFields.h"
 #include "project/WorkLog.h"
+#include "sheets/PageFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,8 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QValidator>
+
+#include <new>
 
 namespace mf {
 
@@ -555,7 +558,15 @@ void TForm1::BitBtn7Click()
 {
     if (!mayOpenSampleSheets(m_state, m_services.prompter))
         return;
-    // The sample sheet window opens here once it exists.
+    // A new window each time: its options and series start afresh.
+    try {
+        TForm2 window(m_state, m_services, m_sampleLinks, this);
+        m_state.sampleWindowOpen = true;
+        const auto closed = qScopeGuard([this] { m_state.sampleWindowOpen = false; });
+        window.exec();
+    } catch (const std::bad_alloc &) {
+        m_services.prompter.inform(msg::sheetsNoMemory, m_state.titleText);
+    }
 }
 
 void TForm1::BitBtn8Click()

@@ -4,6 +4,7 @@
 #include "platform/Services.h"
 #include "project/OutputFormat.h"
 #include "project/ProjectState.h"
+#include "sheets/ui/TForm2.h"
 
 #include <QMainWindow>
 
@@ -36,6 +37,8 @@ public:
     ProjectState &state() { return m_state; }
     OutputFormatStatus startStatus() const { return m_startStatus; }
     void setStartNumberDialog(TForm7 *dialog) { m_startDialog = dialog; }
+    // The title and custom size dialogs the sample sheet window opens.
+    void setSampleWindowLinks(const SampleWindowLinks &links) { m_sampleLinks = links; }
 
     // Shows the state in the controls (texts, list, grid, buttons, thumbnails).
     void refreshView();
@@ -86,6 +89,8 @@ private:
     FolderChooser &m_chooser;
     OutputFormatStatus m_startStatus = OutputFormatStatus::NotFound;
     TForm7 *m_startDialog = nullptr;
+    SampleWindowLinks m_sampleLinks{[] { return TitleSettings{}; }, [] {},
+                                    [](OutputSizeTable &, int) { return -1; }};
     FolderGridModel *m_model = nullptr;
     bool m_gridPressPending = false; // a mouse press on the grid not yet handled
 
