@@ -27,6 +27,8 @@ struct CustomSizeTexts {
     QString topMargin;
     QString bottomMargin;
     QString numberFontHeight;
+
+    bool operator==(const CustomSizeTexts &) const = default;
 };
 
 // The fields as the dialog fills them when it opens on a size.

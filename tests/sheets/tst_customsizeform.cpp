@@ -89,9 +89,9 @@ private Q_SLOTS:
         const QStringList none;
         const QString negative = msg::negativeMargin;
         QTest::newRow("unchanged") << edited({}) << none << none;
-        QTest::newRow("atol reading, edges") << edited({"dpi= 72dpi", "pw=3370", "font=5", "left=1",
-                                                        "right=329", "cols=1", "w=3039"})
-                                             << none << none;
+        QTest::newRow("edges") << edited({"dpi=72", "pw=3370", "font=5", "left=1", "right=329",
+                                          "cols=1", "w=3039"})
+                               << none << none;
         QTest::newRow("dpi 71: no millimetre check")
             << edited({"dpi=71"}) << QStringList{dpiMsg} << QStringList{dpiMsg};
         QTest::newRow("dpi 401") << edited({"dpi=401"}) << QStringList{dpiMsg}
@@ -141,21 +141,11 @@ private Q_SLOTS:
         OutputSize size = before;
         QCOMPARE(ApplySizeEdits(size, texts, prompter, kTitle), applyMessages.isEmpty());
         QCOMPARE(prompter.texts(), applyMessages);
-        if (applyMessages.isEmpty()) {
-            OutputSize expected = before;
-            expected.dpi = parseAtol(texts.dpi);
-            expected.paperWidth = parseAtol(texts.paperWidth);
-            expected.paperHeight = parseAtol(texts.paperHeight);
-            expected.photoWidth = parseAtol(texts.photoWidth);
-            expected.columns = parseAtol(texts.columns);
-            expected.leftMargin = parseAtol(texts.leftMargin);
-            expected.rightMargin = parseAtol(texts.rightMargin);
-            expected.numberFontHeight = parseAtol(texts.numberFontHeight);
-            QCOMPARE(numbers(size), numbers(expected));
-            QCOMPARE(size.label, before.label);
-        } else {
-            QCOMPARE(numbers(size), numbers(before));
-        }
+        // What was applied shows as the texts that were typed (a swapped field shows).
+        CustomSizeTexts shown = customSizeTexts(applyMessages.isEmpty() ? size : before);
+        shown.name = texts.name;
+        QVERIFY(applyMessages.isEmpty() ? shown == texts : numbers(size) == numbers(before));
+        QCOMPARE(size.label, before.label);
 
         QTemporaryDir dir;
         OutputSizeTable table = LoadOutputSizes(dir.path());
@@ -237,14 +227,8 @@ private Q_SLOTS:
         QTest::addColumn<CustomSizeTexts>("texts");
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("row");
-        QTest::newRow("built-in") << edited({}) << "44 pix (3mm)"
-                                  << "15 pix (1mm)";
-        QTest::newRow("one column") << edited({"cols=1"}) << "-"
-                                    << "15 pix (1mm)";
         QTest::newRow("one row") << edited({"rows=1"}) << "44 pix (3mm)"
                                  << "-";
-        QTest::newRow("empty margin") << edited({"top="}) << "-"
-                                      << "-";
         QTest::newRow("dpi 71") << edited({"dpi=71"}) << "-"
                                 << "-";
         QTest::newRow("gap at 72 dpi") << edited({"dpi=72"}) << "44 pix (15mm)"

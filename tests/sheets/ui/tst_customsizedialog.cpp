@@ -180,21 +180,6 @@ private Q_SLOTS:
         QCOMPARE(next.sizes[index].label, label);
         QCOMPARE(next.sizes[index].rows, 3);
     }
-
-    void registeringRefused()
-    {
-        CustomSizeDialog d;
-        d.type("Edit13", QString());
-        d.type("Edit1", QStringLiteral("0"));
-        QTest::mouseClick(d.child<QPushButton>("BitBtn3"), Qt::LeftButton);
-        QCOMPARE(d.prompter.texts(),
-                 (QStringList{msg::customNameMissing,
-                              QStringLiteral("左余白サイズが不正な値です。(1 ～999)")}));
-        QVERIFY(d.form->isVisible());
-        QCOMPARE(d.form->registeredIndex(), -1);
-        QCOMPARE(d.sizes.count, 1);
-        QVERIFY(!QFile::exists(d.defPath()));
-    }
 };
 
 MF_REGISTER_TEST(CustomSizeDialogTest)
