@@ -3,6 +3,9 @@
 #include "numbering/ui/TForm7.h"
 #include "platform/SystemServices.h"
 #include "platform/ui/DialogServices.h"
+#include "sheets/ui/TForm10.h"
+#include "sheets/ui/TForm2.h"
+#include "sheets/ui/TForm3.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -55,6 +58,24 @@ int main(int argc, char **argv)
     // The other long-lived windows follow in their order as they are built.
     mf::TForm7 startNumberDialog(mainWindow.state().titleText, &mainWindow);
     mainWindow.setStartNumberDialog(&startNumberDialog);
+    mf::TForm10 titleDialog(mainWindow.state().titleText, mainWindow.state().programFolder,
+                            prompter, &mainWindow);
+    titleDialog.setProjectName([&mainWindow] { return mainWindow.state().projectName; });
+
+    // The sample sheet window is made anew each time; these reach the dialogs it opens.
+    mf::SampleWindowLinks links;
+    links.titleSettings = [&titleDialog] { return titleDialog.settings(); };
+    links.openTitleSettings = [&titleDialog] { titleDialog.exec(); };
+    links.openCustomSize = [&mainWindow, &prompter](mf::OutputSizeTable &sizes, int selected) {
+        mf::TForm3 dialog(sizes, selected, mainWindow.state().programFolder,
+                          mainWindow.state().titleText, prompter, QApplication::activeWindow());
+        dialog.exec();
+        return dialog.registeredIndex();
+    };
+    links.selectedSizeSource = [&titleDialog](std::function<const mf::OutputSize *()> source) {
+        titleDialog.setSelectedSize(std::move(source));
+    };
+    mainWindow.setSampleWindowLinks(links);
 
     mainWindow.show();
     return app.exec();

@@ -108,9 +108,21 @@ TForm2::TForm2(const ProjectState &project, Services &services, const SampleWind
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     reset();
+    if (m_links.selectedSizeSource)
+        m_links.selectedSizeSource([this] { return selectedSize(); });
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2()
+{
+    if (m_links.selectedSizeSource)
+        m_links.selectedSizeSource({});
+}
+
+const OutputSize *TForm2::selectedSize() const
+{
+    const int index = ComboBox1->currentIndex();
+    return index >= 0 && index < m_sizes.count ? &m_sizes.sizes[size_t(index)] : nullptr;
+}
 
 void TForm2::buildControls()
 {

@@ -37,6 +37,10 @@ struct SampleWindowLinks {
     // "余白の調整": edits sizes.sizes[selected] (memory) or registers a new size; returns the
     // index of a newly registered size to add to the list and select, -1 for none.
     std::function<int(OutputSizeTable &sizes, int selected)> openCustomSize;
+    // Told when the window opens which size is selected (a function that gives nullptr when
+    // none is), and an empty function when it closes: the title dialog shows millimetres and
+    // automatic heights only while this window is open.
+    std::function<void(std::function<const OutputSize *()>)> selectedSizeSource;
 };
 
 inline constexpr int kSampleWindowWidth = 908;
@@ -55,6 +59,9 @@ public:
     TForm2(const ProjectState &project, Services &services, const SampleWindowLinks &links,
            QWidget *parent = nullptr);
     ~TForm2() override;
+
+    // The size selected in the list, nullptr when none is.
+    const OutputSize *selectedSize() const;
 
 public Q_SLOTS:
     void BitBtn1Click();

@@ -91,7 +91,15 @@ private Q_SLOTS:
     void openingState()
     {
         SampleWindowFixture f;
+        // The title dialog learns the selected size while the window is open, and no more.
+        std::function<const OutputSize *()> source;
+        int told = 0;
+        f.links.selectedSizeSource = [&](std::function<const OutputSize *()> s) {
+            source = std::move(s);
+            ++told;
+        };
         f.start();
+        QVERIFY(source && source() && source()->dpi == 300);
         QCOMPARE(f.window->windowTitle(), kTitleText + QStringLiteral("　[写真サンプルの作成]"));
         QCOMPARE(f.window->minimumSize(), QSize(908, 744));
         QCOMPARE(f.window->size(), QSize(908, 744));
@@ -136,6 +144,9 @@ private Q_SLOTS:
         QCOMPARE(f.child("ScrollBox1")->geometry(),
                  QRect(4, 112, 1092, 900 - 112 - statusHeight - 10));
         QCOMPARE(f.child("BitBtn11")->geometry().right() + 1, 1100 - 5);
+        f.window.reset();
+        QCOMPARE(told, 2);
+        QVERIFY(!source);
     }
 
     // A run lays all twelve photos on one page, shows it and tells where it is while drawing.
