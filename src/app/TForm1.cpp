@@ -1,4 +1,5 @@
 #include "app/TForm1.h"
+#include "platform/ui/WidgetNames.h"
 
 #include "app/FolderGridModel.h"
 #include "numbering/Sequence.h"
@@ -38,18 +39,6 @@ namespace {
 
 constexpr int kWidth = 1000;
 constexpr int kHeight = 657;
-
-template <typename W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-void setHint(QWidget *widget, const QString &hint)
-{
-    widget->setToolTip(hint);
-    widget->setAccessibleDescription(hint);
-}
 
 // The project name and school code are written as lines of the work log and the history: a
 // line break, tab or end-of-file mark pasted with them (a copied spreadsheet cell ends in one)

@@ -89,8 +89,8 @@ private:
     FolderChooser &m_chooser;
     OutputFormatStatus m_startStatus = OutputFormatStatus::NotFound;
     TForm7 *m_startDialog = nullptr;
-    SampleWindowLinks m_sampleLinks{[] { return TitleSettings{}; }, [] {},
-                                    [](OutputSizeTable &, int) { return -1; }};
+    SampleWindowLinks m_sampleLinks{
+        [] { return TitleSettings{}; }, [] {}, [](OutputSizeTable &, int) { return -1; }, {}};
     FolderGridModel *m_model = nullptr;
     bool m_gridPressPending = false; // a mouse press on the grid not yet handled
 

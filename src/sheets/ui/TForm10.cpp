@@ -1,4 +1,5 @@
 #include "sheets/ui/TForm10.h"
+#include "platform/ui/WidgetNames.h"
 
 #include "platform/Codec.h"
 #include "platform/Numbers.h"
@@ -18,18 +19,6 @@ namespace {
 
 constexpr int kWidth = 706;
 constexpr int kHeight = 210;
-
-template <typename W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-void setHint(QWidget *widget, const QString &hint)
-{
-    widget->setToolTip(hint);
-    widget->setAccessibleDescription(hint);
-}
 
 // The title is limited in Shift-JIS bytes, as the file stores it: 250 full-width characters
 // or 500 half-width ones. Whatever goes beyond is cut, as a length limit cuts a paste. Text

@@ -1,4 +1,5 @@
 #include "sheets/ui/TForm2.h"
+#include "platform/ui/WidgetNames.h"
 
 #include "sheets/PhotoOps.h"
 
@@ -66,18 +67,6 @@ namespace {
 constexpr int kScrollBoxLeft = 4;
 constexpr int kScrollBoxTop = 112;
 constexpr int kCloseButtonMargin = 5;
-
-template <typename W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-void setHint(QWidget *widget, const QString &hint)
-{
-    widget->setToolTip(hint);
-    widget->setAccessibleDescription(hint);
-}
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "sheets/ui/TForm3.h"
+#include "platform/ui/WidgetNames.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -13,12 +14,6 @@ namespace {
 
 constexpr int kWidth = 560;
 constexpr int kHeight = 482;
-
-template <typename W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
