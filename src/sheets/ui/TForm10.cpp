@@ -117,12 +117,7 @@ TForm10::TForm10(const QString &titleText, const QString &programFolder, Prompte
 
     auto button = [this](const char *name, const QString &caption, QStyle::StandardPixmap icon,
                          const QRect &geometry) {
-        auto *b = named(new QPushButton(style()->standardIcon(icon), caption, this), name);
-        b->setGeometry(geometry);
-        // Enter in the title field must not save: only a click does.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
+        return glyphButton(this, name, caption, icon, geometry);
     };
     BitBtn1 = button("BitBtn1", QStringLiteral("　Ｏ　Ｋ"), QStyle::SP_DialogOkButton,
                      {kWidth - 228, kHeight - 40, 104, 30});

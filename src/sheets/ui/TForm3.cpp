@@ -113,12 +113,7 @@ TForm3::TForm3(OutputSizeTable &sizes, int selected, const QString &programFolde
 
     auto button = [this](const char *name, const QString &caption, QStyle::StandardPixmap icon,
                          const QRect &geometry) {
-        auto *b = named(new QPushButton(style()->standardIcon(icon), caption, this), name);
-        b->setGeometry(geometry);
-        // No button answers Enter: a number typed and confirmed out of habit changes nothing.
-        b->setAutoDefault(false);
-        b->setDefault(false);
-        return b;
+        return glyphButton(this, name, caption, icon, geometry);
     };
     BitBtn3 = button("BitBtn3", QStringLiteral("カスタムサイズの登録"), QStyle::SP_DialogSaveButton,
                      {16, kHeight - 44, 170, 30});
