@@ -4,6 +4,7 @@
 // entered or loaded as. The entry window edits it, the order list prints it, the per-order
 // export reads it.
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -54,6 +55,11 @@ void ResetOrders(OrderTable &table);
 
 // "<programFolder>/<projectName>.csv".
 QString DefaultOrderFilePath(const QString &programFolder, const QString &projectName);
+
+// A text read like atol (leading blanks, a sign, digits up to the first non-digit, 0 without
+// digits) into 64 bits, saturating far beyond any amount: totals need more than 32 bits.
+qint64 parseAmount(QStringView text);
+qint64 parseAmount(const QByteArray &text);
 
 // Sums over rows 1..orderCount of the texts read like atol, in 64 bits so that no amount
 // of orders can wrap them.
