@@ -1,0 +1,282 @@
+#include "FakeOrderChooser.h"
+#include "Fakes.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
+#include "orders/OrderEntry.h"
+#include "orders/OrderFile.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace mf;
+using testfiles::readFile;
+using testfiles::sjis;
+using testfiles::writeFile;
+
+namespace {
+
+const QByteArray kExample = "12,3,200,600,5,17,5" + QByteArray(97, ',') + "\r\n";
+
+// Rows as "orderer/count/price/total:photo,photo,..." for comparing whole tables.
+QStringList rowsOf(const OrderTable &t)
+{
+    QStringList out;
+    for (int r = 1; r <= t.orderCount; ++r) {
+        const Order &o = t.row(r);
+        QStringList photos;
+        for (const QString &p : o.photoNumbers) {
+            if (!p.isEmpty())
+                photos.append(p);
+        }
+        out.append(QStringList{o.ordererNumber, o.photoCount, o.unitPrice, o.total}.join('/') +
+                   ':' + photos.join(','));
+    }
+    return out;
+}
+
+void setRow(OrderTable &t, int r, const QString &orderer, const QStringList &photos, int price)
+{
+    Order &o = t.row(r);
+    o.ordererNumber = orderer;
+    o.photoCount = QString::number(photos.size());
+    o.unitPrice = QString::number(price);
+    o.total = QString::number(qint64(price) * photos.size());
+    for (int k = 0; k < photos.size(); ++k)
+        o.photoNumbers[k] = photos[k];
+    t.orderCount = std::max(t.orderCount, r);
+}
+
+} // namespace
+
+class OrderFileTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ProjectState m_project;
+    std::unique_ptr<OrderTable> m_table;
+
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_project.programFolder = m_dir->path() + '/';
+        m_project.projectName = QStringLiteral("運動会");
+        m_project.saveFolder = path("save");
+        m_project.titleText = kTitleText;
+        m_table = std::make_unique<OrderTable>();
+    }
+
+    void workedExampleBothWays()
+    {
+        setRow(*m_table, 1, "12", {"5", "17", "5"}, 200);
+        m_table->saved = false;
+        FakeServices f;
+        FakeOrderChooser chooser;
+        f.prompter.expect(Answer::Yes);
+        QCOMPARE(SaveOrderFile(*m_table, m_project, f.prompter, chooser), int(SaveOrdersOk));
+        const QString target = path("運動会.csv");
+        QCOMPARE(readFile(target), kExample);
+        QCOMPARE(f.prompter.texts(),
+                 (QStringList{msg::orderFileConfirm.arg(target), msg::orderFileSaved.arg(target)}));
+        QVERIFY(m_table->saved);
+        QCOMPARE(m_table->orderFilePath, target);
+
+        ResetOrders(*m_table);
+        QCOMPARE(LoadProjectOrderFile(*m_table, m_project, f.prompter), int(LoadOrdersOk));
+        QCOMPARE(rowsOf(*m_table), QStringList{"12/3/200/600:5,17,5"});
+        QVERIFY(m_table->saved);
+    }
+
+    // The save's questions and dialog loop; %1 in a box text is the final target.
+    void save_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("target");        // where the file went ("" none written)
+        QTest::addColumn<QStringList>("suggested"); // what the dialog was shown
+        const QString def = "運動会.csv";
+        QTest::newRow("no file yet")
+            << false << QList{Answer::Yes} << QStringList{} << 0 << def << QStringList{};
+        QTest::newRow("overwrite")
+            << true << QList{Answer::No, Answer::Yes} << QStringList{} << 0 << def << QStringList{};
+        QTest::newRow("name without ending comes back with .csv")
+            << true << QList{Answer::Yes, Answer::Yes} << QStringList{"b", "b.csv"} << 0 << "b.csv"
+            << QStringList{def, "b.csv"};
+        QTest::newRow("upper-case CSV accepted")
+            << true << QList{Answer::Yes, Answer::Yes} << QStringList{"B.CSV"} << 0 << "B.CSV"
+            << QStringList{def};
+        QTest::newRow("dialog cancelled")
+            << true << QList{Answer::Yes} << QStringList{} << -1 << "" << QStringList{def};
+        QTest::newRow("confirmation declined")
+            << false << QList{Answer::No} << QStringList{} << -2 << "" << QStringList{};
+    }
+    void save()
+    {
+        QFETCH(bool, exists);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(QStringList, chosen);
+        QFETCH(QString, target);
+        QFETCH(QStringList, suggested);
+        setRow(*m_table, 1, "12", {"5", "17", "5"}, 200);
+        m_table->saved = false;
+        if (exists)
+            writeFile(path("運動会.csv"), "old");
+        FakeServices f;
+        FakeOrderChooser chooser;
+        for (const QString &c : chosen)
+            chooser.toSave.append(path(c));
+        for (Answer a : answers)
+            f.prompter.expect(a);
+        QTEST(SaveOrderFile(*m_table, m_project, f.prompter, chooser), "result");
+        QCOMPARE(f.prompter.pendingAnswers(), 0);
+        for (QString &s : suggested)
+            s = path(s);
+        QCOMPARE(chooser.saveSuggestions, suggested);
+        QCOMPARE(m_table->saved, !target.isEmpty());
+        QCOMPARE(m_table->orderFilePath, target.isEmpty() ? QString() : path(target));
+        if (!target.isEmpty())
+            QCOMPARE(readFile(path(target)), kExample);
+        if (exists && target != "運動会.csv")
+            QCOMPARE(readFile(path("運動会.csv")), QByteArray("old"));
+    }
+
+    void emptyTableSavesEmptyFile()
+    {
+        FakeServices f;
+        FakeOrderChooser chooser;
+        f.prompter.expect(Answer::Yes);
+        QCOMPARE(SaveOrderFile(*m_table, m_project, f.prompter, chooser), int(SaveOrdersOk));
+        QCOMPARE(readFile(path("運動会.csv")), QByteArray());
+    }
+
+    void fullDiskKeepsOldFile()
+    {
+        const QByteArray old = kExample + kExample;
+        writeFile(path("運動会.csv"), old);
+        for (int r = 1; r <= 50; ++r)
+            setRow(*m_table, r, QString::number(r), QStringList(100, "1234"), 100);
+        m_table->saved = false;
+        const int rc = testfiles::runWithFileSizeLimit(old.size() * 2, [&] {
+            FakeServices f;
+            FakeOrderChooser chooser;
+            f.prompter.expect({Answer::No, Answer::Yes});
+            const int r = SaveOrderFile(*m_table, m_project, f.prompter, chooser);
+            return r == SaveOrdersFailed && f.prompter.texts().last() == msg::orderFileNotSaved &&
+                           !m_table->saved && m_table->orderFilePath.isEmpty()
+                       ? 0
+                       : 1;
+        });
+        QCOMPARE(rc, 0);
+        QCOMPARE(readFile(path("運動会.csv")), old);
+    }
+
+    void fullTableRoundTrip()
+    {
+        for (int r = 1; r <= kMaxOrders; ++r) {
+            QStringList photos;
+            for (int k = 0; k < kPhotosPerOrder; ++k)
+                photos.append(QString::number(999999000 + k));
+            setRow(*m_table, r, QString::number(r), photos, 999999999);
+        }
+        const QStringList before = rowsOf(*m_table);
+        QByteArray bytes;
+        QVERIFY(encodeOrderFile(*m_table, &bytes));
+        writeFile(path("full.csv"), bytes);
+        ResetOrders(*m_table);
+        FakeServices f;
+        QCOMPARE(LoadOrderFile(*m_table, path("full.csv"), m_project, f.prompter),
+                 int(LoadOrdersOk));
+        QCOMPARE(rowsOf(*m_table), before);
+        QVERIFY(f.prompter.boxes.isEmpty()); // 64-bit totals agree: no mismatch question
+    }
+
+    // Damaged files load as the readers of the program read, or are refused by name, and a
+    // refused file leaves the table as it was.
+    void load_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("boxes"); // "?" prefix: a question answered Yes
+        const QByteArray tail = QByteArray(50, ',');
+        const QStringList keep{"1/1/1/1:1"};
+        QTest::newRow("skips empty and non-numbers")
+            << QByteArray("12,3,200,600,5,,17,x,5\r\n") << 0 << QStringList{"12/3/200/600:5,17,5"}
+            << QStringList{};
+        QTest::newRow("LF only, no last line end, TAB")
+            << QByteArray("1\t1\t10\t10\t7\n2,1,10,10,8") << 0
+            << QStringList{"1/1/10/10:7", "2/1/10/10:8"} << QStringList{};
+        QTest::newRow("0x1A, NUL, zero orderer, no photos")
+            << QByteArray("3,1,5,5,9\x1a,4\r\n0,1,5,5,9\r\n4,0,5,0\r\n5,1,5,5,6#,7\r\n\x1a")
+                   .replace('#', '\0')
+            << 0 << QStringList{"3/1/5/5:9", "5/2/5/10:6,7"} << QStringList{"?5"};
+        QTest::newRow("count disagrees, corrected")
+            << QByteArray("7,4,100,400,1,2,3\r\n") << 0 << QStringList{"7/3/100/300:1,2,3"}
+            << QStringList{"?7"};
+        QTest::newRow("101 photos")
+            << QByteArray("1,101,1,101") + QByteArray(",9").repeated(101) + "\r\n"
+            << -3 << keep << QStringList{msg::orderLineTooManyPhotos.arg(1)};
+        QTest::newRow("3000-byte line")
+            << QByteArray("1,1,1,1,1\r\n1,1,1,1,") + QByteArray(3000, '1') + "\r\n"
+            << -3 << keep << QStringList{msg::orderLineTooLong.arg(2)};
+        QTest::newRow("11-digit number") << QByteArray("12345678901,1,1,1,1\r\n") << -3 << keep
+                                         << QStringList{msg::orderNumberTooLarge.arg(1)};
+        QTest::newRow("CR-only file") << QByteArray("1,1,1,1,1\r2,1,1,1,2\r") << -3 << keep
+                                      << QStringList{msg::orderLineCrOnly.arg(1)};
+        QTest::newRow("2001 orders") << QByteArray("1,1,1,1,1\r\n").repeated(2001) << -3 << keep
+                                     << QStringList{msg::orderFileTooManyOrders.arg(2001)};
+    }
+    void load()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, boxes);
+        writeFile(path("in.csv"), bytes);
+        setRow(*m_table, 1, "1", {"1"}, 1);
+        FakeServices f;
+        QStringList expected;
+        for (const QString &b : boxes) {
+            if (b.startsWith('?')) {
+                f.prompter.expect(Answer::Yes);
+                expected.append(msg::orderMismatch.arg(b.mid(1)));
+            } else {
+                expected.append(b);
+            }
+        }
+        QTEST(LoadOrderFile(*m_table, path("in.csv"), m_project, f.prompter), "result");
+        QTEST(rowsOf(*m_table), "rows");
+        QCOMPARE(f.prompter.texts(), expected);
+        QCOMPARE(m_table->saved, !boxes.join("").startsWith('?'));
+        QVERIFY(QFileInfo(m_project.saveFolder).isDir()); // created on the way
+    }
+
+    void loadCommandGoesOnOnlyAfterRealSave()
+    {
+        setRow(*m_table, 1, "12", {"5"}, 200);
+        m_table->saved = false;
+        writeFile(path("other.csv"), kExample);
+        OrderInput input;
+        FakeServices f;
+        FakeOrderChooser chooser;
+        chooser.toOpen = path("other.csv");
+        f.prompter.expect({Answer::Yes, Answer::No}); // save? yes; confirm: no
+        QCOMPARE(LoadOrdersCommand(*m_table, input, m_project, f.prompter, chooser),
+                 int(LoadCommandCancelled));
+        QCOMPARE(rowsOf(*m_table), QStringList{"12/1/200/200:5"});
+        QVERIFY(chooser.openShownIn.isEmpty());
+
+        f.prompter.expect({Answer::No});
+        QCOMPARE(LoadOrdersCommand(*m_table, input, m_project, f.prompter, chooser),
+                 int(LoadCommandLoaded));
+        QCOMPARE(rowsOf(*m_table), QStringList{"12/3/200/600:5,17,5"});
+        QCOMPARE(m_table->orderFilePath, path("other.csv"));
+        QCOMPARE(chooser.openShownIn, QStringList{m_project.programFolder});
+    }
+};
+
+MF_REGISTER_TEST(OrderFileTest)
+#include "tst_orderfile.moc"
