@@ -25,7 +25,7 @@ namespace mf {
 namespace {
 
 constexpr int kTableLeft = 8;
-constexpr int kTableTop = 236;
+constexpr int kTableTop = 242;
 constexpr int kCloseButtonOffset = 124;
 constexpr int kInputCellWidth = 50;
 // While another box of the window is up, the price question waits and looks again this soon.
@@ -106,7 +106,7 @@ void TForm4::buildControls()
     };
 
     GroupBox1 = named(new QGroupBox(QStringLiteral("入力"), this), "GroupBox1");
-    GroupBox1->setGeometry(8, 6, 600, 222);
+    GroupBox1->setGeometry(8, 6, 600, 228);
 
     Label1 = label(GroupBox1, "Label1", QStringLiteral("注文者Ｎｏ."), {12, 28, 80, 24});
     Edit1 = field(GroupBox1, Label1, "Edit1", {96, 28, 110, 24});
@@ -164,15 +164,15 @@ void TForm4::buildControls()
     StringGrid1->installEventFilter(this);
 
     BitBtn1 = button(GroupBox1, "BitBtn1", QStringLiteral("入力"), QStyle::SP_DialogApplyButton,
-                     {250, 184, 100, 30});
+                     {250, 192, 100, 30});
     // Enter on the focused button enters the order: the last step of the keyboard chain.
     BitBtn1->setAutoDefault(true);
     BitBtn7 = button(GroupBox1, "BitBtn7", QStringLiteral("中止"), QStyle::SP_DialogCancelButton,
-                     {356, 184, 100, 30});
+                     {356, 192, 100, 30});
 
-    BitBtn3 = glyphButton(this, "BitBtn3", QString(), QStyle::SP_ArrowUp, {620, 192, 35, 35});
-    BitBtn4 = glyphButton(this, "BitBtn4", QString(), QStyle::SP_ArrowDown, {660, 192, 35, 35});
-    BitBtn5 = glyphButton(this, "BitBtn5", QString(), QStyle::SP_TrashIcon, {700, 192, 35, 35});
+    BitBtn3 = glyphButton(this, "BitBtn3", QString(), QStyle::SP_ArrowUp, {620, 198, 35, 35});
+    BitBtn4 = glyphButton(this, "BitBtn4", QString(), QStyle::SP_ArrowDown, {660, 198, 35, 35});
+    BitBtn5 = glyphButton(this, "BitBtn5", QString(), QStyle::SP_TrashIcon, {700, 198, 35, 35});
     const std::pair<QPushButton *, QString> glyphs[] = {{BitBtn3, QStringLiteral("上へ移動")},
                                                         {BitBtn4, QStringLiteral("下へ移動")},
                                                         {BitBtn5, QStringLiteral("削除")}};
@@ -206,8 +206,9 @@ void TForm4::buildControls()
     header->setMinimumSectionSize(0);
     header->setHighlightSections(false);
     header->setDefaultAlignment(Qt::AlignCenter);
+    // A heading wider than its column (the orderer number's) widens it rather than be cut.
     for (int c = 0; c <= kOrderColumns; ++c)
-        header->resizeSection(c, orderColumnWidth(c));
+        header->resizeSection(c, std::max(orderColumnWidth(c), header->sectionSizeHint(c)));
     StringGrid2->setGeometry(kTableLeft, kTableTop, kOrderWindowWidth - 2 * kTableLeft,
                              kOrderWindowHeight - kTableTop - 10);
 
@@ -320,7 +321,8 @@ void TForm4::markCurrentRow(int row)
     const int column = std::max(1, StringGrid2->currentIndex().column());
     const QModelIndex index = m_tableModel->index(row - 1, column);
     StringGrid2->setCurrentIndex(index);
-    StringGrid2->scrollTo(index);
+    // Scrolled to the row only: the row numbers stay in sight.
+    StringGrid2->scrollTo(m_tableModel->index(row - 1, 0));
     m_markingRow = false;
 }
 
