@@ -401,7 +401,7 @@ void TForm1::showEvent(QShowEvent *event)
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // A copy in progress is stopped with Esc, never by closing the window under it.
-    if (m_state.busy || !closeQuery(m_state, m_services)) {
+    if (m_state.busy || !ordersMayBeDropped() || !closeQuery(m_state, m_services)) {
         event->ignore();
         refreshView();
         return;
@@ -567,6 +567,10 @@ void TForm1::BitBtn9Click()
 {
     if (m_state.busy)
         return;
+    if (!ordersMayBeDropped()) {
+        refreshView();
+        return;
+    }
     if (newProject(m_state, m_services))
         StringGrid1->scrollToTop();
     refreshView();
@@ -588,13 +592,21 @@ void TForm1::BitBtn12Click()
 {
     if (!mayEnterOrders(m_state, m_services.prompter))
         return;
-    // The order entry window opens here once it exists.
+    if (m_openOrders)
+        m_openOrders();
 }
 
 void TForm1::ComboBox1Change(int index)
 {
     if (m_state.busy) {
         refreshView();
+        return;
+    }
+    // Reopening replaces the orders by the project's own; typed text reopens nothing.
+    if (index >= 0 && !ordersMayBeDropped()) {
+        refreshView();
+        const QSignalBlocker block(ComboBox1);
+        ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
         return;
     }
     if (reopenHistory(m_state, m_services, index))

@@ -39,6 +39,13 @@ public:
     void setStartNumberDialog(TForm7 *dialog) { m_startDialog = dialog; }
     // The title and custom size dialogs the sample sheet window opens.
     void setSampleWindowLinks(const SampleWindowLinks &links) { m_sampleLinks = links; }
+    // The order entry window: opening it, and the question about its unsaved orders before
+    // a new project, a reopen or quitting drops them (true: go on).
+    void setOrderWindowLinks(std::function<void()> open, std::function<bool()> settleUnsaved)
+    {
+        m_openOrders = std::move(open);
+        m_settleOrders = std::move(settleUnsaved);
+    }
 
     // Shows the state in the controls (texts, list, grid, buttons, thumbnails).
     void refreshView();
@@ -82,6 +89,7 @@ private:
     void refreshGrid();
     void selectGridCellSilently(int row, int column);
     int askStartNumber(int highest);
+    bool ordersMayBeDropped() { return !m_settleOrders || m_settleOrders(); }
     void whileIdle(const std::function<void()> &command);
 
     ProjectState m_state;
@@ -91,6 +99,8 @@ private:
     TForm7 *m_startDialog = nullptr;
     SampleWindowLinks m_sampleLinks{
         [] { return TitleSettings{}; }, [] {}, [](OutputSizeTable &, int) { return -1; }, {}};
+    std::function<void()> m_openOrders;
+    std::function<bool()> m_settleOrders;
     FolderGridModel *m_model = nullptr;
     bool m_gridPressPending = false; // a mouse press on the grid not yet handled
 

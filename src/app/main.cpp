@@ -1,6 +1,9 @@
 #include "app/Application.h"
 #include "app/TForm1.h"
 #include "numbering/ui/TForm7.h"
+#include "orders/OrderHooksBinding.h"
+#include "orders/ui/OrderFileDialogs.h"
+#include "orders/ui/TForm4.h"
 #include "platform/SystemServices.h"
 #include "platform/ui/DialogServices.h"
 #include "sheets/ui/TForm10.h"
@@ -56,6 +59,13 @@ int main(int argc, char **argv)
     prompter.setFallbackParent(&mainWindow);
     chooser.setFallbackParent(&mainWindow);
     // The other long-lived windows follow in their order as they are built.
+    mf::FileDialogOrderChooser orderChooser(&mainWindow);
+    mf::TForm4 orderWindow(mainWindow.state(), services, orderChooser, &mainWindow);
+    mainWindow.state().orders =
+        mf::MakeOrderHooks(orderWindow.table(), mainWindow.state(), prompter,
+                           [&orderWindow] { orderWindow.tableWasReset(); });
+    mainWindow.setOrderWindowLinks([&orderWindow] { orderWindow.exec(); },
+                                   [&orderWindow] { return orderWindow.settleUnsavedOrders(); });
     mf::TForm7 startNumberDialog(mainWindow.state().titleText, &mainWindow);
     mainWindow.setStartNumberDialog(&startNumberDialog);
     mf::TForm10 titleDialog(mainWindow.state().titleText, mainWindow.state().programFolder,
