@@ -19,18 +19,20 @@ using testfiles::writeFile;
 
 namespace {
 
-// Rows written as "orderer:photo,photo,..."; the count is the number of photos listed.
+// Rows written as "orderer:photo,photo,..."; the count is the number of photos listed
+// unless given as "orderer/count:...".
 void fillTable(OrderTable &t, const QStringList &rows)
 {
     ResetOrders(t);
     for (const QString &spec : rows) {
         Order &o = t.row(++t.orderCount);
-        const QString orderer = spec.section(u':', 0, 0);
+        const QString orderer = spec.section(u':', 0, 0).section(u'/', 0, 0);
+        const QString count = spec.section(u':', 0, 0).section(u'/', 1);
         const QString photoText = spec.section(u':', 1);
         const QStringList photos =
             photoText.isEmpty() ? QStringList() : photoText.split(u',', Qt::KeepEmptyParts);
         o.ordererNumber = orderer;
-        o.photoCount = QString::number(photos.size());
+        o.photoCount = count.isEmpty() ? QString::number(photos.size()) : count;
         for (int k = 0; k < photos.size(); ++k)
             o.photoNumbers[std::size_t(k)] = photos[k];
     }
@@ -157,6 +159,11 @@ private Q_SLOTS:
         QTest::newRow("orderer above bound") << QStringList{"10000:1"}
                                              << QStringList{"   1行目に無効な注文者番号[ 10000 ] "
                                                             "が入力されています。"};
+        QTest::newRow("bad count skips the photos")
+            << QStringList{"1/101:99"}
+            << QStringList{"   1行目に無効な注文枚数[ 101 ] が入力されています。"};
+        QTest::newRow("photos beyond the count unchecked")
+            << QStringList{"1/1:5,99"} << QStringList();
         QTest::newRow("photo above bound")
             << QStringList{"1:100000"}
             << QStringList{"   1行目の  1枚目に無効な注文番号[ 100000 ]が入力されています。"};
@@ -169,15 +176,6 @@ private Q_SLOTS:
         QStringList found;
         QCOMPARE(CheckOrders(*m_table, m_project.saveFolder, QString(), &found), errors.size());
         QCOMPARE(found, errors);
-    }
-
-    void orderCheckBadCountSkipsPhotos()
-    {
-        fillTable(*m_table, {"1:99"});
-        m_table->row(1).photoCount = QStringLiteral("101");
-        QStringList found;
-        QCOMPARE(CheckOrders(*m_table, m_project.saveFolder, QString(), &found), 1);
-        QCOMPARE(found, QStringList{"   1行目に無効な注文枚数[ 101 ] が入力されています。"});
     }
 
     void orderCheckStopsAfterForty_data()
@@ -449,6 +447,21 @@ private Q_SLOTS:
         });
         QCOMPARE(rc, 0);
         QCOMPARE(listing(exportFolder()), (QStringList{"0001", "0001/0001_0001.jpg", "0002"}));
+    }
+
+    // The texts are the only record of who gets which sample print: losing one is reported
+    // by name, the other is still written and the run does not pass for done.
+    void unwritableTextIsNamed()
+    {
+        fillTable(*m_table, {"12:5"});
+        m_settings.subtractSamples = true;
+        FakeServices f;
+        f.pump.onPump = [&](int) { QDir().mkpath(exported(kSampleListName)); };
+        QCOMPARE(run(f), int(ExportIncomplete));
+        QCOMPARE(f.prompter.texts(),
+                 QStringList{msg::exportTextNotSaved.arg(exported(kSampleListName))});
+        QVERIFY(readFile(exported(kOrdererSampleListName)).endsWith("[  12]     :      5\r\n"));
+        QCOMPARE(f.shell.opened, (QStringList{exported(kOrdererSampleListName), exportFolder()}));
     }
 
     void readOnlyPhotoArrivesWritable()
