@@ -202,6 +202,8 @@ int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
     Prompter &prompter = job.services.prompter;
     const QString &caption = job.project.titleText;
     std::size_t next = 0;
+    const int total = int(copies.size());
+    job.showProgress(0, total);
     for (int r = 1; r <= job.table.orderCount; ++r) {
         job.showRow(r);
         job.services.pump.processPendingEvents();
@@ -225,6 +227,7 @@ int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
         }
         for (; next < copies.size() && copies[next].row == r; ++next) {
             const PlannedCopy &c = copies[next];
+            job.showProgress(int(next), total);
             // Every name was planned free; one that exists now is not ours to replace.
             if (copyFile(c.source, c.target) == CopyResult::Copied) {
                 makeWritable(c.target);
@@ -240,6 +243,7 @@ int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
             return ExportStopped;
         }
     }
+    job.showProgress(total, total);
     return ExportOk;
 }
 

@@ -37,6 +37,8 @@ struct ExportJob {
     Services &services;
     // Shows row r of the window's table as the one being copied.
     std::function<void(int row)> showRow = [](int) {};
+    // Prints copied (or given up) so far out of all the run copies, for a progress bar.
+    std::function<void(int done, int total)> showProgress = [](int, int) {};
 };
 
 enum ExportResult {

@@ -73,9 +73,12 @@ class OrderExportTest : public QObject {
     QString exportFolder() const { return exportFolderOf(m_project.saveFolder); }
     QString exported(const QString &relative) const { return exportFolder() + u'/' + relative; }
 
+    QList<int> m_progress; // the last (done, total) shown
+
     int run(FakeServices &f, bool checkOnly = false)
     {
         ExportJob job{m_project, *m_table, m_settings, f.services};
+        job.showProgress = [this](int done, int total) { m_progress = {done, total}; };
         return RunExport(job, m_state, checkOnly);
     }
 
@@ -246,7 +249,9 @@ private Q_SLOTS:
         m_settings.lastOrderer = last;
         FakeServices f;
         QCOMPARE(run(f), int(ExportOk));
+        const QStringList copied = filesOnly(listing(exportFolder())).filter(u".jpg");
         QCOMPARE(filesOnly(listing(exportFolder())), files);
+        QCOMPARE(m_progress, (QList<int>{int(copied.size()), int(copied.size())}));
         QCOMPARE(f.prompter.texts(), QStringList());
         QStringList opened;
         if (files.contains(kSampleListName))
