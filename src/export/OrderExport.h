@@ -1,0 +1,94 @@
+#pragma once
+// The per-order export: one folder per orderer (or one flat folder) under the save folder,
+// holding a copy of every ordered photo that is not handed out as a sample print, named by
+// the templates of outputFmt.def, and the two texts that say who gets which sample print.
+
+#include "export/ExportSettings.h"
+#include "orders/OrderTable.h"
+#include "platform/Services.h"
+#include "project/ProjectState.h"
+
+#include <QDateTime>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace mf {
+
+inline const QString kExportFolderName = QStringLiteral("注文別画像フォルダ");
+inline const QString kSampleListName = QStringLiteral("サンプル指定.txt");
+inline const QString kOrdererSampleListName = QStringLiteral("注文者別サンプル指定.txt");
+
+// What a run keeps between its steps; the export window shows and sets parts of it.
+struct ExportState {
+    bool abortExport = false; // the stop button or Esc; read after every pump
+    bool exportBusy = false;
+    QStringList errorList;
+    QStringList ordererSampleList;
+    std::vector<int> sampleOwner; // orderer given the sample print of photo p, 0: none yet
+    int samplesTaken = 0;
+};
+
+struct ExportJob {
+    const ProjectState &project;
+    const OrderTable &table;
+    ExportSettings settings;
+    Services &services;
+    // Shows row r of the window's table as the one being copied.
+    std::function<void(int row)> showRow = [](int) {};
+    // Prints copied (or given up) so far out of all the run copies, for a progress bar.
+    std::function<void(int done, int total)> showProgress = [](int, int) {};
+};
+
+enum ExportResult {
+    ExportOk = 0,
+    ExportRefused = -1,     // a setting, the order check or the export folder said no
+    ExportBadTemplate = -2, // a name would not fit or would leave the export folder
+    ExportStopped = -3,     // stopped by the operator or after a failed copy
+    ExportIncomplete = -4,  // ran to its end, but some prints are missing or a text failed
+};
+
+QString exportFolderOf(const QString &saveFolder);
+
+// Empties every entry and gives the orderer list its four heading lines.
+void StartSampleLists(ExportState &state, const QString &projectName, const QDateTime &now);
+
+// Empties (or creates) the export folder. 0, or -1 after a message.
+int PrepareExportFolder(const ProjectState &project, Prompter &prompter);
+
+// The whole command: settings, order check, then (unless checkOnly) names, folder, copies,
+// texts and the opening of the results.
+int RunExport(ExportJob &job, ExportState &state, bool checkOnly);
+
+// The texts' bytes, Shift-JIS with CR LF. False when a text cannot be written in Shift-JIS.
+bool encodeSampleList(const ExportState &state, const QString &heading, int columns,
+                      QByteArray *out);
+bool encodeOrdererSampleList(const ExportState &state, QByteArray *out);
+
+namespace msg {
+inline const QString exportCannotClear = QStringLiteral(
+    "注文別画像ファイルが削除出来ません。\nネットワークドライブの場合は書き込み禁止に"
+    "なっていないか確認してください。");
+inline const QString exportCannotCreatePath =
+    QStringLiteral("保存先フォルダを作成出来ません。\n%1");
+inline const QString exportCannotCreate = QStringLiteral("注文別画像フォルダを作成出来ません。");
+inline const QString exportAborted = QStringLiteral("中止しました。");
+inline const QString ordererFolderCannotCreatePath =
+    QStringLiteral("学生用フォルダを作成出来ません。\n%1");
+inline const QString ordererFolderCannotCreate = QStringLiteral("学生用フォルダを作成出来ません。");
+inline const QString outputFormatBroken =
+    QStringLiteral("ファイル出力フォーマットファイル　outputFmt.def　に異常があります。\nインストー"
+                   "ルＣＤからファイルを上書きコピーしてください。");
+inline const QString exportCopyFailed =
+    QStringLiteral("%1　が連番フォルダに見つかりません。\n学生No.%2\n\n処理を続行しますか？");
+inline const QString exportDeletePartial =
+    QStringLiteral("作成中の注文別画像フォルダを削除しますか？");
+// All repeat names of one photo are taken: overwriting one would lose a print.
+inline const QString exportRepeatsExhausted =
+    QStringLiteral("同じ名前のファイルが9999個を超えるので保存出来ません。\n%1");
+inline const QString exportTextNotSaved =
+    QStringLiteral("以下のファイルを保存出来ませんでした。\n%1");
+} // namespace msg
+
+} // namespace mf
