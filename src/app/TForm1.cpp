@@ -401,7 +401,8 @@ void TForm1::showEvent(QShowEvent *event)
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // A copy in progress is stopped with Esc, never by closing the window under it.
-    if (m_state.busy || !ordersMayBeDropped() || !closeQuery(m_state, m_services)) {
+    if (m_state.busy || exportRunning() || !ordersMayBeDropped() ||
+        !closeQuery(m_state, m_services)) {
         event->ignore();
         refreshView();
         return;
@@ -565,7 +566,8 @@ void TForm1::BitBtn8Click()
 
 void TForm1::BitBtn9Click()
 {
-    if (m_state.busy)
+    // A new project resets the order table, which a running export still reads.
+    if (m_state.busy || exportRunning())
         return;
     if (!ordersMayBeDropped()) {
         refreshView();
@@ -578,9 +580,10 @@ void TForm1::BitBtn9Click()
 
 void TForm1::BitBtn10Click()
 {
-    if (!mayExportOrders(m_state, m_services.prompter))
+    if (exportRunning() || !mayExportOrders(m_state, m_services.prompter))
         return;
-    // The per-order export window opens here once it exists.
+    if (m_openExport)
+        m_openExport();
 }
 
 void TForm1::BitBtn11Click()
@@ -598,7 +601,7 @@ void TForm1::BitBtn12Click()
 
 void TForm1::ComboBox1Change(int index)
 {
-    if (m_state.busy) {
+    if (m_state.busy || exportRunning()) {
         refreshView();
         return;
     }

@@ -47,6 +47,14 @@ public:
         m_settleOrders = std::move(settleUnsaved);
     }
 
+    // The per-order export window: opening it, and whether a run of it goes on (the order
+    // table must not be reset under it).
+    void setExportWindowLinks(std::function<void()> open, std::function<bool()> busy)
+    {
+        m_openExport = std::move(open);
+        m_exportBusy = std::move(busy);
+    }
+
     // Shows the state in the controls (texts, list, grid, buttons, thumbnails).
     void refreshView();
 
@@ -90,6 +98,7 @@ private:
     void selectGridCellSilently(int row, int column);
     int askStartNumber(int highest);
     bool ordersMayBeDropped() { return !m_settleOrders || m_settleOrders(); }
+    bool exportRunning() const { return m_exportBusy && m_exportBusy(); }
     void whileIdle(const std::function<void()> &command);
 
     ProjectState m_state;
@@ -101,6 +110,8 @@ private:
         [] { return TitleSettings{}; }, [] {}, [](OutputSizeTable &, int) { return -1; }, {}};
     std::function<void()> m_openOrders;
     std::function<bool()> m_settleOrders;
+    std::function<void()> m_openExport;
+    std::function<bool()> m_exportBusy;
     FolderGridModel *m_model = nullptr;
     bool m_gridPressPending = false; // a mouse press on the grid not yet handled
 

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/TForm1.h"
+#include "export/ui/TForm5.h"
 #include "numbering/ui/TForm7.h"
 #include "orders/OrderHooksBinding.h"
 #include "orders/ui/OrderFileDialogs.h"
@@ -61,11 +62,16 @@ int main(int argc, char **argv)
     // The other long-lived windows follow in their order as they are built.
     mf::FileDialogOrderChooser orderChooser(&mainWindow);
     mf::TForm4 orderWindow(mainWindow.state(), services, orderChooser, &mainWindow);
-    mainWindow.state().orders =
-        mf::MakeOrderHooks(orderWindow.table(), mainWindow.state(), prompter,
-                           [&orderWindow] { orderWindow.tableWasReset(); });
     mainWindow.setOrderWindowLinks([&orderWindow] { orderWindow.exec(); },
                                    [&orderWindow] { return orderWindow.settleUnsavedOrders(); });
+    mf::TForm5 exportWindow(mainWindow.state(), orderWindow.table(), mainWindow.startStatus(),
+                            services, &mainWindow);
+    mainWindow.setExportWindowLinks([&exportWindow] { exportWindow.exec(); },
+                                    [&exportWindow] { return exportWindow.exportBusy(); });
+    mainWindow.state().orders = mf::MakeOrderHooks(
+        orderWindow.table(), mainWindow.state(), prompter,
+        [&orderWindow] { orderWindow.tableWasReset(); },
+        [&exportWindow] { exportWindow.clearExportTable(); });
     mf::TForm7 startNumberDialog(mainWindow.state().titleText, &mainWindow);
     mainWindow.setStartNumberDialog(&startNumberDialog);
     mf::TForm10 titleDialog(mainWindow.state().titleText, mainWindow.state().programFolder,

@@ -1,0 +1,363 @@
+#include "export/ui/TForm5.h"
+#include "platform/ui/WidgetNames.h"
+
+#include "orders/ui/OrderGridModels.h"
+#include "platform/Numbers.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+
+namespace mf {
+
+namespace {
+
+constexpr int kTableLeft = 8;
+constexpr int kTableTop = 112;
+constexpr int kCloseButtonOffset = 124;
+constexpr int kStatusHeight = 22;
+// Between the pumps of the core (one per order row) an order of many photos pumps this often.
+constexpr int kPumpIntervalMs = 50;
+
+// The range the window proposes: the smallest and the largest orderer of the table.
+std::pair<QString, QString> proposedRange(const OrderTable &table)
+{
+    int smallest = 0;
+    int largest = 0;
+    for (int r = 1; r <= table.orderCount; ++r) {
+        const QString &text = table.row(r).ordererNumber;
+        if (text.isEmpty())
+            continue;
+        const int n = parseAtol(text);
+        if (n > 0 && n < kMaxOrdererNumber && (smallest == 0 || n < smallest))
+            smallest = n;
+        largest = std::max(largest, n);
+    }
+    return {QString::number(smallest > 0 ? smallest : 1),
+            QString::number(largest > 0 ? largest : 1)};
+}
+
+QString elapsedText(quint64 ms)
+{
+    const quint64 tenths = (ms + 50) / 100;
+    if (tenths < 600)
+        return QStringLiteral("経過時間 %1.%2秒").arg(tenths / 10).arg(tenths % 10);
+    const quint64 seconds = tenths / 10;
+    return QStringLiteral("経過時間 %1分%2秒")
+        .arg(seconds / 60)
+        .arg(seconds % 60, 2, 10, QChar(u'0'));
+}
+
+} // namespace
+
+TForm5::TForm5(const ProjectState &project, const OrderTable &orders,
+               OutputFormatStatus formatStatus, Services &services, QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_project(project), m_orders(orders), m_services(services),
+      m_table(std::make_unique<OrderTable>())
+{
+    setObjectName(QStringLiteral("TForm5"));
+    setModal(true);
+    setWindowTitle(project.titleText);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    setMinimumSize(kExportWindowWidth, kExportWindowHeight);
+
+    buildControls();
+    // An outputFmt.def without the flat templates can only export per orderer.
+    const auto &values = project.outputFormat.values;
+    if (formatStatus == OutputFormatStatus::OldVersion || values[2].isEmpty() ||
+        values[3].isEmpty()) {
+        CheckBox2->setChecked(true);
+        CheckBox2->hide();
+    }
+    resize(kExportWindowWidth, kExportWindowHeight);
+}
+
+TForm5::~TForm5()
+{
+    // The table view reads the copy: it goes before it.
+    qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
+}
+
+void TForm5::buildControls()
+{
+    auto label = [this](const char *name, const QString &text, const QRect &geometry) {
+        auto *l = named(new QLabel(text, this), name);
+        l->setGeometry(geometry);
+        return l;
+    };
+    auto field = [this](QLabel *caption, const char *name, const QRect &geometry) {
+        auto *e = named(new QLineEdit(this), name);
+        e->setGeometry(geometry);
+        e->setAlignment(Qt::AlignRight);
+        // Numbers only: an input method would type full-width digits.
+        e->setAttribute(Qt::WA_InputMethodEnabled, false);
+        caption->setBuddy(e);
+        return e;
+    };
+
+    BitBtn1 = glyphButton(this, "BitBtn1", QStringLiteral("保存処理開始"),
+                          QStyle::SP_DialogSaveButton, {8, 8, 140, 36});
+    BitBtn4 = glyphButton(this, "BitBtn4", QStringLiteral("入力チェック"),
+                          QStyle::SP_DialogApplyButton, {154, 8, 130, 36});
+    BitBtn3 = glyphButton(this, "BitBtn3", QStringLiteral("処理中止"), QStyle::SP_BrowserStop,
+                          {290, 8, 120, 36});
+    BitBtn3->setEnabled(false);
+    BitBtn2 =
+        glyphButton(this, "BitBtn2", QStringLiteral("閉じる(&C)"), QStyle::SP_DialogCloseButton,
+                    {kExportWindowWidth - kCloseButtonOffset, 8, 110, 36});
+
+    Label1 = label("Label1", QStringLiteral("開始注文者No."), {8, 54, 92, 24});
+    Edit1 = field(Label1, "Edit1", {100, 54, 70, 24});
+    Label2 = label("Label2", QStringLiteral("～　終了注文者No."), {180, 54, 108, 24});
+    Edit2 = field(Label2, "Edit2", {288, 54, 70, 24});
+    Label3 = label("Label3", QStringLiteral("サンプル指定テキストの横列数"), {390, 54, 176, 24});
+    Edit3 = field(Label3, "Edit3", {566, 54, 40, 24});
+    Edit3->setText(QStringLiteral("4"));
+    setHint(Edit3, QStringLiteral("横列数は1～4までで指定してください。"));
+
+    CheckBox1 = named(new QCheckBox(QStringLiteral("サンプル写真各１枚分引いて保存する"), this),
+                      "CheckBox1");
+    CheckBox1->setGeometry(8, 84, 260, 22);
+    CheckBox1->setChecked(true);
+    CheckBox2 = named(new QCheckBox(QStringLiteral("注文者毎にフォルダ作成"), this), "CheckBox2");
+    CheckBox2->setGeometry(290, 84, 200, 22);
+    CheckBox2->setChecked(true);
+
+    m_model = new OrderTableModel(*m_table, this);
+    StringGrid2 = named(new QTableView(this), "StringGrid2");
+    StringGrid2->setAccessibleName(QStringLiteral("StringGrid2"));
+    StringGrid2->setModel(m_model);
+    StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid2->setWordWrap(false);
+    StringGrid2->verticalHeader()->hide();
+    StringGrid2->verticalHeader()->setMinimumSectionSize(0);
+    StringGrid2->verticalHeader()->setDefaultSectionSize(kOrderRowHeight);
+    StringGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QHeaderView *header = StringGrid2->horizontalHeader();
+    header->setMinimumSectionSize(0);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignCenter);
+    for (int c = 0; c <= kOrderColumns; ++c)
+        header->resizeSection(c, std::max(orderColumnWidth(c), header->sectionSizeHint(c)));
+
+    Memo1 = named(new QPlainTextEdit(this), "Memo1");
+    Memo1->hide();
+    Memo2 = named(new QPlainTextEdit(this), "Memo2");
+    Memo2->hide();
+
+    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+    ProgressBar1 = named(new QProgressBar(StatusBar1), "ProgressBar1");
+    ProgressBar1->setAccessibleName(QStringLiteral("進行状況"));
+    ProgressBar1->setFormat(QStringLiteral("%v / %m ファイル"));
+    ProgressBar1->setFixedWidth(260);
+    ProgressBar1->hide();
+    ElapsedLabel = named(new QLabel(StatusBar1), "ElapsedLabel");
+    StatusBar1->addWidget(ProgressBar1);
+    StatusBar1->addWidget(ElapsedLabel);
+
+    setTabOrder(BitBtn1, BitBtn4);
+    setTabOrder(BitBtn4, BitBtn3);
+    setTabOrder(BitBtn3, Edit1);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, Edit3);
+    setTabOrder(Edit3, CheckBox1);
+    setTabOrder(CheckBox1, CheckBox2);
+    setTabOrder(CheckBox2, StringGrid2);
+    setTabOrder(StringGrid2, BitBtn2);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm5::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm5::BitBtn4Click);
+}
+
+void TForm5::showEvent(QShowEvent *event)
+{
+    resize(kExportWindowWidth, kExportWindowHeight);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    if (!m_running) {
+        if (m_orders.orderCount > 0) {
+            const auto [first, last] = proposedRange(m_orders);
+            Edit1->setText(first);
+            Edit2->setText(last);
+        } else {
+            Edit1->clear();
+            Edit2->clear();
+        }
+        *m_table = m_orders;
+        m_model->refresh();
+        showRow(1);
+        ProgressBar1->hide();
+        ElapsedLabel->clear();
+    }
+    QDialog::showEvent(event);
+}
+
+void TForm5::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    StatusBar1->setGeometry(0, height() - kStatusHeight, width(), kStatusHeight);
+    StringGrid2->setGeometry(kTableLeft, kTableTop, width() - 2 * kTableLeft,
+                             height() - kTableTop - 10 - kStatusHeight);
+    BitBtn2->move(width() - kCloseButtonOffset, BitBtn2->y());
+}
+
+void TForm5::keyPressEvent(QKeyEvent *event)
+{
+    // Esc stops a run, like the stop button, and leaves the window open.
+    if (event->key() == Qt::Key_Escape && m_running) {
+        m_state.abortExport = true;
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TForm5::reject()
+{
+    // Closing under a running copy would leave it writing into a window that is gone: stop
+    // it, and close once it has returned.
+    if (m_running) {
+        m_state.abortExport = true;
+        m_closeAfterRun = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+void TForm5::clearExportTable()
+{
+    if (m_running) {
+        m_clearAfterRun = true;
+        return;
+    }
+    ResetOrders(*m_table);
+    m_model->refresh();
+    showRow(1);
+}
+
+void TForm5::BitBtn1Click()
+{
+    startRun(false);
+}
+
+void TForm5::BitBtn2Click()
+{
+    reject();
+}
+
+void TForm5::BitBtn3Click()
+{
+    m_state.abortExport = true;
+}
+
+void TForm5::BitBtn4Click()
+{
+    startRun(true);
+}
+
+void TForm5::showRow(int row)
+{
+    const QModelIndex index = m_model->index(row - 1, 0);
+    StringGrid2->selectRow(row - 1);
+    StringGrid2->scrollTo(index, QAbstractItemView::PositionAtTop);
+    StringGrid2->viewport()->repaint();
+}
+
+void TForm5::showProgress(int done, int total)
+{
+    ProgressBar1->setMaximum(std::max(total, 1));
+    ProgressBar1->setValue(done);
+    ProgressBar1->repaint();
+    if (m_sincePump.elapsed() >= kPumpIntervalMs) {
+        m_services.pump.processPendingEvents();
+        m_sincePump.restart();
+    }
+}
+
+void TForm5::settleAfterRun()
+{
+    // The opened texts and folder come up meanwhile; the window keeps answering.
+    Clock &clock = m_services.clock;
+    const quint64 start = clock.tick();
+    while (clock.tick() - start < quint64(kExportSettleMs) && !m_closeAfterRun) {
+        m_services.pump.processPendingEvents();
+        clock.pause(20);
+    }
+}
+
+void TForm5::startRun(bool checkOnly)
+{
+    if (m_running)
+        return;
+    runOnce(checkOnly);
+    // What was asked for while the run went on is done now that it has returned.
+    if (m_clearAfterRun) {
+        m_clearAfterRun = false;
+        clearExportTable();
+    }
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        QDialog::reject();
+    }
+}
+
+void TForm5::runOnce(bool checkOnly)
+{
+    m_running = true;
+    m_closeAfterRun = false;
+    BitBtn1->setEnabled(false);
+    BitBtn4->setEnabled(false);
+    BitBtn3->setEnabled(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto idle = qScopeGuard([this] {
+        BitBtn1->setEnabled(true);
+        BitBtn4->setEnabled(true);
+        BitBtn3->setEnabled(false);
+        QApplication::restoreOverrideCursor();
+        m_running = false;
+    });
+
+    ExportJob job{m_project, *m_table,
+                  exportSettingsFromFields(Edit1->text(), Edit2->text(), Edit3->text(),
+                                           CheckBox1->isChecked(), CheckBox2->isChecked()),
+                  m_services};
+    job.showRow = [this](int row) { showRow(row); };
+    job.showProgress = [this](int done, int total) { showProgress(done, total); };
+    ElapsedLabel->clear();
+    ProgressBar1->setVisible(!checkOnly);
+    ProgressBar1->setValue(0);
+    m_sincePump.start();
+
+    const quint64 started = m_services.clock.tick();
+    const int result = RunExport(job, m_state, checkOnly);
+    Memo1->setPlainText(m_state.errorList.join(u'\n'));
+    Memo2->setPlainText(m_state.ordererSampleList.join(u'\n'));
+    if (!checkOnly) {
+        ElapsedLabel->setText(elapsedText(m_services.clock.tick() - started));
+        if ((result == ExportOk || result == ExportIncomplete) && m_table->orderCount > 0)
+            settleAfterRun();
+    }
+    m_state.abortExport = false;
+    m_state.exportBusy = false;
+}
+
+} // namespace mf
