@@ -22,7 +22,7 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	cmake --build $(BUILD_DIR) --target bench_numbering bench_sheets -j $(JOBS)
+	cmake --build $(BUILD_DIR) --target bench_numbering bench_sheets bench_export -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD_DIR)

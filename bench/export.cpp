@@ -1,0 +1,325 @@
+// Per-order export throughput against the system's own copy of the same files.
+//
+//   bench_export [--orderers N] [--rounds N] [--files N] [--mb SIZE] [SOURCE_FOLDER]
+//
+// Builds a project in a temporary folder whose sequential-number folder holds the photos:
+// N camera-size JPEG files of about SIZE megabytes (default 200 of 7 MB), generated, or
+// the JPEG files of SOURCE_FOLDER hard-linked (copied across file systems). The order table
+// gives every orderer two neighbouring blocks of photos, so each photo is ordered twice: the
+// first order gets the sample print, the second a copy, and every photo is copied exactly
+// once into one of the per-orderer folders. Every tenth orderer orders one photo twice more,
+// so the repeat counter runs too. The export runs with the shipped outputFmt.def templates,
+// per-orderer folders and sample prints on, exactly as "保存処理開始" does (order check,
+// planned names, copies with their times and permissions, the two texts, the event pump
+// between orders), and `cp` copies the same files into as many folders; the rounds (default
+// 5) take turns at which goes first. It prints every round, then the best and the median
+// time of each, the throughput and the ratios.
+
+#include "export/OrderExport.h"
+#include "orders/OrderTable.h"
+#include "photos/NumberedPhotos.h"
+#include "platform/Jpeg.h"
+#include "platform/SystemServices.h"
+#include "project/OutputFormat.h"
+#include "project/ProjectState.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+class YesPrompter : public mf::Prompter {
+public:
+    void inform(const QString &text, const QString &) override
+    {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    mf::Answer ask(const QString &text, const QString &, mf::Buttons, bool) override
+    {
+        std::fprintf(stderr, "question: %s\n", qPrintable(text));
+        return mf::Answer::Yes;
+    }
+};
+
+// One noisy photo-sized JPEG, encoded at a quality that brings it near the wanted size.
+QByteArray makeCameraJpeg(qint64 wantedBytes)
+{
+    QImage image(6000, 4000, QImage::Format_BGR888);
+    auto *rng = QRandomGenerator::global();
+    for (int y = 0; y < image.height(); ++y) {
+        uchar *line = image.scanLine(y);
+        for (int x = 0; x < image.width() * 3; ++x)
+            line[x] = uchar((x / 3 + y) / 40 + rng->bounded(48));
+    }
+    QByteArray best;
+    for (int quality : {60, 75, 85, 92, 97}) {
+        QByteArray data;
+        mf::encodeJpeg(image, quality, &data);
+        best = data;
+        if (data.size() >= wantedBytes)
+            break;
+    }
+    return best;
+}
+
+// Fills the sequential-number folder with photos 1..count; false when it cannot.
+bool fillSequence(const QString &sequence, const QString &source, int files, double megabytes,
+                  int *count)
+{
+    QDir().mkpath(sequence);
+    if (source.isEmpty()) {
+        std::printf("generating %d files of about %.1f MB ...\n", files, megabytes);
+        const QByteArray jpeg = makeCameraJpeg(qint64(megabytes * 1024 * 1024));
+        for (int p = 1; p <= files; ++p) {
+            QFile f(mf::sequentialFilePath(sequence, QString(), p));
+            if (!f.open(QIODevice::WriteOnly) || f.write(jpeg) != jpeg.size())
+                return false;
+        }
+        *count = files;
+        return true;
+    }
+    const QStringList names = QDir(source).entryList(
+        {QStringLiteral("*.jpg"), QStringLiteral("*.JPG"), QStringLiteral("*.jpeg")}, QDir::Files,
+        QDir::Name);
+    int p = 0;
+    for (const QString &name : names) {
+        if (p == files)
+            break;
+        const std::filesystem::path from = QDir(source).filePath(name).toStdString();
+        const std::filesystem::path to =
+            mf::sequentialFilePath(sequence, QString(), ++p).toStdString();
+        std::error_code ec;
+        std::filesystem::create_hard_link(from, to, ec);
+        if (ec && !std::filesystem::copy_file(from, to, ec))
+            return false;
+    }
+    *count = p;
+    return p > 0;
+}
+
+// Orderer m orders block m and block m + 1 (the last wraps to the first), four photos a
+// block when there are four times as many photos as orderers.
+void fillOrders(mf::OrderTable &table, int orderers, int photos)
+{
+    mf::ResetOrders(table);
+    const int block = photos / orderers;
+    for (int m = 1; m <= orderers; ++m) {
+        mf::Order &o = table.row(++table.orderCount);
+        o.ordererNumber = QString::number(m);
+        QStringList ordered;
+        for (int b : {m - 1, m % orderers})
+            for (int i = 1; i <= block; ++i)
+                ordered.append(QString::number(b * block + i));
+        if (m % 10 == 0) // a family that wants one photo three times
+            ordered << ordered.first() << ordered.first();
+        o.photoCount = QString::number(ordered.size());
+        for (int k = 0; k < ordered.size(); ++k)
+            o.photoNumbers[std::size_t(k)] = ordered[k];
+    }
+}
+
+struct Copied {
+    int files = 0;
+    qint64 bytes = 0;
+};
+
+Copied jpegsBelow(const QString &root)
+{
+    Copied c;
+    QDirIterator it(root, {QStringLiteral("*.jpg")}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        ++c.files;
+        c.bytes += it.fileInfo().size();
+    }
+    return c;
+}
+
+// The same copies with cp: one cp a folder for the photos the export named there once, one
+// more for each repeat (cp cannot give one source two names in one call).
+QString cpScript(const QString &exportFolder, const QString &sequence, const QString &target)
+{
+    QString script = QStringLiteral("set -e\n");
+    const auto quoted = [](const QString &s) { return u'\'' + s + u'\''; };
+    const QStringList folders =
+        QDir(exportFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &folder : folders) {
+        const QString into = target + u'/' + folder;
+        script += QStringLiteral("mkdir -p %1\n").arg(quoted(into));
+        QStringList once;
+        for (const QString &name :
+             QDir(exportFolder + u'/' + folder).entryList({QStringLiteral("*.jpg")}, QDir::Files)) {
+            // "0012_0005.jpg" or "0012_0005(1).jpg": the photo number follows the '_'.
+            const int photo = name.section(u'_', 1).section(u'.', 0, 0).section(u'(', 0, 0).toInt();
+            const QString from = mf::sequentialFilePath(sequence, QString(), photo);
+            if (name.contains(u'('))
+                script +=
+                    QStringLiteral("cp %1 %2\n").arg(quoted(from), quoted(into + u'/' + name));
+            else
+                once.append(quoted(from));
+        }
+        if (!once.isEmpty())
+            script += QStringLiteral("cp %1 %2/\n").arg(once.join(u' '), quoted(into));
+    }
+    return script;
+}
+
+double median(const std::vector<double> &sorted)
+{
+    const std::size_t n = sorted.size();
+    return n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+}
+
+void flushWrites()
+{
+    QProcess::execute(QStringLiteral("sync"), {});
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    int files = 200;
+    int orderers = 50;
+    int rounds = 5;
+    double megabytes = 7.0;
+    QString source;
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--files") && i + 1 < args.size())
+            files = args[++i].toInt();
+        else if (args[i] == QLatin1String("--orderers") && i + 1 < args.size())
+            orderers = args[++i].toInt();
+        else if (args[i] == QLatin1String("--rounds") && i + 1 < args.size())
+            rounds = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--mb") && i + 1 < args.size())
+            megabytes = args[++i].toDouble();
+        else
+            source = args[i];
+    }
+
+    QTemporaryDir work;
+    auto project = std::make_unique<mf::ProjectState>();
+    project->titleText = mf::kTitleText;
+    project->projectName = QStringLiteral("bench");
+    project->saveFolder = work.filePath(QStringLiteral("save"));
+    if (mf::ReadOutputFormat(QStringLiteral(MARROWFOLD_DATA_DIR), &project->outputFormat) !=
+        mf::OutputFormatStatus::Complete) {
+        std::fprintf(stderr, "cannot read %s/outputFmt.def\n", MARROWFOLD_DATA_DIR);
+        return 1;
+    }
+    const QString sequence = mf::sequenceFolderOf(project->saveFolder);
+    int photos = 0;
+    if (!fillSequence(sequence, source, files, megabytes, &photos)) {
+        std::fprintf(stderr, "cannot fill %s\n", qPrintable(sequence));
+        return 1;
+    }
+    orderers = std::clamp(orderers, 1, std::max(1, photos / 2));
+    auto table = std::make_unique<mf::OrderTable>();
+    fillOrders(*table, orderers, photos);
+
+    // Warm the cache once so both runs read from memory alike, and start both with no
+    // writes pending.
+    QProcess::execute(QStringLiteral("sh"),
+                      {QStringLiteral("-c"), QStringLiteral("cat \"$0\"/* > /dev/null"), sequence});
+    flushWrites();
+
+    YesPrompter prompter;
+    mf::QtEventPump pump;
+    mf::SystemClock clock;
+    struct NoShell : mf::Shell {
+        bool open(const QString &) override { return true; }
+    } shell;
+    mf::Services services{prompter, pump, clock, shell};
+    mf::ExportJob job{*project, *table, mf::ExportSettings{1, mf::kMaxOrdererNumber, 4, true, true},
+                      services};
+    mf::ExportState state;
+
+    const QString exportFolder = mf::exportFolderOf(project->saveFolder);
+    const QString cpTarget = work.filePath(QStringLiteral("cp"));
+    Copied exported;
+    QString script;
+    const auto runExport = [&]() -> double {
+        QDir(exportFolder).removeRecursively(); // a fresh folder, as on a project's first run
+        flushWrites();
+        QElapsedTimer timer;
+        timer.start();
+        const int rc = mf::RunExport(job, state, false);
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        if (rc != mf::ExportOk) {
+            std::fprintf(stderr, "export failed: %d\n", rc);
+            return -1;
+        }
+        exported = jpegsBelow(exportFolder);
+        return seconds;
+    };
+    const auto runCp = [&]() -> double {
+        QDir(cpTarget).removeRecursively();
+        flushWrites();
+        QElapsedTimer timer;
+        timer.start();
+        const int rc = QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), script});
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        const Copied copied = jpegsBelow(cpTarget);
+        if (rc != 0 || copied.files != exported.files || copied.bytes != exported.bytes) {
+            std::fprintf(stderr, "cp did not copy the same files (%d of %d)\n", copied.files,
+                         exported.files);
+            return -1;
+        }
+        return seconds;
+    };
+
+    // The first writes into fresh blocks of this machine's disk are much slower than later
+    // ones, whoever makes them: the rounds alternate which copy goes first, and both the best
+    // and the median time of each are compared.
+    std::vector<double> exportTimes;
+    std::vector<double> cpTimes;
+    for (int round = 1; round <= rounds; ++round) {
+        double exportSeconds = 0;
+        double cpSeconds = 0;
+        if (round % 2 == 1) {
+            exportSeconds = runExport();
+            script = cpScript(exportFolder, sequence, cpTarget);
+            cpSeconds = exportSeconds < 0 ? -1 : runCp();
+        } else {
+            cpSeconds = runCp();
+            exportSeconds = cpSeconds < 0 ? -1 : runExport();
+        }
+        if (exportSeconds < 0 || cpSeconds < 0)
+            return 1;
+        std::printf("round %d: export %.3f s, cp %.3f s%s\n", round, exportSeconds, cpSeconds,
+                    round % 2 == 1 ? "" : " (cp first)");
+        exportTimes.push_back(exportSeconds);
+        cpTimes.push_back(cpSeconds);
+    }
+
+    const double mb = exported.bytes / (1024.0 * 1024.0);
+    std::printf("photos: %d, orderers: %d, samples: %d\n", photos, orderers, state.samplesTaken);
+    std::printf("copies: %d into %d folders, %.1f MB\n", exported.files,
+                int(QDir(exportFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()), mb);
+    std::sort(exportTimes.begin(), exportTimes.end());
+    std::sort(cpTimes.begin(), cpTimes.end());
+    const double bestExport = exportTimes.front();
+    const double bestCp = cpTimes.front();
+    const double medianExport = median(exportTimes);
+    const double medianCp = median(cpTimes);
+    std::printf("export: best %.3f s, %.1f MB/s; median %.3f s\n", bestExport, mb / bestExport,
+                medianExport);
+    std::printf("cp:     best %.3f s, %.1f MB/s; median %.3f s\n", bestCp, mb / bestCp, medianCp);
+    std::printf("ratio export / cp: best %.2f, median %.2f (%d rounds)\n", bestExport / bestCp,
+                medianExport / medianCp, rounds);
+    return 0;
+}
