@@ -15,6 +15,7 @@
 // 5) take turns at which goes first. It prints every round, then the best and the median
 // time of each, the throughput and the ratios.
 
+#include "CameraJpeg.h"
 #include "export/OrderExport.h"
 #include "orders/OrderTable.h"
 #include "photos/NumberedPhotos.h"
@@ -53,27 +54,6 @@ public:
     }
 };
 
-// One noisy photo-sized JPEG, encoded at a quality that brings it near the wanted size.
-QByteArray makeCameraJpeg(qint64 wantedBytes)
-{
-    QImage image(6000, 4000, QImage::Format_BGR888);
-    auto *rng = QRandomGenerator::global();
-    for (int y = 0; y < image.height(); ++y) {
-        uchar *line = image.scanLine(y);
-        for (int x = 0; x < image.width() * 3; ++x)
-            line[x] = uchar((x / 3 + y) / 40 + rng->bounded(48));
-    }
-    QByteArray best;
-    for (int quality : {60, 75, 85, 92, 97}) {
-        QByteArray data;
-        mf::encodeJpeg(image, quality, &data);
-        best = data;
-        if (data.size() >= wantedBytes)
-            break;
-    }
-    return best;
-}
-
 // Fills the sequential-number folder with photos 1..count; false when it cannot.
 bool fillSequence(const QString &sequence, const QString &source, int files, double megabytes,
                   int *count)
@@ -81,7 +61,7 @@ bool fillSequence(const QString &sequence, const QString &source, int files, dou
     QDir().mkpath(sequence);
     if (source.isEmpty()) {
         std::printf("generating %d files of about %.1f MB ...\n", files, megabytes);
-        const QByteArray jpeg = makeCameraJpeg(qint64(megabytes * 1024 * 1024));
+        const QByteArray jpeg = bench::makeCameraJpeg(qint64(megabytes * 1024 * 1024));
         for (int p = 1; p <= files; ++p) {
             QFile f(mf::sequentialFilePath(sequence, QString(), p));
             if (!f.open(QIODevice::WriteOnly) || f.write(jpeg) != jpeg.size())

@@ -8,6 +8,7 @@
 // conversion log, event pump between files) and copies the same files with `cp`,
 // and prints both times, the throughput and the ratio.
 
+#include "CameraJpeg.h"
 #include "numbering/Sequence.h"
 #include "platform/Jpeg.h"
 #include "platform/SystemServices.h"
@@ -37,27 +38,6 @@ public:
         return mf::Answer::Yes;
     }
 };
-
-// One noisy photo-sized JPEG, encoded at a quality that brings it near the wanted size.
-QByteArray makeCameraJpeg(qint64 wantedBytes)
-{
-    QImage image(6000, 4000, QImage::Format_BGR888);
-    auto *rng = QRandomGenerator::global();
-    for (int y = 0; y < image.height(); ++y) {
-        uchar *line = image.scanLine(y);
-        for (int x = 0; x < image.width() * 3; ++x)
-            line[x] = uchar((x / 3 + y) / 40 + rng->bounded(48));
-    }
-    QByteArray best;
-    for (int quality : {60, 75, 85, 92, 97}) {
-        QByteArray data;
-        mf::encodeJpeg(image, quality, &data);
-        best = data;
-        if (data.size() >= wantedBytes)
-            break;
-    }
-    return best;
-}
 
 qint64 folderBytes(const QString &folder)
 {
@@ -90,7 +70,7 @@ int main(int argc, char **argv)
         source = work.filePath(QStringLiteral("camera"));
         QDir().mkpath(source);
         std::printf("generating %d files of about %.1f MB ...\n", files, megabytes);
-        const QByteArray jpeg = makeCameraJpeg(qint64(megabytes * 1024 * 1024));
+        const QByteArray jpeg = bench::makeCameraJpeg(qint64(megabytes * 1024 * 1024));
         for (int i = 1; i <= files; ++i) {
             QFile f(source + QStringLiteral("/DSC%1.JPG").arg(i, 5, 10, QChar(u'0')));
             if (!f.open(QIODevice::WriteOnly) || f.write(jpeg) != jpeg.size()) {

@@ -138,23 +138,7 @@ void TForm5::buildControls()
     CheckBox2->setChecked(true);
 
     m_model = new OrderTableModel(*m_table, this);
-    StringGrid2 = named(new QTableView(this), "StringGrid2");
-    StringGrid2->setAccessibleName(QStringLiteral("StringGrid2"));
-    StringGrid2->setModel(m_model);
-    StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid2->setWordWrap(false);
-    StringGrid2->verticalHeader()->hide();
-    StringGrid2->verticalHeader()->setMinimumSectionSize(0);
-    StringGrid2->verticalHeader()->setDefaultSectionSize(kOrderRowHeight);
-    StringGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView *header = StringGrid2->horizontalHeader();
-    header->setMinimumSectionSize(0);
-    header->setHighlightSections(false);
-    header->setDefaultAlignment(Qt::AlignCenter);
-    for (int c = 0; c <= kOrderColumns; ++c)
-        header->resizeSection(c, std::max(orderColumnWidth(c), header->sectionSizeHint(c)));
+    StringGrid2 = makeOrderTableView(this, m_model);
 
     Memo1 = named(new QPlainTextEdit(this), "Memo1");
     Memo1->hide();

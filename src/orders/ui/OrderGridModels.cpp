@@ -1,5 +1,7 @@
 #include "orders/ui/OrderGridModels.h"
 
+#include <QHeaderView>
+
 #include <QColor>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -197,6 +199,29 @@ bool InputCellDelegate::eventFilter(QObject *object, QEvent *event)
         }
     }
     return QStyledItemDelegate::eventFilter(object, event);
+}
+
+QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model)
+{
+    auto *view = new QTableView(parent);
+    view->setObjectName(QStringLiteral("StringGrid2"));
+    view->setAccessibleName(QStringLiteral("StringGrid2"));
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setWordWrap(false);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setMinimumSectionSize(0);
+    view->verticalHeader()->setDefaultSectionSize(kOrderRowHeight);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QHeaderView *header = view->horizontalHeader();
+    header->setMinimumSectionSize(0);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignCenter);
+    for (int c = 0; c <= kOrderColumns; ++c)
+        header->resizeSection(c, std::max(orderColumnWidth(c), header->sectionSizeHint(c)));
+    return view;
 }
 
 } // namespace mf

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
+#include <QTableView>
 
 #include <bitset>
 #include <functional>
@@ -77,5 +78,9 @@ public:
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;
 };
+
+// The order table as both order windows show it: whole rows, read-only here, fixed row height,
+// headings centred, a heading wider than its column widening it rather than being cut.
+QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model);
 
 } // namespace mf

@@ -191,24 +191,7 @@ void TForm4::buildControls()
                      {kOrderWindowWidth - kCloseButtonOffset, 14, 110, 32});
 
     m_tableModel = new OrderTableModel(*m_table, this);
-    StringGrid2 = named(new QTableView(this), "StringGrid2");
-    StringGrid2->setAccessibleName(QStringLiteral("StringGrid2"));
-    StringGrid2->setModel(m_tableModel);
-    StringGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid2->setWordWrap(false);
-    StringGrid2->verticalHeader()->hide();
-    StringGrid2->verticalHeader()->setMinimumSectionSize(0);
-    StringGrid2->verticalHeader()->setDefaultSectionSize(kOrderRowHeight);
-    StringGrid2->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    QHeaderView *header = StringGrid2->horizontalHeader();
-    header->setMinimumSectionSize(0);
-    header->setHighlightSections(false);
-    header->setDefaultAlignment(Qt::AlignCenter);
-    // A heading wider than its column (the orderer number's) widens it rather than be cut.
-    for (int c = 0; c <= kOrderColumns; ++c)
-        header->resizeSection(c, std::max(orderColumnWidth(c), header->sectionSizeHint(c)));
+    StringGrid2 = makeOrderTableView(this, m_tableModel);
     StringGrid2->setGeometry(kTableLeft, kTableTop, kOrderWindowWidth - 2 * kTableLeft,
                              kOrderWindowHeight - kTableTop - 10);
 
