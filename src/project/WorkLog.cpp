@@ -14,15 +14,14 @@ namespace mf {
 
 namespace {
 
-// Room for the longest path a save writes (4095 bytes): a line split in two would shift
-// every later field of the log.
-constexpr int kLineBuffer = 8192;
 constexpr int kProjectNameBytes = 250;
 constexpr int kSavedAtBytes = 60;
 constexpr int kSchoolCodeBytes = 255;
 const QByteArray kSchoolCodeKey = "scode=";
 
-void storeField(HistoryEntry &entry, int field, QByteArray line)
+} // namespace
+
+void storeWorkLogField(HistoryEntry &entry, int field, const QByteArray &line)
 {
     switch (field) {
     case 0: entry.projectName = fromCp932(leftCp932Bytes(line, kProjectNameBytes)); break;
@@ -40,8 +39,6 @@ void storeField(HistoryEntry &entry, int field, QByteArray line)
     }
 }
 
-} // namespace
-
 QString projectFilePath(const QString &programFolder, int number)
 {
     return joinPath(programFolder, QString::asprintf("project%05d.txt", number));
@@ -52,7 +49,7 @@ bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntri
     entries->clear();
     if (tooLarge)
         *tooLarge = false;
-    LineReader reader(kLineBuffer, LongLines::Skip, kMaxWorkLogBytes);
+    LineReader reader(kWorkLogLineBuffer, LongLines::Skip, kMaxWorkLogBytes);
     if (!reader.open(path))
         return false;
     std::deque<HistoryEntry> kept;
@@ -73,7 +70,7 @@ bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntri
             close();
         if (line.size() > 1) {
             chopOneLineEnd(&line);
-            storeField(current, field, line);
+            storeWorkLogField(current, field, line);
         }
         if (++field == 5)
             close();

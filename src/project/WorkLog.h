@@ -25,6 +25,14 @@ enum SaveResult {
     SaveControlCharacters = -9, // a line break or TAB in the name, school code or save folder
 };
 
+// Room for the longest path a save writes (4095 bytes): a line split in two would shift
+// every later field of the log.
+inline constexpr int kWorkLogLineBuffer = 8192;
+
+// Stores line (its line end removed) as field 0 to 4 of entry, cut to the field's capacity;
+// the code of the "scode=" line loses one trailing "_".
+void storeWorkLogField(HistoryEntry &entry, int field, const QByteArray &line);
+
 // Reads the entries of a work log: each entry is four lines, followed by a fifth when that
 // begins with "scode=" (older versions wrote four-line entries, and a log may hold both). When the
 // log holds more entries than maxEntries, the most recent ones are kept. False when the file cannot

@@ -1,0 +1,159 @@
+#include "project/WorkLogRewrite.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "project/WorkLog.h"
+
+#include <QFile>
+
+namespace mf {
+
+namespace {
+
+const QByteArray kSchoolCodeKey = "scode=";
+
+} // namespace
+
+bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
+{
+    *view = WorkLogView{};
+    QFile file(path);
+    // A log too large to read whole is left alone rather than rewritten from a part of it.
+    if (!isFile(path) || !file.open(QIODevice::ReadOnly) || file.size() > kMaxWorkLogBytes)
+        return false;
+    const QByteArray data = file.read(kMaxWorkLogBytes + 1);
+    if (data.size() > kMaxWorkLogBytes)
+        return false;
+
+    // The same lines and records as readWorkLog sees, read in text mode with its buffer, but
+    // the bytes of each line are kept for the rewrite.
+    const int room = kWorkLogLineBuffer - 1;
+    WorkLogRecord current;
+    int field = 0;
+    qsizetype pos = 0;
+    qsizetype recordStart = 0;
+    auto close = [&] {
+        view->records.append(std::move(current));
+        current = WorkLogRecord{};
+        field = 0;
+    };
+    while (pos < data.size() && view->records.size() < maxRecords) {
+        const qsizetype lineEnd = data.indexOf('\n', pos);
+        const qsizetype next = lineEnd < 0 ? data.size() : lineEnd + 1;
+        QByteArray line = data.mid(pos, next - pos);
+        if (line.endsWith("\r\n"))
+            line.remove(line.size() - 2, 1);
+        // A line too long for the reader's buffer counts as an empty field in its place.
+        const bool tooLong = line.size() > room;
+        const QByteArray taken = tooLong ? QByteArray() : line;
+        if (field == 4 && !taken.startsWith(kSchoolCodeKey)) {
+            close();
+            recordStart = pos;
+            if (view->records.size() >= maxRecords)
+                break;
+        }
+        if (taken.size() > 1) {
+            QByteArray text = taken;
+            chopOneLineEnd(&text);
+            storeWorkLogField(current.entry, field, text);
+        }
+        chopOneLineEnd(&line);
+        current.lines.append(line);
+        pos = next;
+        if (++field == 5) {
+            close();
+            recordStart = pos;
+        }
+    }
+    if (field == 4 && pos == data.size()) {
+        close();
+        recordStart = pos;
+    }
+    view->rest = data.mid(recordStart);
+    return true;
+}
+
+QByteArray workLogWithout(const WorkLogView &view, const QList<bool> &marked)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < view.records.size(); ++i) {
+        if (i < marked.size() && marked[i])
+            continue;
+        const QList<QByteArray> &lines = view.records[i].lines;
+        for (int j = 0; j < 4; ++j)
+            out += lines[j] + "\r\n";
+        QByteArray code = lines.size() > 4 ? lines[4] : kSchoolCodeKey;
+        if (code.size() > kSchoolCodeKey.size() && code.endsWith('_'))
+            code.chop(1);
+        out += code + "\r\n";
+    }
+    return out + view.rest;
+}
+
+void LoadHistoryView(ManagedHistory &history, const QString &programFolder, Clock &clock)
+{
+    history = ManagedHistory{};
+    if (isEnterableDir(programFolder))
+        readWorkLogRecords(joinPath(programFolder, kWorkLogName), &history.log);
+    history.marked = QList<bool>(history.count(), false);
+    history.lastSelectionMs = clock.tick();
+}
+
+void ToggleDeleteMark(ManagedHistory &history, int row)
+{
+    if (row < 1 || row > history.count())
+        return;
+    history.marked[row - 1] = !history.marked[row - 1];
+    history.modified = true;
+}
+
+bool selectHistoryCell(ManagedHistory &history, Clock &clock, int row, int column)
+{
+    // The second click of a double click must not undo the first.
+    if (clock.tick() < history.lastSelectionMs + kSelectionRepeatMs && row == history.selectedRow)
+        return false;
+    history.selectedRow = row;
+    if (column == 2)
+        ToggleDeleteMark(history, row);
+    history.lastSelectionMs = clock.tick();
+    return true;
+}
+
+bool RewriteWorkLog(ManagedHistory &history, const QString &programFolder, const QString &caption,
+                    Prompter &prompter)
+{
+    if (!isEnterableDir(programFolder)) {
+        prompter.inform(msg::programFolderMissing, caption);
+        return false;
+    }
+    const QString log = joinPath(programFolder, kWorkLogName);
+
+    // Every backup is history nothing else holds: a taken name is passed over, never replaced.
+    bool backedUp = false;
+    for (int n = 0; n <= kMaxWorkLogBackupNumber && !backedUp; ++n) {
+        const QString backup = joinPath(programFolder, QString::asprintf("work_log%05d.txt", n));
+        if (pathExists(backup))
+            continue;
+        const CopyResult result = copyFile(log, backup, false);
+        if (result == CopyResult::Failed)
+            break;
+        backedUp = result == CopyResult::Copied;
+    }
+    if (!backedUp) {
+        prompter.inform(msg::workLogBackupFailed, caption);
+        return false;
+    }
+    if (history.count() <= 0) {
+        prompter.inform(msg::noWorkLogRecords, caption);
+        return false;
+    }
+    if (!saveFileAtomically(log, workLogWithout(history.log, history.marked))) {
+        prompter.inform(msg::workLogWriteFailed, caption);
+        return false;
+    }
+    history.modified = false;
+    return true;
+}
+
+} // namespace mf
