@@ -646,9 +646,17 @@ void TForm1::C1Click()
 
 void TForm1::M3Click()
 {
-    if (!mayManageProjects(m_state, m_services.prompter))
+    // Numbering saves the project into the work log while it runs.
+    if (m_state.busy || !mayManageProjects(m_state, m_services.prompter))
         return;
-    // The project management window opens here once it exists.
+    if (m_openManagement)
+        m_openManagement();
+}
+
+void TForm1::reloadHistory()
+{
+    LoadHistory(m_state, m_services.prompter);
+    refreshView();
 }
 
 void TForm1::PDFH1Click()

@@ -55,6 +55,11 @@ public:
         m_exportBusy = std::move(busy);
     }
 
+    // The project management window, which rewrites the work log.
+    void setManagementWindowLink(std::function<void()> open) { m_openManagement = std::move(open); }
+    // Reads the work log again after it was rewritten and shows the new list.
+    void reloadHistory();
+
     // Shows the state in the controls (texts, list, grid, buttons, thumbnails).
     void refreshView();
 
@@ -112,6 +117,7 @@ private:
     std::function<bool()> m_settleOrders;
     std::function<void()> m_openExport;
     std::function<bool()> m_exportBusy;
+    std::function<void()> m_openManagement;
     FolderGridModel *m_model = nullptr;
     bool m_gridPressPending = false; // a mouse press on the grid not yet handled
 

@@ -7,6 +7,7 @@
 #include "orders/ui/TForm4.h"
 #include "platform/SystemServices.h"
 #include "platform/ui/DialogServices.h"
+#include "project/ui/TForm8.h"
 #include "sheets/ui/TForm10.h"
 #include "sheets/ui/TForm2.h"
 #include "sheets/ui/TForm3.h"
@@ -74,6 +75,9 @@ int main(int argc, char **argv)
         [&exportWindow] { exportWindow.clearExportTable(); });
     mf::TForm7 startNumberDialog(mainWindow.state().titleText, &mainWindow);
     mainWindow.setStartNumberDialog(&startNumberDialog);
+    mf::TForm8 managementWindow(
+        mainWindow.state(), services, [&mainWindow] { mainWindow.reloadHistory(); }, &mainWindow);
+    mainWindow.setManagementWindowLink([&managementWindow] { managementWindow.exec(); });
     mf::TForm10 titleDialog(mainWindow.state().titleText, mainWindow.state().programFolder,
                             prompter, &mainWindow);
     titleDialog.setProjectName([&mainWindow] { return mainWindow.state().projectName; });
