@@ -6,6 +6,7 @@
 #include "numbering/StartNumber.h"
 #include "numbering/ui/TForm7.h"
 #include "project/FolderList.h"
+#include "project/FolderRepair.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFields.h"
 #include "project/WorkLog.h"
@@ -641,7 +642,15 @@ void TForm1::C1Click()
 {
     if (!mayCheckFolderLists(m_state, m_services.prompter))
         return;
-    // The folder list check runs here once it exists, then the history is reloaded.
+    const FolderCheckResult result =
+        CheckFolderLists(m_state.programFolder, m_state.titleText, m_services.prompter);
+    if (result.code < 0) {
+        m_services.prompter.inform(msg::folderCheckIncomplete, m_state.titleText);
+        return;
+    }
+    // Repaired project files change what the history's projects hold.
+    LoadHistory(m_state, m_services.prompter);
+    refreshView();
 }
 
 void TForm1::M3Click()

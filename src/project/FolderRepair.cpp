@@ -1,0 +1,427 @@
+#include "project/FolderRepair.h"
+
+#include "numbering/Sequence.h"
+#include "photos/NumberedPhotos.h"
+#include "platform/Codec.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "platform/Paths.h"
+#include "platform/TextFile.h"
+#include "project/FolderList.h"
+#include "project/ProjectFile.h"
+#include "project/WorkLog.h"
+
+#include <QSet>
+
+namespace mf {
+
+namespace {
+
+// Room for a line with two paths of the longest length a path may have.
+constexpr int kLogLineBuffer = 16384;
+// Far above the largest real log (a line per photo, photo numbers below 100000).
+constexpr qint64 kMaxLogBytes = 256 * 1024 * 1024;
+
+QString fmt(const QString &templ, const QList<FormatArg> &args)
+{
+    QString out;
+    formatChecked(templ, args, &out);
+    return out;
+}
+
+QString fileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(kSeparator) + 1);
+}
+
+struct LogContent {
+    QList<SourceRun> runs;
+    QSet<QString> targetNames;
+    bool increasing = true;
+};
+
+// Reads the runs of an opened log. FolderCheckStopped when the operator stops at a line that
+// cannot be read.
+int readRuns(LineReader &reader, const QString &logPath, const QString &sequenceFolder,
+             const QString &caption, Prompter &prompter, LogContent *content)
+{
+    QString previousFolder;
+    bool first = true;
+    int lastNumber = 0;
+    int lineNumber = 0;
+    int skippedSoFar = 0;
+    QByteArray raw;
+    while (reader.readLine(&raw)) {
+        lineNumber += 1 + reader.skippedLines() - skippedSoFar;
+        skippedSoFar = reader.skippedLines();
+        chopOneLineEnd(&raw);
+        if (raw.isEmpty())
+            continue;
+        ConversionLogLine line;
+        if (!parseConversionLogLine(fromCp932(raw), sequenceFolder, &line)) {
+            if (prompter.ask(fmt(msg::repairNoSource, {logPath, lineNumber}), caption,
+                             Buttons::YesNo) == Answer::Yes)
+                return FolderCheckStopped;
+            continue;
+        }
+        if (!first && line.number <= lastNumber)
+            content->increasing = false;
+        lastNumber = line.number;
+        content->targetNames.insert(fileNameOf(line.target));
+        const QString folder = sourceFolderOfPath(line.source);
+        if (first || folder != previousFolder) {
+            content->runs.append({1, line.number, line.number, folder});
+            previousFolder = folder;
+            first = false;
+        } else {
+            content->runs.last().runCount += 1;
+            content->runs.last().runEnd = line.number;
+        }
+    }
+    // A line too long to read has no run, so the photos it names make the log untrusted.
+    return FolderCheckDone;
+}
+
+bool isUnder(const QString &folder, const QString &top)
+{
+    if (folder == top)
+        return true;
+    return folder.startsWith(top.endsWith(kSeparator) ? top : top + kSeparator);
+}
+
+// True when the log describes exactly what the project file says: every numbered folder in list
+// order, with its subfolders where they are taken, and the same first and last numbers. Such a
+// project was numbered by this program and needs no repair.
+bool logAgrees(const FolderTable &table, const QList<SourceRun> &runs)
+{
+    qsizetype k = 0;
+    for (int i = 0; i < table.folderCount; ++i) {
+        const FolderEntry &e = table.entries[i];
+        if (e.startNumber == 0 && e.endNumber == 0)
+            continue;
+        if (k >= runs.size())
+            return false;
+        const int start = runs[k].runStart;
+        if (e.includeSubfolders) {
+            if (!isUnder(runs[k].runFolder, e.path))
+                return false;
+            while (k + 1 < runs.size() && isUnder(runs[k + 1].runFolder, e.path))
+                ++k;
+        } else if (runs[k].runFolder != e.path) {
+            return false;
+        }
+        if (start != e.startNumber || runs[k].runEnd != e.endNumber)
+            return false;
+        ++k;
+    }
+    return k == runs.size();
+}
+
+// The log names every numbered photo, counts up and has no gaps inside a run.
+bool logMatchesFiles(const LogContent &log, const QString &sequenceFolder)
+{
+    if (!log.increasing)
+        return false;
+    for (const SourceRun &run : log.runs) {
+        if (run.runEnd - run.runStart + 1 != run.runCount)
+            return false;
+    }
+    for (const QString &name : listJpegNames(sequenceFolder)) {
+        if (!log.targetNames.contains(name))
+            return false;
+    }
+    return true;
+}
+
+// The repaired project file: a line per run, then the listed folders that were never numbered.
+// False unless every line reads back as it was meant.
+bool repairedContent(const FolderTable &table, const QList<SourceRun> &runs, QByteArray *out)
+{
+    QList<ProjectLine> lines;
+    for (const SourceRun &r : runs)
+        lines.append(
+            {0, r.runCount, r.runCount, r.runCount, false, r.runStart, r.runEnd, r.runFolder});
+    for (int i = 0; i < table.folderCount; ++i) {
+        const FolderEntry &e = table.entries[i];
+        if (e.startNumber == 0 && e.endNumber == 0)
+            lines.append({e.subfolderCount, e.totalFileCount, e.directJpegCount, e.allJpegCount,
+                          e.includeSubfolders != 0, 0, 0, e.path});
+    }
+    if (lines.size() > kMaxFolders)
+        return false;
+    out->clear();
+    for (const ProjectLine &l : lines) {
+        QByteArray bytes;
+        const QString text = QStringLiteral("%1,%2,%3,%4,%5,%6,%7,")
+                                 .arg(l.subfolderCount)
+                                 .arg(l.totalFileCount)
+                                 .arg(l.directJpegCount)
+                                 .arg(l.allJpegCount)
+                                 .arg(l.include ? 1 : 0)
+                                 .arg(l.startNumber)
+                                 .arg(l.endNumber) +
+                             l.path;
+        if (!encodeCp932(text, &bytes))
+            return false;
+        bytes += "\r\n";
+        ProjectLine back;
+        if (!parseProjectLine(bytes, &back) || back.path != l.path ||
+            back.startNumber != l.startNumber || back.endNumber != l.endNumber)
+            return false;
+        out->append(bytes);
+    }
+    return true;
+}
+
+QString backupCandidate(const QString &projectFile, int underscores)
+{
+    const qsizetype cut = projectFile.lastIndexOf(kSeparator) + 1;
+    return projectFile.left(cut) + QString(underscores, u'_') + projectFile.mid(cut);
+}
+
+} // namespace
+
+bool parseConversionLogLine(const QString &line, const QString &sequenceFolder,
+                            ConversionLogLine *out)
+{
+    if (!line.startsWith(u'['))
+        return false;
+    const qsizetype close = line.indexOf(QStringLiteral("] "));
+    if (close < 2)
+        return false;
+    bool ok = false;
+    const QStringView digits = QStringView(line).mid(1, close - 1);
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    const int number = digits.toInt(&ok);
+    if (!ok)
+        return false;
+    const qsizetype from = close + 2;
+    qsizetype split =
+        line.lastIndexOf(QStringLiteral(", ") + withTrailingSeparator(sequenceFolder));
+    if (split < from)
+        split = line.lastIndexOf(QStringLiteral(", /"));
+    if (split <= from)
+        return false;
+    out->number = number;
+    out->source = line.mid(from, split - from);
+    out->target = line.mid(split + 2);
+    return true;
+}
+
+QString sourceFolderOfPath(const QString &path)
+{
+    const qsizetype cut = path.lastIndexOf(kSeparator);
+    if (cut <= 0)
+        return cut == 0 ? QString(kSeparator) : QString();
+    return path.left(cut);
+}
+
+FolderCheckResult CheckFolderLists(const QString &programFolder, const QString &caption,
+                                   Prompter &prompter)
+{
+    FolderCheckResult result;
+    QList<HistoryEntry> history;
+    if (isEnterableDir(programFolder))
+        readWorkLog(joinPath(programFolder, kWorkLogName), &history, kHistorySlots);
+    if (history.isEmpty()) {
+        prompter.inform(msg::noProjectHistory, caption);
+        return result;
+    }
+
+    for (qsizetype j = 0; j < history.size(); ++j) {
+        const HistoryEntry &entry = history[j];
+        // Only the last entry of each project name is examined.
+        bool later = false;
+        for (qsizetype i = j + 1; i < history.size() && !later; ++i)
+            later = history[i].projectName == entry.projectName;
+        if (later)
+            continue;
+
+        FolderTable table;
+        const int read = ReadProjectFile(table, entry.projectFile);
+        const bool projectFileUnreadable =
+            read == ProjectFileTooLarge ||
+            (read == ProjectFileCannotOpen && pathExists(entry.projectFile));
+
+        if (!isEnterableDir(entry.saveFolder)) {
+            prompter.inform(fmt(msg::repairNoSaveFolder, {entry.projectName, entry.saveFolder}),
+                            caption);
+            continue;
+        }
+        const QString seq = withTrailingSeparator(entry.saveFolder) + kSequenceFolderName;
+        if (!isEnterableDir(seq)) {
+            prompter.inform(fmt(msg::repairNoSequenceFolder, {entry.projectName, seq}), caption);
+            continue;
+        }
+        ScanCounts counts;
+        ScanFolder(seq, counts);
+        if (counts.jpegs <= 0) {
+            prompter.inform(fmt(msg::repairNoJpegs, {entry.projectName, seq}), caption);
+            continue;
+        }
+
+        int allSum = 0;
+        int directSum = 0;
+        int unnumbered = 0;
+        for (int i = 0; i < table.folderCount; ++i) {
+            allSum += table.entries[i].allJpegCount;
+            directSum += table.entries[i].directJpegCount;
+            if (table.entries[i].startNumber == 0 && table.entries[i].endNumber == 0)
+                ++unnumbered;
+        }
+        const QString *quick = counts.jpegs == allSum      ? &msg::repairAllCountSame
+                               : counts.jpegs == directSum ? &msg::repairDirectCountSame
+                                                           : nullptr;
+        if (quick &&
+            prompter.ask(fmt(*quick, {entry.projectName}), caption, Buttons::YesNo) == Answer::Yes)
+            continue;
+
+        const QString logPath = seq + kSeparator + kConversionLogName;
+        if (!pathExists(logPath))
+            continue;
+        LineReader reader(kLogLineBuffer, LongLines::Skip, kMaxLogBytes);
+        if (!reader.open(logPath)) {
+            prompter.inform(fmt(msg::repairLogCannotOpen, {logPath}), caption);
+            result.code = FolderCheckLogUnreadable;
+            return result;
+        }
+        result.memo.append(logPath);
+        LogContent log;
+        if (readRuns(reader, logPath, seq, caption, prompter, &log) == FolderCheckStopped) {
+            result.code = FolderCheckStopped;
+            return result;
+        }
+        // A log cut at the size cap does not describe all the photos.
+        if (reader.stoppedAtCap())
+            log.increasing = false;
+        reader.close();
+
+        const QList<SourceRun> &runs = log.runs;
+        const int runCount = int(runs.size());
+        bool repair = false;
+        if (logAgrees(table, runs)) {
+            for (const SourceRun &run : runs)
+                result.memo.append(QStringLiteral("%1,%2,%3")
+                                       .arg(run.runStart)
+                                       .arg(run.runEnd)
+                                       .arg(run.runFolder));
+            continue;
+        }
+        if (runCount == table.folderCount - unnumbered) {
+            bool expanded = false;
+            for (int k = 0; k < runCount; ++k) {
+                const SourceRun &run = runs[k];
+                const FolderEntry &e = table.entries[k];
+                result.memo.append(QStringLiteral("%1,%2,%3")
+                                       .arg(run.runStart)
+                                       .arg(run.runEnd)
+                                       .arg(run.runFolder));
+                if (e.includeSubfolders) {
+                    if (runCount > 200) {
+                        prompter.inform(fmt(msg::repairTooManyToExpand, {entry.projectFile}),
+                                        caption);
+                    } else {
+                        prompter.inform(fmt(msg::repairExpanded, {entry.projectFile}), caption);
+                        repair = true;
+                    }
+                    expanded = true;
+                } else if (e.path == run.runFolder) {
+                    if ((e.startNumber > 0 && e.startNumber != run.runStart) ||
+                        (e.endNumber > 0 && e.endNumber != run.runEnd))
+                        repair = true;
+                } else {
+                    repair = true;
+                }
+                if (repair && !expanded) {
+                    prompter.inform(fmt(msg::repairDataDiffers,
+                                        {logPath, entry.projectFile, e.startNumber, e.endNumber,
+                                         e.path, run.runStart, run.runEnd, run.runFolder}),
+                                    caption);
+                    break;
+                }
+            }
+        } else {
+            prompter.inform(fmt(msg::repairCountDiffers, {logPath, entry.projectFile,
+                                                          table.folderCount, unnumbered, runCount}),
+                            caption);
+            repair = runCount >= 1;
+        }
+        if (!repair)
+            continue;
+
+        // A repair rewrites what later steps rely on: only from a log that still describes the
+        // numbered photos, from a project file that was read whole, into a file that reads back.
+        if (!logMatchesFiles(log, seq)) {
+            prompter.inform(fmt(msg::repairLogMismatch, {entry.projectName, logPath}), caption);
+            ++result.untrusted;
+            continue;
+        }
+        if (projectFileUnreadable) {
+            prompter.inform(
+                fmt(msg::repairProjectFileUnreadable, {entry.projectName, entry.projectFile}),
+                caption);
+            ++result.untrusted;
+            continue;
+        }
+        QByteArray content;
+        if (!repairedContent(table, runs, &content)) {
+            prompter.inform(fmt(msg::repairUnreadableResult, {entry.projectName}), caption);
+            ++result.untrusted;
+            continue;
+        }
+        if (prompter.ask(fmt(msg::repairAsk, {entry.projectName}), caption, Buttons::YesNo, true) !=
+            Answer::Yes)
+            continue;
+
+        // The old file is copied to a free underscore name first (never replacing anything),
+        // then the project file is replaced in one step.
+        QString backup;
+        if (isFile(entry.projectFile)) {
+            CopyResult copied = CopyResult::TargetExists;
+            for (int underscores = 1; copied == CopyResult::TargetExists && underscores < 1000;
+                 ++underscores) {
+                backup = backupCandidate(entry.projectFile, underscores);
+                if (!pathExists(backup))
+                    copied = copyFile(entry.projectFile, backup);
+            }
+            if (copied != CopyResult::Copied) {
+                prompter.inform(fmt(msg::repairCannotRename, {entry.projectFile}), caption);
+                ++result.failed;
+                continue;
+            }
+        }
+        if (!saveFileAtomically(entry.projectFile, content)) {
+            if (!backup.isEmpty())
+                removeFile(backup);
+            prompter.inform(fmt(msg::repairCannotSave, {entry.projectFile}), caption);
+            ++result.failed;
+            continue;
+        }
+        ++result.repaired;
+        if (!backup.isEmpty()) {
+            prompter.inform(fmt(msg::repairRenamed, {entry.projectFile, backup}), caption);
+            prompter.inform(fmt(msg::repairSavedWithBackup, {entry.projectFile, backup}), caption);
+        } else {
+            prompter.inform(fmt(msg::repairSaved, {entry.projectFile}), caption);
+        }
+    }
+
+    if (result.repaired == 0 && result.failed == 0 && result.untrusted == 0) {
+        prompter.inform(msg::repairNoneNeeded, caption);
+        return result;
+    }
+    QStringList summary;
+    if (result.repaired > 0)
+        summary.append(fmt(msg::repairCount, {result.repaired}));
+    if (result.failed > 0)
+        summary.append(fmt(msg::repairFailedCount, {result.failed}));
+    if (result.untrusted > 0)
+        summary.append(fmt(msg::repairUntrustedCount, {result.untrusted}));
+    prompter.inform(summary.join(u'\n'), caption);
+    return result;
+}
+
+} // namespace mf

@@ -1,0 +1,267 @@
+#include "ProjectFixture.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
+#include "numbering/Sequence.h"
+#include "project/FolderList.h"
+#include "project/FolderRepair.h"
+#include "project/ProjectFields.h"
+#include "project/ProjectFile.h"
+#include "project/WorkLog.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace mf;
+using testfiles::readFile;
+using testfiles::sjis;
+using testfiles::writeFile;
+
+namespace {
+
+const QString kLogName = QStringLiteral("連番ファイル変換ログ.txt");
+
+// A program folder with a work log, and projects whose save folders hold numbered photos.
+struct Studio {
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    QString program() const { return dir.filePath("prog") + u'/'; }
+
+    void addHistory(const QString &name, const QString &projectFile, const QString &saveFolder)
+    {
+        QByteArray record;
+        workLogRecord({name, "2026/12/08 09:05:07", projectFile, saveFolder, {}}, &record);
+        QDir().mkpath(program());
+        QFile f(program() + kWorkLogName);
+        f.open(QIODevice::Append);
+        f.write(record);
+    }
+    // A project "name" whose numbered folder holds photos 1 to count and the given log lines.
+    QString addProject(const QString &name, const QByteArray &projectFile, int count,
+                       const QList<QPair<QString, int>> &sources)
+    {
+        const QString save = dir.filePath(name);
+        const QString seq = save + QStringLiteral("/連番フォルダ");
+        QByteArray log;
+        int n = 0;
+        for (const auto &[folder, photos] : sources) {
+            for (int i = 1; i <= photos; ++i) {
+                ++n;
+                log += sjis(QStringLiteral("[%1] %2/IMG_%3.jpg, %4/P%5.jpg\r\n")
+                                .arg(QString::asprintf("%04d", n), folder)
+                                .arg(i)
+                                .arg(seq, QString::asprintf("%04d", n)));
+            }
+        }
+        for (int i = 1; i <= count; ++i)
+            writeFile(seq + QString::asprintf("/P%04d.jpg", i), "x");
+        writeFile(seq + u'/' + kLogName, log);
+        const QString file = program() + name + ".txt";
+        writeFile(file, projectFile);
+        addHistory(name, file, save);
+        return file;
+    }
+    FolderCheckResult run() { return CheckFolderLists(program(), kTitleText, prompter); }
+};
+
+} // namespace
+
+class FolderRepairTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void parsesLogLinesByStructure_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("number"); // -1: not readable
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("folder");
+        const QString t = QStringLiteral(", /s/連番フォルダ/P0001.jpg");
+        QTest::newRow("four digits") << "[0007] /a/b/x.jpg" + t << 7 << "/a/b/x.jpg"
+                                     << "/a/b";
+        QTest::newRow("five digits") << "[12345] /a/x.jpg" + t << 12345 << "/a/x.jpg"
+                                     << "/a";
+        QTest::newRow("comma in source") << "[0001] /a, b/x,y.jpg" + t << 1 << "/a, b/x,y.jpg"
+                                         << "/a, b";
+        QTest::newRow("root folder") << "[0001] /x.jpg" + t << 1 << "/x.jpg"
+                                     << "/";
+        QTest::newRow("save folder moved")
+            << "[0002] /a, b/x.jpg, /old/連番フォルダ/P0002.jpg" << 2 << "/a, b/x.jpg"
+            << "/a, b";
+        QTest::newRow("no target") << "[0001] /a/x.jpg" << -1 << ""
+                                   << "";
+        QTest::newRow("no number") << "[] /a/x.jpg" + t << -1 << ""
+                                   << "";
+        QTest::newRow("letters in number") << "[00a1] /a/x.jpg" + t << -1 << ""
+                                           << "";
+        QTest::newRow("no bracket") << "0001 /a/x.jpg" + t << -1 << ""
+                                    << "";
+    }
+    void parsesLogLinesByStructure()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, number);
+        QFETCH(QString, source);
+        QFETCH(QString, folder);
+        ConversionLogLine parsed;
+        QCOMPARE(parseConversionLogLine(line, QStringLiteral("/s/連番フォルダ"), &parsed),
+                 number >= 0);
+        if (number < 0)
+            return;
+        QCOMPARE(parsed.number, number);
+        QCOMPARE(parsed.source, source);
+        QCOMPARE(sourceFolderOfPath(parsed.source), folder);
+    }
+
+    // A project numbered by our own numbering, one folder with its subfolders taken, is never
+    // offered for repair.
+    void ownNumberingNeedsNoRepair()
+    {
+        QTemporaryDir dir;
+        FakeServices fakes;
+        ProjectState state;
+        projecttest::started(state, dir.filePath("prog"));
+        setupGrid(state);
+        setProjectName(state, "event");
+        setSaveFolder(state, dir.filePath("save"));
+        testfiles::makePhotoFolder(dir.filePath("a"), 3);
+        testfiles::makePhotoFolder(dir.filePath("b"), 2);
+        testfiles::makePhotoFolder(dir.filePath("b/inner"), 2);
+        testfiles::makePhotoFolder(dir.filePath("c"), 1);
+        for (const char *f : {"a", "b", "c"})
+            QVERIFY(AddFolder(state, fakes.prompter, dir.filePath(f)));
+        state.grid.setCell(2, ColInclude, "1");
+        state.folders.entries[1].includeSubfolders = 1;
+        SequenceHooks hooks;
+        hooks.askStartNumber = [](int) { return 1; };
+        hooks.saveProject = [] { return 0; };
+        QCOMPARE(CreateSequentialFiles(state, fakes.services, hooks), 0);
+        testfiles::makePhotoFolder(dir.filePath("d"), 1); // listed, never numbered
+        QVERIFY(AddFolder(state, fakes.prompter, dir.filePath("d")));
+
+        Studio studio;
+        QByteArray content;
+        QVERIFY(projectFileContent(state, &content));
+        const QString file = studio.program() + "p.txt";
+        writeFile(file, content);
+        studio.addHistory("event", file, state.saveFolder);
+        studio.prompter.expect(Answer::No); // the JPEG count question: look closer
+        const FolderCheckResult r = studio.run();
+        QCOMPARE(r.code, 0);
+        QCOMPARE(studio.prompter.texts().last(), msg::repairNoneNeeded);
+        QVERIFY(!studio.prompter.unexpectedQuestion);
+        QCOMPARE(readFile(file), content);
+        QCOMPARE(r.memo.size(), 5); // the log and four runs
+    }
+
+    // Photos 1-50 from A and 51-80 from B, the file giving B 51-79: repaired after Yes, three
+    // times, keeping every older version; a folder never numbered is kept.
+    void repairsFromTheLog()
+    {
+        Studio s;
+        const QString a = s.dir.filePath("A"), b = s.dir.filePath("B");
+        const QByteArray old = sjis("0,50,50,50,0,1,50," + a + "\r\n0,29,29,29,0,51,79," + b +
+                                    "\r\n0,4,4,4,0,0,0,/new\r\n");
+        const QString file = s.addProject("proj", old, 80, {{a, 50}, {b, 30}});
+        const QByteArray repaired = sjis("0,50,50,50,0,1,50," + a + "\r\n0,30,30,30,0,51,80," + b +
+                                         "\r\n0,4,4,4,0,0,0,/new\r\n");
+        const QString log = s.dir.filePath("proj") + "/連番フォルダ/" + kLogName;
+        const QString backup = s.program() + "_proj.txt";
+        s.prompter.expect(Answer::Yes);
+        FolderCheckResult r = s.run();
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.repaired, 1);
+        QCOMPARE(s.prompter.texts(),
+                 QStringList({log + "　のデータが違います。\n" + file + " [51][79][" + b +
+                                  "]\n変換ログ [51][80][" + b + "]",
+                              "proj　はフォルダ情報と連番フォルダ内のファイル情報が違っています。"
+                              "\n修正してよろしいですか？",
+                              "古い間違ったフォルダ情報定義ファイル　" + file +
+                                  "　は以下のファイル名に改名されました。\n\n" + backup,
+                              file + " を修正保存しました。\n元のファイルは " + backup +
+                                  " に改名されました。",
+                              "1 つのプロジェクトを修正しました。"}));
+        QVERIFY(s.prompter.boxes[1].warningIcon);
+        QCOMPARE(r.memo, QStringList({log, "1,50," + a, "51,80," + b}));
+        QCOMPARE(readFile(file), repaired);
+        QCOMPARE(readFile(backup), old);
+
+        for (int i = 2; i <= 3; ++i) { // the repaired file stays wrong against a wrong file
+            writeFile(file, old);
+            s.prompter.expect(Answer::Yes);
+            QCOMPARE(s.run().repaired, 1);
+        }
+        QCOMPARE(readFile(s.program() + "__proj.txt"), old);
+        QCOMPARE(readFile(s.program() + "___proj.txt"), old);
+        QVERIFY(!QFile::exists(s.program() + "____proj.txt"));
+    }
+
+    // Cases that must write nothing, with what the operator is told.
+    void refusesUnsafeRepairs_data()
+    {
+        QTest::addColumn<int>("photos");      // in the numbered folder
+        QTest::addColumn<QString>("blocker"); // a folder at this project file name
+        QTest::addColumn<QString>("lastBox");
+        QTest::addColumn<int>("code");
+        QTest::newRow("photo not in log")
+            << 81 << ""
+            << "1 つのプロジェクトは安全に修正出来ないので修正していません。" << 0;
+        QTest::newRow("project file unreadable")
+            << 80 << "proj.txt"
+            << "1 つのプロジェクトは安全に修正出来ないので修正していません。" << 0;
+        QTest::newRow("log unreadable") << 80 << kLogName << "" << -1;
+    }
+    void refusesUnsafeRepairs()
+    {
+        QFETCH(int, photos);
+        QFETCH(QString, blocker);
+        QFETCH(QString, lastBox);
+        QFETCH(int, code);
+        Studio s;
+        const QString a = s.dir.filePath("A"), b = s.dir.filePath("B");
+        const QByteArray old =
+            sjis("0,50,50,50,0,1,50," + a + "\r\n0,29,29,29,0,51,79," + b + "\r\n");
+        const QString file = s.addProject("proj", old, photos, {{a, 50}, {b, 30}});
+        const QString seq = s.dir.filePath("proj") + "/連番フォルダ/";
+        if (blocker == kLogName) {
+            QFile::remove(seq + kLogName);
+            QDir().mkpath(seq + kLogName);
+            lastBox = seq + kLogName + "　がオープン出来ませんでした。";
+        } else if (!blocker.isEmpty()) {
+            QFile::remove(file);
+            QDir().mkpath(file);
+        }
+        const FolderCheckResult r = s.run();
+        QCOMPARE(r.code, code);
+        QCOMPARE(s.prompter.texts().last(), lastBox);
+        QCOMPARE(r.repaired, 0);
+        if (blocker.isEmpty())
+            QCOMPARE(readFile(file), old);
+        QVERIFY(!QFile::exists(s.program() + "_proj.txt"));
+        QVERIFY(!s.prompter.unexpectedQuestion);
+    }
+
+    // Only the last entry of a name is examined; a line without a source asks to stop.
+    void lastEntryAndUnreadableLine()
+    {
+        Studio s;
+        const QString a = s.dir.filePath("A");
+        const QByteArray good = sjis("0,2,2,2,0,1,2," + a + "\r\n");
+        s.addProject("proj", "0,1,1,1,0,9,9,/elsewhere\r\n", 2, {{a, 2}});
+        s.addProject("other", good, 2, {{a, 2}});
+        s.addHistory("proj", s.program() + "other.txt", s.dir.filePath("other"));
+        QFile log(s.dir.filePath("other") + "/連番フォルダ/" + kLogName);
+        QVERIFY(log.open(QIODevice::Append));
+        log.write("garbage\r\n");
+        log.close();
+        s.prompter.expect({Answer::No, Answer::No, Answer::No, Answer::Yes});
+        FolderCheckResult r = s.run();
+        QCOMPARE(r.code, -2);
+        QCOMPARE(r.memo.size(), 3); // "other" read and in agreement, then again as "proj"
+        QCOMPARE(s.prompter.boxes.size(), 4);
+        QVERIFY(s.prompter.texts()[1].endsWith(
+            "の3行目の元ファイル名が取得出来ませんでした。\n中断しますか？"));
+    }
+};
+
+MF_REGISTER_TEST(FolderRepairTest)
+#include "tst_folderrepair.moc"
