@@ -195,6 +195,25 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(s.program() + "____proj.txt"));
     }
 
+    // A repair the disk cannot hold leaves the project file as it was and no backup behind.
+    void failedRepairKeepsTheOldFile()
+    {
+        Studio s;
+        const QString a = s.dir.filePath("A"), b = s.dir.filePath("B");
+        const QByteArray old = sjis("0,50,50,50,0,1,50," + a + "\r\n0,9,9,9,0,51,59," + b + "\r\n");
+        const QString file = s.addProject("proj", old, 60, {{a, 50}, {b, 10}});
+        // The repaired file is longer ("10" where "9" stood): the backup fits, the repair not.
+        const int rc = testfiles::runWithFileSizeLimit(old.size(), [&] {
+            s.prompter.expect(Answer::Yes);
+            const FolderCheckResult r = s.run();
+            const bool told = s.prompter.texts().contains(file + " を修正保存出来ませんでした。");
+            return r.repaired == 0 && r.failed == 1 && told ? 0 : 1;
+        });
+        QCOMPARE(rc, 0);
+        QCOMPARE(readFile(file), old);
+        QVERIFY(!QFile::exists(s.program() + "_proj.txt"));
+    }
+
     // Cases that must write nothing, with what the operator is told.
     void refusesUnsafeRepairs_data()
     {
