@@ -2,7 +2,10 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench clean
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps configure build run test bench fuzz clean
 
 all: build
 
@@ -23,6 +26,14 @@ test: build
 
 bench: build
 	cmake --build $(BUILD_DIR) --target bench_numbering bench_sheets bench_export -j $(JOBS)
+
+# Every harness for FUZZ_SECONDS under libFuzzer with ASan and UBSan; FUZZ_TARGETS picks some.
+fuzz:
+	bash scripts/install-deps --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DMARROWFOLD_LIBFUZZER=ON
+	cmake --build $(FUZZ_BUILD_DIR) --target fuzz_all -j $(JOBS)
+	bash scripts/run-fuzzers $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD_DIR)
