@@ -22,7 +22,14 @@ bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
     // A log too large to read whole is left alone rather than rewritten from a part of it.
     if (!isFile(path) || !file.open(QIODevice::ReadOnly) || file.size() > kMaxWorkLogBytes)
         return false;
-    const QByteArray data = file.read(kMaxWorkLogBytes + 1);
+    // Read in pieces: asking for the whole cap at once reserves 64 MB for a log of a few KB.
+    QByteArray data;
+    while (data.size() <= kMaxWorkLogBytes) {
+        const QByteArray piece = file.read(64 * 1024);
+        if (piece.isEmpty())
+            break;
+        data += piece;
+    }
     if (data.size() > kMaxWorkLogBytes)
         return false;
 
