@@ -286,7 +286,7 @@ int PrepareExportFolder(const ProjectState &project, Prompter &prompter)
         return 0;
     }
     if (!makePath(folder)) {
-        prompter.inform(msg::exportCannotCreatePath.arg(folder), caption);
+        prompter.inform(msg::cannotCreateSaveFolderPath.arg(folder), caption);
         return -1;
     }
     if (!isEnterableDir(folder)) {

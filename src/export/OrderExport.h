@@ -6,6 +6,7 @@
 #include "export/ExportSettings.h"
 #include "orders/OrderTable.h"
 #include "platform/Services.h"
+#include "project/Messages.h"
 #include "project/ProjectState.h"
 
 #include <QDateTime>
@@ -70,8 +71,6 @@ namespace msg {
 inline const QString exportCannotClear = QStringLiteral(
     "注文別画像ファイルが削除出来ません。\nネットワークドライブの場合は書き込み禁止に"
     "なっていないか確認してください。");
-inline const QString exportCannotCreatePath =
-    QStringLiteral("保存先フォルダを作成出来ません。\n%1");
 inline const QString exportCannotCreate = QStringLiteral("注文別画像フォルダを作成出来ません。");
 inline const QString exportAborted = QStringLiteral("中止しました。");
 inline const QString ordererFolderCannotCreatePath =

@@ -13,6 +13,7 @@ inline const QString unsavedChanges =
 inline const QString controlCharacters =
     QStringLiteral("プロジェクト名、ロットNo.または保存先フォルダ名に改行やタブが含まれているので"
                    "プロジェクトを保存出来ません。\n%1");
+inline const QString programFolderMissing = QStringLiteral("プログラム実行パスが見つかりません。");
 inline const QString cannotCreateSaveFolderPath =
     QStringLiteral("保存先フォルダを作成出来ません。\n%1");
 inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォルダを作成出来ません。");

@@ -53,7 +53,6 @@ int SaveProject(ProjectState &state, Services &services);
 QString projectFilePath(const QString &programFolder, int number);
 
 namespace msg {
-inline const QString programFolderMissing = QStringLiteral("プログラム実行パスが見つかりません。");
 inline const QString workLogTooLarge =
     QStringLiteral("作業記録ファイルが大きすぎるので途中までしか読み込めませんでした。\n%1");
 inline const QString workLogFull = QStringLiteral("作業記録がいっぱいなのでログは保存されません。");

@@ -179,7 +179,7 @@ bool ApplySizeEdits(OutputSize &size, const CustomSizeTexts &texts, Prompter &pr
     for (const NumberField &f : kLayoutFields)
         ok = checkField(f, texts, edited, prompter, titleText) && ok;
     if (gapsNegative(edited)) {
-        prompter.inform(msg::negativeMargin, titleText);
+        prompter.inform(msg::negativeGap, titleText);
         return false;
     }
     if (!ok)
@@ -222,7 +222,7 @@ int RegisterCustomSize(OutputSizeTable &sizes, const CustomSizeTexts &texts,
         numbersOk = checkField(f, texts, size, prompter, titleText) && numbersOk;
 
     if (numbersOk && gapsNegative(size)) {
-        prompter.inform(msg::negativeMargin, titleText);
+        prompter.inform(msg::negativeGap, titleText);
         return RegisterInvalid;
     }
     if (!numbersOk || !nameOk)

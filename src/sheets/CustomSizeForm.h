@@ -69,7 +69,6 @@ int RegisterCustomSize(OutputSizeTable &sizes, const CustomSizeTexts &texts,
                        const QString &programFolder, Prompter &prompter, const QString &titleText);
 
 namespace msg {
-inline const QString negativeMargin = QStringLiteral("余白サイズがマイナスになります。");
 inline const QString dpiChangeAdvice =
     QStringLiteral("解像度変更をした場合は[OK]を押して閉じてから余白調整フォームを"
                    "開き直してください。。");

@@ -75,6 +75,7 @@ enum AppendCustomSizeResult {
 int AppendCustomSize(const QString &programFolder, const OutputSize &size);
 
 namespace msg {
+inline const QString negativeGap = QStringLiteral("余白サイズがマイナスになります。");
 inline const QString customSizeNotSaved =
     QStringLiteral("カスタムサイズをファイルに保存出来ませんでした。");
 } // namespace msg

@@ -100,7 +100,6 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
                                SheetRunState &state, Services &services, const SheetHooks &hooks);
 
 namespace msg {
-inline const QString negativeGap = QStringLiteral("余白サイズがマイナスになります。");
 inline const QString noSequenceFiles = QStringLiteral("連番ファイルが作成されていません。");
 inline const QString deleteOldPages =
     QStringLiteral("既に一覧ファイルが作成されています。削除しますか？\n削除しない場合は上書きさ"

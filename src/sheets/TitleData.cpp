@@ -93,7 +93,7 @@ int SaveTitleData(const QString &programFolder, const QString &projectName,
                   const TitleFields &fields, Prompter &prompter, const QString &titleText)
 {
     if (!isEnterableDir(programFolder)) {
-        prompter.inform(msg::titleProgramFolderMissing, QString());
+        prompter.inform(msg::programFolderMissing, QString());
         return TitleDataNoProgramFolder;
     }
     if (!isPlainFileName(projectName)) {
@@ -139,7 +139,7 @@ int LoadTitleData(const QString &programFolder, const QString &projectName, Titl
                   Prompter &prompter)
 {
     if (!isEnterableDir(programFolder)) {
-        prompter.inform(msg::titleProgramFolderMissing, QString());
+        prompter.inform(msg::programFolderMissing, QString());
         return TitleDataNoProgramFolder;
     }
     // A name that could point outside the program folder has no file there to read.

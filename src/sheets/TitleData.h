@@ -3,6 +3,7 @@
 // program folder that keeps them per project: nine lines, Shift-JIS, CR LF.
 
 #include "platform/Services.h"
+#include "project/Messages.h"
 #include "sheets/TitleSettings.h"
 
 #include <QString>
@@ -65,8 +66,6 @@ TitleHeights AutoHeights(int topMargin);
 QString fontHeightLabel(int height, int dpi);
 
 namespace msg {
-inline const QString titleProgramFolderMissing =
-    QStringLiteral("プログラム実行パスが見つかりません。");
 inline const QString titleDataConfirm =
     QStringLiteral("タイトルデータを以下のファイルに保存します。\nよろしいですか？\n%1");
 inline const QString titleDataNotSaved =

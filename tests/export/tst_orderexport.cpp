@@ -24,11 +24,11 @@ namespace {
 void fillTable(OrderTable &t, const QStringList &rows)
 {
     ResetOrders(t);
-    for (const QString &spec : rows) {
+    for (const QString &row : rows) {
         Order &o = t.row(++t.orderCount);
-        const QString orderer = spec.section(u':', 0, 0).section(u'/', 0, 0);
-        const QString count = spec.section(u':', 0, 0).section(u'/', 1);
-        const QString photoText = spec.section(u':', 1);
+        const QString orderer = row.section(u':', 0, 0).section(u'/', 0, 0);
+        const QString count = row.section(u':', 0, 0).section(u'/', 1);
+        const QString photoText = row.section(u':', 1);
         const QStringList photos =
             photoText.isEmpty() ? QStringList() : photoText.split(u',', Qt::KeepEmptyParts);
         o.ordererNumber = orderer;

@@ -87,7 +87,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("applyMessages");
         QTest::addColumn<QStringList>("registerMessages");
         const QStringList none;
-        const QString negative = msg::negativeMargin;
+        const QString negative = msg::negativeGap;
         QTest::newRow("unchanged") << edited({}) << none << none;
         QTest::newRow("edges") << edited({"dpi=72", "pw=3370", "font=5", "left=1", "right=329",
                                           "cols=1", "w=3039"})

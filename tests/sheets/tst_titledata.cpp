@@ -137,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(SaveTitleData("/nonexistent/x", "p", {}, prompter, "M"), -1);
         TitleFields fields;
         QCOMPARE(LoadTitleData("/nonexistent/x", "p", fields, prompter), -1);
-        QCOMPARE(prompter.texts(), QStringList(2, msg::titleProgramFolderMissing));
+        QCOMPARE(prompter.texts(), QStringList(2, msg::programFolderMissing));
         QCOMPARE(prompter.boxes[0].caption, QString());
     }
 

@@ -148,7 +148,7 @@ TForm3::TForm3(OutputSizeTable &sizes, int selected, const QString &programFolde
     const OutputSize &size = m_sizes.sizes[m_selected];
     m_workingDpi = size.dpi;
     if (ColumnGap(size) < 0 || RowGap(size) < 0) {
-        m_prompter.inform(msg::negativeMargin, m_titleText);
+        m_prompter.inform(msg::negativeGap, m_titleText);
         return;
     }
     const CustomSizeTexts t = customSizeTexts(size);
