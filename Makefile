@@ -4,6 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?= -1
 
 .PHONY: all deps configure build run test bench fuzz clean
 
@@ -33,7 +34,7 @@ fuzz:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DMARROWFOLD_LIBFUZZER=ON
 	cmake --build $(FUZZ_BUILD_DIR) --target fuzz_all -j $(JOBS)
-	bash scripts/run-fuzzers $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	FUZZ_RUNS=$(FUZZ_RUNS) bash scripts/run-fuzzers $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 clean:
 	rm -rf $(BUILD_DIR)

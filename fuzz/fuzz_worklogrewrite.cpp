@@ -1,5 +1,6 @@
 // The management window's reading of the work log and its rewrite without marked records.
-// The rewrite must be readable again and keep every unmarked record.
+// The rewrite must read back with every unmarked record first, in order and unchanged (a
+// record without its "scode=" line gains an empty one).
 #include "FuzzTarget.h"
 
 #include "project/WorkLogRewrite.h"
@@ -29,5 +30,20 @@ MF_FUZZ_TARGET(worklogrewrite)
     mf::WorkLogView back;
     MF_FUZZ_CHECK(mf::readWorkLogRecords(path, &back));
     MF_FUZZ_CHECK(back.records.size() >= qMin(kept, int(mf::kHistorySlots)));
+    qsizetype j = 0;
+    for (qsizetype i = 0; i < view.records.size() && j < back.records.size(); ++i) {
+        if (marked[i])
+            continue;
+        const mf::WorkLogRecord &was = view.records[i];
+        const mf::WorkLogRecord &now = back.records[j++];
+        MF_FUZZ_CHECK(now.lines.size() == 5);
+        for (int k = 0; k < 4 && k < now.lines.size(); ++k)
+            MF_FUZZ_CHECK(now.lines[k] == was.lines[k]);
+        MF_FUZZ_CHECK(now.entry.projectName == was.entry.projectName &&
+                      now.entry.savedAt == was.entry.savedAt &&
+                      now.entry.projectFile == was.entry.projectFile &&
+                      now.entry.saveFolder == was.entry.saveFolder &&
+                      now.entry.schoolCode == was.entry.schoolCode);
+    }
     return 0;
 }

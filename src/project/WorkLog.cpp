@@ -21,6 +21,13 @@ const QByteArray kSchoolCodeKey = "scode=";
 
 } // namespace
 
+QByteArray schoolCodeOfStored(const QByteArray &stored)
+{
+    if (stored.endsWith('_') && !stored.endsWith("__"))
+        return stored.chopped(1);
+    return stored;
+}
+
 void storeWorkLogField(HistoryEntry &entry, int field, const QByteArray &line)
 {
     switch (field) {
@@ -29,10 +36,9 @@ void storeWorkLogField(HistoryEntry &entry, int field, const QByteArray &line)
     case 2: entry.projectFile = fromCp932(line); break;
     case 3: entry.saveFolder = fromCp932(line); break;
     case 4: {
-        QByteArray code = line.size() > 6 ? line.mid(6) : QByteArray();
-        if (code.endsWith('_'))
-            code.chop(1);
-        entry.schoolCode = fromCp932(leftCp932Bytes(code, kSchoolCodeBytes));
+        // Cut first, so that a code read, saved and read again stays the same.
+        const QByteArray stored = line.size() > 6 ? line.mid(6) : QByteArray();
+        entry.schoolCode = fromCp932(schoolCodeOfStored(leftCp932Bytes(stored, kSchoolCodeBytes)));
         break;
     }
     default: break;

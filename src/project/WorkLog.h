@@ -29,8 +29,13 @@ enum SaveResult {
 // every later field of the log.
 inline constexpr int kWorkLogLineBuffer = 8192;
 
+// The school code of a stored code text (what follows "scode="): one trailing "_" is the
+// prefix's and is dropped, unless the code itself ends in "_" ("7__" is the code whose prefix is
+// "7__"), so that the prefix made from the code is the one the photos were numbered with.
+QByteArray schoolCodeOfStored(const QByteArray &stored);
+
 // Stores line (its line end removed) as field 0 to 4 of entry, cut to the field's capacity;
-// the code of the "scode=" line loses one trailing "_".
+// the code of the "scode=" line is read by schoolCodeOfStored.
 void storeWorkLogField(HistoryEntry &entry, int field, const QByteArray &line);
 
 // Reads the entries of a work log: each entry is four lines, followed by a fifth when that

@@ -90,10 +90,9 @@ QByteArray workLogWithout(const WorkLogView &view, const QList<bool> &marked)
         const QList<QByteArray> &lines = view.records[i].lines;
         for (int j = 0; j < 4; ++j)
             out += lines[j] + "\r\n";
-        QByteArray code = lines.size() > 4 ? lines[4] : kSchoolCodeKey;
-        if (code.size() > kSchoolCodeKey.size() && code.endsWith('_'))
-            code.chop(1);
-        out += code + "\r\n";
+        const QByteArray code =
+            lines.size() > 4 ? lines[4].mid(kSchoolCodeKey.size()) : QByteArray();
+        out += kSchoolCodeKey + schoolCodeOfStored(code) + "\r\n";
     }
     return out + view.rest;
 }

@@ -69,6 +69,8 @@ private Q_SLOTS:
             << QByteArray("a\r\nd0\r\n/p0\r\n/s0\r\n") << QStringList{"a|d0|/p0|/s0|"};
         QTest::newRow("incomplete last entry")
             << QByteArray("a\nd0\n/p0\n/s0\nscode=1\nb\nd1\n") << QStringList{"a|d0|/p0|/s0|1"};
+        QTest::newRow("code ending in two underscores kept whole")
+            << QByteArray("a\nd0\n/p0\n/s0\nscode=7__\n") << QStringList{"a|d0|/p0|/s0|7__"};
         QTest::newRow("empty line, empty field")
             << QByteArray("a\r\n\r\n/p0\r\n/s0\r\nscode=7\r\n") << QStringList{"a||/p0|/s0|7"};
         QTest::newRow("long name and date")

@@ -44,9 +44,13 @@ private Q_SLOTS:
         QTest::newRow("four-line records gain a code line")
             << QByteArray("a\r\nd0\r\n/p0\r\n/s0\r\nb\nd1\n/p1\n/s1") << QList<int>{}
             << QByteArray("a\r\nd0\r\n/p0\r\n/s0\r\nscode=\r\nb\r\nd1\r\n/p1\r\n/s1\r\nscode=\r\n");
-        QTest::newRow("one trailing underscore dropped")
-            << QByteArray("a\nd\n/p\n/s\nscode=123__\nb\nd\n/p\n/s\nscode=_\n") << QList<int>{}
-            << QByteArray("a\r\nd\r\n/p\r\n/s\r\nscode=123_\r\nb\r\nd\r\n/p\r\n/s\r\nscode=\r\n");
+        // The shown code, and so the prefix, stays what it was: "7__" is not made "7_".
+        QTest::newRow("one trailing underscore dropped, a double one kept")
+            << QByteArray("a\nd\n/p\n/s\nscode=123_\nb\nd\n/p\n/s\nscode=_\n"
+                          "c\nd\n/p\n/s\nscode=7__\n")
+            << QList<int>{}
+            << QByteArray("a\r\nd\r\n/p\r\n/s\r\nscode=123\r\nb\r\nd\r\n/p\r\n/s\r\nscode=\r\n"
+                          "c\r\nd\r\n/p\r\n/s\r\nscode=7__\r\n");
         // Cut for the grid, undecodable, or too long to read: written back as they were.
         const QByteArray odd = QByteArray(300, 'n') + "\x81\xff\r\n\r\n/p\r\n" +
                                QByteArray(9000, 's') + "\r\nscode=7\r\n";
