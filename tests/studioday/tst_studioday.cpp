@@ -342,7 +342,6 @@ private Q_SLOTS:
                  projectLines(QStringLiteral("0,0"), QStringLiteral("0,0")));
         QCOMPARE(readFile(workLog()), workLogRecord(0));
         QCOMPARE(mainChild<QComboBox>("ComboBox1")->count(), 1);
-        QVERIFY(!main().state().dirty);
         m_stepsDone = 1;
     }
 
@@ -554,6 +553,7 @@ private Q_SLOTS:
     void step6_export()
     {
         BEGIN_STEP(6);
+        const qsizetype opened = m_fakes.shell.opened.size();
         CHECKED(whileShown(
             "TForm5", [this] { clickMain("BitBtn10"); },
             [this](QDialog &window) {
@@ -562,29 +562,36 @@ private Q_SLOTS:
                 child<QAbstractButton>(&window, "BitBtn1")->click();
                 CHECKED(expectBoxes({}));
             }));
-        // Each photo's first order takes the sample print; the other prints are copies, a
-        // second print of a name under the repeat name.
-        const QStringList copies = {
-            QStringLiteral("0007/12_0007_0005.jpg"), QStringLiteral("0007/12_0007_0005(1).jpg"),
-            QStringLiteral("0012/12_0012_0008.jpg"), QStringLiteral("0020/12_0020_0005.jpg")};
-        const int sources[] = {5, 5, 8, 5};
-        QStringList found;
+        // Everything under the export folder: a folder per orderer of the range, also for
+        // orderers whose every photo went out as a sample print; the copies (the names of
+        // outputFmt.def, a second print of a name under the repeat name) with the numbered
+        // photo each must equal; the two texts (0: not a copy).
+        const std::pair<QString, int> entries[] = {
+            {QStringLiteral("0001"), 0},
+            {QStringLiteral("0003"), 0},
+            {QStringLiteral("0007"), 0},
+            {QStringLiteral("0007/12_0007_0005(1).jpg"), 5},
+            {QStringLiteral("0007/12_0007_0005.jpg"), 5},
+            {QStringLiteral("0012"), 0},
+            {QStringLiteral("0012/12_0012_0008.jpg"), 8},
+            {QStringLiteral("0020"), 0},
+            {QStringLiteral("0020/12_0020_0005.jpg"), 5},
+            {QStringLiteral("サンプル指定.txt"), 0},
+            {QStringLiteral("注文者別サンプル指定.txt"), 0},
+        };
+        QStringList found, expected;
         QDirIterator it(exportFolder(), QDir::AllEntries | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         while (it.hasNext())
             found.append(QDir(exportFolder()).relativeFilePath(it.next()));
         found.sort();
-        QStringList expected = copies;
-        expected << "0001"
-                 << "0003"
-                 << "0007"
-                 << "0012"
-                 << "0020" << QStringLiteral("サンプル指定.txt")
-                 << QStringLiteral("注文者別サンプル指定.txt");
+        for (const auto &[entry, photo] : entries) {
+            expected.append(entry);
+            if (photo)
+                QCOMPARE(readFile(exportFolder() + u'/' + entry), readFile(numbered(photo)));
+        }
         expected.sort();
         QCOMPARE(found, expected);
-        for (int i = 0; i < copies.size(); ++i)
-            QCOMPARE(readFile(exportFolder() + u'/' + copies[i]), readFile(numbered(sources[i])));
 
         // The texts' first line: the project and the date of the run, as the work log has it.
         const QByteArray heading = sjis(kName + QStringLiteral("    ") + now());
@@ -609,7 +616,11 @@ private Q_SLOTS:
                 byPhoto += "\r\n";
         }
         QCOMPARE(readFile(exportFolder() + QStringLiteral("/サンプル指定.txt")), byPhoto);
-        QVERIFY(m_fakes.shell.opened.contains(exportFolder()));
+        // Both texts and the folder are opened for the operator.
+        QCOMPARE(m_fakes.shell.opened.mid(opened),
+                 (QStringList{exportFolder() + QStringLiteral("/サンプル指定.txt"),
+                              exportFolder() + QStringLiteral("/注文者別サンプル指定.txt"),
+                              exportFolder()}));
         m_stepsDone = 6;
     }
 
@@ -632,7 +643,6 @@ private Q_SLOTS:
         QCOMPARE(mainChild<QLineEdit>("Edit2")->text(), kName);
         QCOMPARE(mainChild<QLineEdit>("Edit1")->text(), m_save);
         QCOMPARE(mainChild<QLineEdit>("Edit3")->text(), kCode);
-        QCOMPARE(main().state().filePrefix, kPrefix);
         QCOMPARE(
             (QStringList{folderCell(1, 1), folderCell(1, 6), folderCell(1, 8), folderCell(1, 9),
                          folderCell(2, 1), folderCell(2, 6), folderCell(2, 8), folderCell(2, 9)}),
@@ -654,8 +664,8 @@ private Q_SLOTS:
                 QCOMPARE(cell(table, kOrders.size() + 1, 1), QString());
             }));
         CHECKED(expectBoxes({}));
-        // The export works on the reloaded orders and finds every photo of the reopened
-        // project.
+        // The export works on the reloaded orders and finds every photo under the reopened
+        // project's prefix.
         CHECKED(whileShown(
             "TForm5", [this] { clickMain("BitBtn10"); },
             [this](QDialog &window) {
