@@ -13,11 +13,10 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "${MARROWFOLD_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "photo numbering, sample sheets and print orders for school photo studios")
-# The first line is the summary; each further line of the long description starts with a space
-# in the control file, which CPack adds.
+# CPack puts the summary on the first line of the control file's Description and this text,
+# indented, below it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Marrowfold copies the camera photos of a school, class or event into one
+    "Marrowfold copies the camera photos of a school, class or event into one
 numbered folder, lays the numbered photos out on sample sheets (JPEG, BMP or
 PDF), takes in the families' print orders and copies the ordered photos into
 one folder per orderer, ready for printing.
