@@ -2,11 +2,12 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
+PACKAGE_BUILD_DIR ?= build-package
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?= -1
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench package fuzz clean
 
 all: build
 
@@ -27,6 +28,14 @@ test: build
 
 bench: build
 	cmake --build $(BUILD_DIR) --target bench_numbering bench_sheets bench_export -j $(JOBS)
+
+# The Debian package, built for /usr in a tree of its own without the tests:
+# $(PACKAGE_BUILD_DIR)/marrowfold_<version>_amd64.deb
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_INSTALL_PREFIX=/usr -DMARROWFOLD_BUILD_TESTS=OFF
+	cmake --build $(PACKAGE_BUILD_DIR) -j $(JOBS)
+	cd $(PACKAGE_BUILD_DIR) && cpack -G DEB
 
 # Every harness for FUZZ_SECONDS under libFuzzer with ASan and UBSan; FUZZ_TARGETS picks some.
 fuzz:

@@ -20,6 +20,11 @@ void setUpLocalisation(QApplication &app)
         QApplication::installTranslator(translator);
 }
 
+QIcon applicationIcon()
+{
+    return QIcon(QStringLiteral(":/icons/marrowfold.svg"));
+}
+
 QString programFolderForThisRun()
 {
     return resolveProgramFolder(QApplication::applicationDirPath(),

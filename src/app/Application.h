@@ -1,6 +1,7 @@
 #pragma once
 // Start-up of the program: the toolkit, fonts, translations and the long-lived windows.
 
+#include <QIcon>
 #include <QString>
 
 class QApplication;
@@ -10,6 +11,9 @@ namespace mf {
 // Substitutes the Windows font names the windows ask for, and loads the Japanese texts of
 // the standard buttons. Call once after the application object exists.
 void setUpLocalisation(QApplication &app);
+
+// The icon of every window: the same drawing as the one installed for the desktop menu.
+QIcon applicationIcon();
 
 // The folder of outputFmt.def, the work log and the project files.
 QString programFolderForThisRun();

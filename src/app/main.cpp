@@ -38,6 +38,9 @@ int main(int argc, char **argv)
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Marrowfold"));
     QApplication::setOrganizationName(QStringLiteral("Marrowfold"));
+    // Lets the desktop match the windows with the menu entry marrowfold.desktop.
+    QGuiApplication::setDesktopFileName(QStringLiteral("marrowfold"));
+    QApplication::setWindowIcon(mf::applicationIcon());
     mf::setUpLocalisation(app);
 
     mf::QtEventPump pump;
