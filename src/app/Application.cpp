@@ -27,4 +27,9 @@ QString programFolderForThisRun()
                                 QStringLiteral(MARROWFOLD_SHARE_DIR));
 }
 
+ManualFolders manualFoldersForThisRun()
+{
+    return {QApplication::applicationDirPath(), QStringLiteral(MARROWFOLD_SHARE_DIR)};
+}
+
 } // namespace mf

@@ -57,6 +57,7 @@ int main(int argc, char **argv)
     mf::Services services{prompter, pump, clock, shell};
 
     mf::TForm1 mainWindow(mf::programFolderForThisRun(), services, chooser);
+    mainWindow.setManualFolders(mf::manualFoldersForThisRun());
     // From now on a box shown while no window of ours is active still belongs to this one.
     prompter.setFallbackParent(&mainWindow);
     chooser.setFallbackParent(&mainWindow);
