@@ -32,4 +32,9 @@ QString programFolderForThisRun()
                                 QStringLiteral(MARROWFOLD_SHARE_DIR));
 }
 
+ManualFolders manualFoldersForThisRun()
+{
+    return {QApplication::applicationDirPath(), QStringLiteral(MARROWFOLD_SHARE_DIR)};
+}
+
 } // namespace mf

@@ -1,6 +1,8 @@
 #pragma once
 // Start-up of the program: the toolkit, fonts, translations and the long-lived windows.
 
+#include "project/ProjectCommands.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -17,5 +19,10 @@ QIcon applicationIcon();
 
 // The folder of outputFmt.def, the work log and the project files.
 QString programFolderForThisRun();
+
+// Where the manual is looked for when the program folder has none: beside the executable
+// (a portable install whose program folder moved to the per-user data folder) and in the
+// installed shared data.
+ManualFolders manualFoldersForThisRun();
 
 } // namespace mf

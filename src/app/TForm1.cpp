@@ -89,6 +89,7 @@ TForm1::TForm1(const QString &programFolder, Services &services, FolderChooser &
     m_state.faceColour = palette().color(QPalette::Window);
     m_startStatus = startUp(m_state, m_services.prompter, m_services.clock);
     setWindowTitle(m_state.titleText);
+    updateManualItem();
     refreshView();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -309,6 +310,8 @@ void TForm1::buildMenus()
     help->setObjectName(QStringLiteral("N3"));
     PDFH1 = item(help, "PDFH1", QStringLiteral("説明書PDFを開く(&H)"), &TForm1::PDFH1Click);
     PDFH1->setVisible(false);
+    // Looked for each time the menu opens, so a manual copied in later shows without a restart.
+    connect(help, &QMenu::aboutToShow, this, &TForm1::updateManualItem);
     item(help, "V1", QStringLiteral("バージョン情報(&A)"), &TForm1::V1Click);
 }
 
@@ -668,9 +671,20 @@ void TForm1::reloadHistory()
     refreshView();
 }
 
+void TForm1::setManualFolders(const ManualFolders &folders)
+{
+    m_manualFolders = folders;
+    updateManualItem();
+}
+
+void TForm1::updateManualItem()
+{
+    PDFH1->setVisible(!findManual(m_state.programFolder, m_manualFolders).path.isEmpty());
+}
+
 void TForm1::PDFH1Click()
 {
-    openManual(m_state, m_services.prompter, m_services.shell);
+    openManual(m_state, m_manualFolders, m_services.prompter, m_services.shell);
 }
 
 void TForm1::V1Click()

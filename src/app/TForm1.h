@@ -3,6 +3,7 @@
 
 #include "platform/Services.h"
 #include "project/OutputFormat.h"
+#include "project/ProjectCommands.h"
 #include "project/ProjectState.h"
 #include "sheets/ui/TForm2.h"
 
@@ -60,6 +61,10 @@ public:
     // Reads the work log again after it was rewritten and shows the new list.
     void reloadHistory();
 
+    // Where the manual is looked for after the program folder (the help menu's item shows
+    // only while one is found).
+    void setManualFolders(const ManualFolders &folders);
+
     // Shows the state in the controls (texts, list, grid, buttons, thumbnails).
     void refreshView();
 
@@ -105,6 +110,7 @@ private:
     bool ordersMayBeDropped() { return !m_settleOrders || m_settleOrders(); }
     bool exportRunning() const { return m_exportBusy && m_exportBusy(); }
     void whileIdle(const std::function<void()> &command);
+    void updateManualItem();
 
     ProjectState m_state;
     Services &m_services;
@@ -118,6 +124,7 @@ private:
     std::function<void()> m_openExport;
     std::function<bool()> m_exportBusy;
     std::function<void()> m_openManagement;
+    ManualFolders m_manualFolders;
     FolderGridModel *m_model = nullptr;
     bool m_gridPressPending = false; // a mouse press on the grid not yet handled
 

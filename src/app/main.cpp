@@ -63,6 +63,7 @@ int main(int argc, char **argv)
                                    orderChooser.setFallbackParent(&mainWindow);
                                });
     mf::TForm1 &mainWindow = windows.mainWindow();
+    mainWindow.setManualFolders(mf::manualFoldersForThisRun());
 
     mainWindow.show();
     return app.exec();

@@ -205,20 +205,40 @@ bool closeQuery(ProjectState &state, Services &services)
     return services.prompter.ask(msg::confirmQuit, state.titleText, Buttons::YesNo) == Answer::Yes;
 }
 
-void openManual(const ProjectState &state, Prompter &prompter, Shell &shell)
+ManualLookup findManual(const QString &programFolder, const ManualFolders &elsewhere)
 {
-    QString folder = state.programFolder;
+    ManualLookup result;
+    QString folder = programFolder;
     while (folder.size() > 1 && folder.endsWith(kSeparator))
         folder.chop(1);
     if (folder.size() > 3 && folder.endsWith(QLatin1String("LOT")))
         folder.chop(3);
-    if (!isEnterableDir(folder)) {
+    if (!isEnterableDir(folder))
+        return result;
+    result.programFolderFound = true;
+    for (const QString &candidate :
+         {folder, elsewhere.executableFolder, elsewhere.installedDataFolder}) {
+        if (candidate.isEmpty())
+            continue;
+        const QString manual = joinPath(candidate, kManualFileName);
+        if (isFile(manual)) {
+            result.path = manual;
+            break;
+        }
+    }
+    return result;
+}
+
+void openManual(const ProjectState &state, const ManualFolders &elsewhere, Prompter &prompter,
+                Shell &shell)
+{
+    const ManualLookup found = findManual(state.programFolder, elsewhere);
+    if (!found.programFolderFound) {
         prompter.inform(msg::programFolderMissing, QString());
         return;
     }
-    const QString manual = joinPath(folder, QStringLiteral("Velmora説明書.pdf"));
-    if (isFile(manual))
-        shell.open(manual);
+    if (!found.path.isEmpty())
+        shell.open(found.path);
 }
 
 void showVersion(Prompter &prompter)

@@ -26,8 +26,31 @@ void chooseSaveFolder(ProjectState &state, Prompter &prompter, const QString &ch
 // FormCloseQuery: true when the window may close.
 bool closeQuery(ProjectState &state, Services &services);
 
-// PDFH1Click.
-void openManual(const ProjectState &state, Prompter &prompter, Shell &shell);
+// The file name of the manual.
+inline const QString kManualFileName = QStringLiteral("Velmora説明書.pdf");
+
+// Where else the manual may lie. An installed program keeps its program folder in the
+// per-user data folder, while the manual is installed with the executable's shared data;
+// empty folders are not searched.
+struct ManualFolders {
+    QString executableFolder;
+    QString installedDataFolder;
+};
+
+struct ManualLookup {
+    bool programFolderFound = false; // false: the program folder cannot be entered
+    QString path;                    // the manual found, empty when none
+};
+
+// The program folder (without its trailing separator and, for a folder longer than three
+// characters, without a final "LOT": a lot's program folder shares the manual of the folder
+// it sits in), then the executable's folder, then the installed data folder. Nothing is
+// searched when the program folder cannot be entered.
+ManualLookup findManual(const QString &programFolder, const ManualFolders &elsewhere);
+
+// PDFH1Click: opens the manual that findManual finds; nothing when there is none.
+void openManual(const ProjectState &state, const ManualFolders &elsewhere, Prompter &prompter,
+                Shell &shell);
 
 // V1Click.
 void showVersion(Prompter &prompter);

@@ -5,9 +5,11 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
 
@@ -42,6 +44,14 @@ private Q_SLOTS:
         QVERIFY(!f.child("Edit1")->isEnabled());
         QVERIFY(!f.child<QAction>("PDFH1")->isVisible());
         QVERIFY(f.child<QAction>("V1")->isVisible());
+        // The manual item follows the file as the help menu opens.
+        const QString manual = f.program + QStringLiteral("Velmora説明書.pdf");
+        testfiles::writeFile(manual, "%PDF-1.4\n");
+        Q_EMIT f.child<QMenu>("N3")->aboutToShow();
+        QVERIFY(f.child<QAction>("PDFH1")->isVisible());
+        QVERIFY(QFile::remove(manual));
+        Q_EMIT f.child<QMenu>("N3")->aboutToShow();
+        QVERIFY(!f.child<QAction>("PDFH1")->isVisible());
         QCOMPARE(w.centralWidget()->toolTip(),
                  QStringLiteral("画像フォルダを追加するにはフォルダをドラップするか"
                                 "「画像フォルダの追加」ボタンをクリックします。"));

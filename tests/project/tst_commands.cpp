@@ -261,6 +261,107 @@ private Q_SLOTS:
             QVERIFY(QFileInfo(expected).isDir());
         QVERIFY(!QFileInfo::exists(base + QStringLiteral("/c/a/b")));
     }
+
+    // Folders are relative to a temporary folder; "" leaves a place out. The manual is put
+    // into each folder of manualIn (a "/" at the end makes a folder of that name instead).
+    void manualLookup_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<QStringList>("manualIn");
+        QTest::addColumn<QString>("found"); // folder of the manual found, "" for none
+        QTest::addColumn<bool>("missingBox");
+        const QStringList everywhere{"prog", "exe", "share"};
+        QTest::newRow("program folder first") << "prog/"
+                                              << "exe"
+                                              << "share" << everywhere << "prog" << false;
+        QTest::newRow("beside the executable next")
+            << "prog/"
+            << "exe"
+            << "share" << QStringList{"exe", "share"} << "exe" << false;
+        QTest::newRow("installed last") << "prog/"
+                                        << "exe"
+                                        << "share" << QStringList{"share"} << "share" << false;
+        QTest::newRow("none anywhere") << "prog/"
+                                       << "exe"
+                                       << "share" << QStringList{} << "" << false;
+        QTest::newRow("places left out") << "prog/"
+                                         << ""
+                                         << "" << QStringList{"exe", "share"} << "" << false;
+        QTest::newRow("executable folder gone")
+            << "prog/"
+            << "gone"
+            << "share" << QStringList{"share"} << "share" << false;
+        QTest::newRow("several separators") << "prog///"
+                                            << ""
+                                            << "" << QStringList{"prog"} << "prog" << false;
+        QTest::newRow("a folder by the manual's name")
+            << "prog/"
+            << ""
+            << "share" << QStringList{"prog/", "share"} << "share" << false;
+        QTest::newRow("LOT: the folder it sits in")
+            << "schoolLOT/"
+            << ""
+            << "" << QStringList{"school", "schoolLOT"} << "school" << false;
+        QTest::newRow("LOT: not its own copy")
+            << "schoolLOT/"
+            << "exe"
+            << "" << QStringList{"schoolLOT", "exe"} << "exe" << false;
+        QTest::newRow("lot in small letters stays")
+            << "schoollot/"
+            << ""
+            << "" << QStringList{"schoollot"} << "schoollot" << false;
+        QTest::newRow("program folder missing") << "gone/"
+                                                << "exe"
+                                                << "share" << everywhere << "" << true;
+        QTest::newRow("LOT: the folder it sits in missing")
+            << "onlyLOT/"
+            << "exe"
+            << "" << QStringList{"onlyLOT", "exe"} << "" << true;
+    }
+    void manualLookup()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, executable);
+        QFETCH(QString, installed);
+        QFETCH(QStringList, manualIn);
+        QFETCH(QString, found);
+        QFETCH(bool, missingBox);
+        QTemporaryDir tmp;
+        const QString root = tmp.path() + u'/';
+        for (const QString &folder :
+             {QStringLiteral("prog"), QStringLiteral("exe"), QStringLiteral("share"),
+              QStringLiteral("schoolLOT"), QStringLiteral("school"), QStringLiteral("schoollot"),
+              QStringLiteral("onlyLOT")})
+            QVERIFY(QDir().mkpath(root + folder));
+        for (const QString &where : manualIn) {
+            const QString manual = root + QString(where).remove(u'/') + u'/' + kManualFileName;
+            if (where.endsWith(u'/'))
+                QVERIFY(QDir().mkpath(manual));
+            else
+                testfiles::writeFile(manual, "%PDF-1.4\n");
+        }
+        const ManualFolders elsewhere{executable.isEmpty() ? QString() : root + executable,
+                                      installed.isEmpty() ? QString() : root + installed};
+        const QString expected =
+            found.isEmpty() ? QString() : root + found + u'/' + kManualFileName;
+
+        const ManualLookup lookup = findManual(root + program, elsewhere);
+        QCOMPARE(lookup.programFolderFound, !missingBox);
+        QCOMPARE(lookup.path, expected);
+
+        ProjectState state;
+        started(state, root + program);
+        ScriptedPrompter prompter;
+        RecordingShell shell;
+        openManual(state, elsewhere, prompter, shell);
+        QCOMPARE(shell.opened, expected.isEmpty() ? QStringList() : QStringList{expected});
+        QCOMPARE(prompter.texts(),
+                 missingBox ? QStringList{QStringLiteral("プログラム実行パスが見つかりません。")}
+                            : QStringList());
+        QVERIFY(allCaptioned(prompter, QString()));
+    }
 };
 
 MF_REGISTER_TEST(CommandsTest)

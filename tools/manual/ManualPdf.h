@@ -1,0 +1,16 @@
+#pragma once
+// Lays the manual's HTML out on A4 pages and writes them as a PDF.
+
+#include <QImage>
+#include <QMap>
+#include <QString>
+
+namespace manual {
+
+// html may refer to the images by their keys (<img src="main.png">). The first block up to
+// an element with "page-break-after: always" is the title page, which carries no page
+// number. Returns false, with a reason in *error, when the PDF could not be written.
+bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images,
+                    const QString &pdfPath, QString *error);
+
+} // namespace manual
