@@ -27,6 +27,7 @@ bool LineReader::open(const QString &path)
     m_chunk.clear();
     m_pos = 0;
     m_fetched = 0;
+    m_atEnd = false;
     m_consumed = 0;
     m_skippedLines = 0;
     m_stoppedAtCap = false;
@@ -61,7 +62,7 @@ bool LineReader::fill()
 {
     if (m_pos < m_chunk.size())
         return true;
-    if (!m_file.isOpen())
+    if (m_atEnd || !m_file.isOpen())
         return false;
     qint64 want = kChunkSize;
     // One byte past the cap is enough to know that the file goes on.
@@ -69,10 +70,14 @@ bool LineReader::fill()
         want = std::min(want, m_maxFileBytes + 1 - m_fetched);
     if (want <= 0)
         return false;
-    m_chunk = m_file.read(want);
+    // Into the same buffer each time: every look past the end used to allocate a fresh chunk.
+    m_chunk.resize(want);
+    const qint64 got = m_file.read(m_chunk.data(), want);
+    m_chunk.resize(std::max<qint64>(got, 0));
     m_fetched += m_chunk.size();
     m_pos = 0;
-    return !m_chunk.isEmpty();
+    m_atEnd = m_chunk.isEmpty();
+    return !m_atEnd;
 }
 
 int LineReader::peekByte()

@@ -54,6 +54,7 @@ private:
     QByteArray m_chunk;
     qsizetype m_pos = 0;
     qint64 m_fetched = 0;  // bytes read from the file
+    bool m_atEnd = false;  // the file gave nothing more: no further read is tried
     qint64 m_consumed = 0; // bytes taken out of the chunks
     int m_skippedLines = 0;
     bool m_stoppedAtCap = false;
