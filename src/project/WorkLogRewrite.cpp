@@ -66,6 +66,10 @@ bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
             storeWorkLogField(current.entry, field, text);
         }
         chopOneLineEnd(&line);
+        // A last line of one byte without its line end reads as empty; written back with a
+        // line end it would read as text, so it is written back empty.
+        if (!tooLong && taken.size() <= 1)
+            line.clear();
         current.lines.append(line);
         pos = next;
         if (++field == 5) {

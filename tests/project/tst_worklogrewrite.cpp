@@ -55,6 +55,9 @@ private Q_SLOTS:
         const QByteArray odd = QByteArray(300, 'n') + "\x81\xff\r\n\r\n/p\r\n" +
                                QByteArray(9000, 's') + "\r\nscode=7\r\n";
         QTest::newRow("bytes as read") << odd + a << QList<int>{2} << odd;
+        QTest::newRow("one-byte last line stays empty")
+            << QByteArray("a\r\nd\r\n/p\r\ns") << QList<int>{}
+            << QByteArray("a\r\nd\r\n/p\r\n\r\nscode=\r\n");
         QTest::newRow("trailing incomplete record kept") << a + b + "c\r\nd\n"
                                                          << QList<int>{2} << a + "c\r\nd\n";
         QTest::newRow("records beyond the thousand kept")
