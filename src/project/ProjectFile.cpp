@@ -60,6 +60,19 @@ int readProjectLines(const QString &path, QList<ProjectLine> *lines)
     return reader.stoppedAtCap() ? ProjectFileTooLarge : ProjectFileOk;
 }
 
+void showProjectLine(GridRow &cells, int row, const ProjectLine &line)
+{
+    cells[ColNumber] = QString::number(row);
+    cells[ColSubfolders] = QString::number(line.subfolderCount);
+    cells[ColFiles] = QString::number(line.totalFileCount);
+    cells[ColDirectJpegs] = QString::number(line.directJpegCount);
+    cells[ColAllJpegs] = QString::number(line.allJpegCount);
+    cells[ColInclude] = line.include ? QStringLiteral("1") : QStringLiteral("0");
+    cells[ColStart] = line.startNumber >= 1 ? QString::number(line.startNumber) : QString();
+    cells[ColEnd] = line.endNumber >= 1 ? QString::number(line.endNumber) : QString();
+    cells[ColPath] = line.path;
+}
+
 bool projectFileContent(const ProjectState &state, QByteArray *out)
 {
     QStringList lines;
@@ -98,16 +111,7 @@ int LoadProjectFile(ProjectState &state, const QString &path, QStringList *undec
                             ? 1
                             : 0;
 
-        GridRow &cells = state.grid.rows[row];
-        cells[ColNumber] = QString::number(row);
-        cells[ColSubfolders] = QString::number(line.subfolderCount);
-        cells[ColFiles] = QString::number(line.totalFileCount);
-        cells[ColDirectJpegs] = QString::number(line.directJpegCount);
-        cells[ColAllJpegs] = QString::number(line.allJpegCount);
-        cells[ColInclude] = line.include ? QStringLiteral("1") : QStringLiteral("0");
-        cells[ColStart] = line.startNumber >= 1 ? QString::number(line.startNumber) : QString();
-        cells[ColEnd] = line.endNumber >= 1 ? QString::number(line.endNumber) : QString();
-        cells[ColPath] = line.path;
+        showProjectLine(state.grid.rows[row], row, line);
         state.folders.folderCount = row;
     }
     return result;

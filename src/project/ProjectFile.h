@@ -38,6 +38,10 @@ inline constexpr qint64 kMaxProjectFileBytes = 4 * 1024 * 1024;
 // skipped whole: a piece of it could pass for a line of its own.
 int readProjectLines(const QString &path, QList<ProjectLine> *lines);
 
+// Shows a saved line in a grid row as reopening does: start and end numbers below 1 are
+// empty cells (a save then writes 0).
+void showProjectLine(GridRow &cells, int row, const ProjectLine &line);
+
 // The project file text for the grid rows 1 to folderCount. False when a path cannot be
 // written in Shift-JIS.
 bool projectFileContent(const ProjectState &state, QByteArray *out);

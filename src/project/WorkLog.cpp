@@ -17,7 +17,6 @@ namespace {
 constexpr int kProjectNameBytes = 250;
 constexpr int kSavedAtBytes = 60;
 constexpr int kSchoolCodeBytes = 255;
-const QByteArray kSchoolCodeKey = "scode=";
 
 } // namespace
 

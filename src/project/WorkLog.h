@@ -29,6 +29,9 @@ enum SaveResult {
 // every later field of the log.
 inline constexpr int kWorkLogLineBuffer = 8192;
 
+// The start of an entry's fifth line, before its school code.
+inline const QByteArray kSchoolCodeKey = "scode=";
+
 // The school code of a stored code text (what follows "scode="): one trailing "_" is the
 // prefix's and is dropped, unless the code itself ends in "_" ("7__" is the code whose prefix is
 // "7__"), so that the prefix made from the code is the one the photos were numbered with.

@@ -9,12 +9,6 @@
 
 namespace mf {
 
-namespace {
-
-const QByteArray kSchoolCodeKey = "scode=";
-
-} // namespace
-
 bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
 {
     *view = WorkLogView{};
