@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace mf {
 
@@ -111,6 +112,32 @@ bool isFile(const QString &path)
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
+bool openRegularFile(const QString &path, QFile *file, QIODevice::OpenMode extraMode)
+{
+    // Look before opening, so that no device is opened at all, and again on the open
+    // descriptor, in case the path changed in between. O_NONBLOCK keeps the open of a FIFO
+    // without a writer from waiting for one.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (native.isEmpty() || ::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (!file->open(fd, QIODevice::ReadOnly | extraMode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
 bool isEnterableDir(const QString &path)
 {
     if (path.isEmpty())
@@ -144,6 +171,10 @@ CopyResult copyFile(const QString &source, const QString &target, bool replace)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
+    // Only a regular file is copied: a FIFO named like a photo would block the copy until
+    // some other program wrote to it.
+    if (fs::status(toFsPath(source), ec).type() != fs::file_type::regular)
+        return CopyResult::Failed;
     const fs::path dst = toFsPath(target);
     if (replace) {
         // Copy beside the target first, so that a failure never costs the file it replaces.

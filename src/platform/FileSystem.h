@@ -2,6 +2,7 @@
 // File system operations. Listings come in a stable order: by name ignoring ASCII case,
 // ties by the exact name, so scanning and numbering give the same result on every run.
 
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,11 @@ QStringList listJpegNames(const QString &folder);
 
 bool pathExists(const QString &path);
 bool isFile(const QString &path);
+
+// Opens a regular file (or a link to one) for reading. Anything else named like a photo,
+// a FIFO, a device or a folder, is refused without waiting: opening a FIFO for reading
+// blocks until some other program writes to it, which may be never.
+bool openRegularFile(const QString &path, QFile *file, QIODevice::OpenMode extraMode = {});
 // An existing folder that we may enter (read and search).
 bool isEnterableDir(const QString &path);
 bool makePath(const QString &path);

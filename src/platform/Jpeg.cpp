@@ -1,5 +1,7 @@
 #include "platform/Jpeg.h"
 
+#include "platform/FileSystem.h"
+
 #include <QFile>
 
 #include <turbojpeg.h>
@@ -23,8 +25,8 @@ using TjHandle = std::unique_ptr<void, TjDeleter>;
 
 int readWholeFile(const QString &path, QByteArray *data)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(path, &file))
         return JpegCannotOpen;
     const qint64 size = file.size();
     if (size > kMaxJpegFileBytes)
@@ -248,8 +250,8 @@ QImage orientedImage(const QImage &stored, int orientation)
 
 int readJpegInfo(const QString &path, JpegInfo *info)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(path, &file))
         return JpegCannotOpen;
     // The frame header sits within the first few hundred kilobytes unless the EXIF
     // thumbnail is unusually large; read the whole file only when needed.

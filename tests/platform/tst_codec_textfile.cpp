@@ -1,9 +1,12 @@
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "platform/Codec.h"
+#include "platform/FileSystem.h"
+#include "platform/Jpeg.h"
 #include "platform/TextFile.h"
 
 #include <QDir>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -248,10 +251,10 @@ private Q_SLOTS:
         QVERIFY(!reader.readLine(&line)); // stays at the end
     }
 
-    // Anything but a regular file is refused at once: a FIFO without a writer must not
-    // block, /dev/zero must not feed an endless line. A child process with an alarm turns
-    // a hang into a failure.
-    void lineReaderRefusesSpecialFiles_data()
+    // Anything but a regular file is refused at once by every reader, the photo readers and
+    // the copy included: a FIFO without a writer must not block, /dev/zero must not feed an
+    // endless line. A child process with an alarm turns a hang into a failure.
+    void readersRefuseSpecialFiles_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("FIFO") << "fifo";
@@ -259,7 +262,7 @@ private Q_SLOTS:
         QTest::newRow("folder") << "folder";
         QTest::newRow("missing") << "missing";
     }
-    void lineReaderRefusesSpecialFiles()
+    void readersRefuseSpecialFiles()
     {
         QFETCH(QString, kind);
         QTemporaryDir dir;
@@ -270,12 +273,20 @@ private Q_SLOTS:
             path = "/dev/zero";
         else if (kind == "folder")
             QVERIFY(QDir().mkpath(path));
-        const int opened = testfiles::runInChild([&] {
+        const QString copy = dir.filePath("copy.jpg");
+        // One bit per reader that took the file.
+        const int taken = testfiles::runInChild([&] {
             alarm(5);
             mf::LineReader reader(2048, mf::LineReader::LongLines::Skip, 1024 * 1024);
-            return int(reader.open(path));
+            mf::JpegInfo info;
+            QImage image;
+            return int(reader.open(path)) |
+                   int(mf::readJpegInfo(path, &info) != mf::JpegCannotOpen) << 1 |
+                   int(mf::decodeJpeg(path, &image) != mf::JpegCannotOpen) << 2 |
+                   int(mf::copyFile(path, copy) != mf::CopyResult::Failed) << 3 |
+                   int(QFile::exists(copy)) << 4;
         });
-        QCOMPARE(opened, 0);
+        QCOMPARE(taken, 0);
     }
 
     void chopRemovesOneEnd_data()
