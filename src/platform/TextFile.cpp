@@ -1,14 +1,11 @@
 #include "platform/TextFile.h"
 
 #include "platform/Codec.h"
+#include "platform/FileSystem.h"
 
 #include <QSaveFile>
 
 #include <algorithm>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace mf {
 
@@ -32,30 +29,8 @@ bool LineReader::open(const QString &path)
     m_skippedLines = 0;
     m_stoppedAtCap = false;
 
-    // Look before opening, so that no device is opened at all, and again on the open
-    // descriptor, in case the path changed in between. O_NONBLOCK keeps the open of a
-    // FIFO without a writer from waiting for one.
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st;
-    if (native.isEmpty() || ::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     // Unbuffered: the reader has its own chunks, and reads no further than it asks.
-    if (!m_file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
-                     QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
+    return openRegularFile(path, &m_file, QIODevice::Unbuffered);
 }
 
 bool LineReader::fill()
@@ -168,17 +143,68 @@ bool encodeLinesCrLf(const QStringList &lines, QByteArray *out)
 
 bool saveFileAtomically(const QString &path, const QByteArray &content)
 {
+    AtomicFileWriter file(path);
+    return file.open() && file.write(content) == content.size() && file.commit();
+}
+
+namespace {
+// Small writes (a PDF writer's are a few bytes each) are gathered up to this size.
+constexpr qsizetype kAtomicWriteChunk = 1024 * 1024;
+} // namespace
+
+AtomicFileWriter::AtomicFileWriter(const QString &path) : m_file(path) {}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    if (m_file.isOpen())
+        m_file.cancelWriting();
+}
+
+bool AtomicFileWriter::open()
+{
     // Unbuffered, so every byte reaches the file inside write(): a full disk shows up as a
     // short write here instead of a flush inside commit() that could go unnoticed and
     // rename a cut file over the old one.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    m_failed = !m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    return !m_failed && QIODevice::open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+qint64 AtomicFileWriter::writeData(const char *data, qint64 len)
+{
+    if (m_failed)
+        return -1;
+    if (m_buffer.isEmpty() && len >= kAtomicWriteChunk) { // a whole file at once: no copy
+        m_failed = m_file.write(data, len) != len || m_file.error() != QFileDevice::NoError;
+        return m_failed ? -1 : len;
+    }
+    m_buffer.append(data, qsizetype(len));
+    if (m_buffer.size() >= kAtomicWriteChunk && !flushBuffer())
+        return -1;
+    return len;
+}
+
+bool AtomicFileWriter::flushBuffer()
+{
+    if (!m_failed && !m_buffer.isEmpty()) {
+        m_failed =
+            m_file.write(m_buffer) != m_buffer.size() || m_file.error() != QFileDevice::NoError;
+        m_buffer.clear();
+    }
+    return !m_failed;
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (!m_file.isOpen())
         return false;
-    if (file.write(content) != content.size() || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
+    const bool written = flushBuffer();
+    QIODevice::close();
+    if (!written) {
+        m_file.cancelWriting();
+        m_file.commit(); // discards the new file
         return false;
     }
-    return file.commit();
+    return m_file.commit();
 }
 
 bool appendRecord(const QString &path, const QByteArray &record)

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 
@@ -70,6 +71,30 @@ bool encodeLinesCrLf(const QStringList &lines, QByteArray *out);
 // Replaces a whole file atomically: either the new content is complete on disk or the old
 // file is untouched.
 bool saveFileAtomically(const QString &path, const QByteArray &content);
+
+// A file replaced whole or not at all, written in pieces by a writer that does not check its
+// writes (QPdfWriter carries on over a full disk): every failed write is remembered, and
+// commit() puts the new file in place of the old one only when every byte reached it.
+// Destroyed without a commit, it leaves the old file as it was.
+class AtomicFileWriter : public QIODevice {
+public:
+    explicit AtomicFileWriter(const QString &path);
+    ~AtomicFileWriter() override;
+    bool open(); // write only
+    bool commit();
+    bool failed() const { return m_failed; }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 len) override;
+
+private:
+    bool flushBuffer();
+
+    QSaveFile m_file;
+    QByteArray m_buffer;
+    bool m_failed = false;
+};
 
 // Appends one record in a single write, creating the file if needed.
 bool appendRecord(const QString &path, const QByteArray &record);

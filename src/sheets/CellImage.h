@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 
 namespace mf {
 
@@ -41,5 +42,8 @@ struct CellImage {
 
 // The whole way from the file to the cell-sized image. stop may be null.
 CellImage MakeCell(const CellRequest &request, const std::atomic<bool> *stop);
+
+// What makes a cell on a worker: MakeCell, or a stand-in of a test.
+using CellMaker = std::function<CellImage(const CellRequest &, const std::atomic<bool> *stop)>;
 
 } // namespace mf

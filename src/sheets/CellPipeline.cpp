@@ -3,25 +3,68 @@
 #include <QThread>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 
 namespace mf {
 
-CellPipeline::CellPipeline(int workers, int maxAhead) : m_maxAhead(std::max(1, maxAhead))
+namespace {
+
+// How long the end of a run waits for the workers to finish what they hold before leaving a
+// stuck one behind; a decode of a camera photo takes a fraction of it.
+constexpr std::chrono::milliseconds kWorkerGrace(500);
+
+CellImage stoppedCell()
 {
+    return CellImage{CellStopped, {}, 0, 0, 0, 0};
+}
+
+} // namespace
+
+// Everything the workers touch, owned jointly by the pipeline and its workers, so that a
+// worker left behind in a stuck read still finds it when the read returns.
+struct CellPipeline::Shared {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<CellRequest> requests;
+    std::vector<std::optional<CellImage>> results;
+    std::vector<unsigned> generations; // raised when a photo is queued anew
+    int next = 0;                      // the next photo a worker takes
+    int taken = 0;                     // photos taken by the caller
+    int maxAhead = 1;
+    int alive = 0; // workers not yet ended
+    bool quit = false;
+    std::atomic<bool> cancel{false};
+    CellMaker make;
+};
+
+CellPipeline::CellPipeline(int workers, int maxAhead, CellMaker make)
+    : m_shared(std::make_shared<Shared>())
+{
+    m_shared->maxAhead = std::max(1, maxAhead);
+    m_shared->make = make ? std::move(make) : CellMaker(MakeCell);
     const int count = workers < 1 ? defaultWorkers() : workers;
+    m_shared->alive = count;
     for (int i = 0; i < count; ++i)
-        m_workers.emplace_back([this] { work(); });
+        m_threads.emplace_back(&CellPipeline::work, m_shared);
 }
 
 CellPipeline::~CellPipeline()
 {
-    {
-        const std::lock_guard lock(m_mutex);
-        m_quit = true;
+    Shared &s = *m_shared;
+    std::unique_lock lock(s.mutex);
+    s.quit = true;
+    s.cancel = true;
+    s.changed.notify_all();
+    const bool ended = s.changed.wait_for(lock, kWorkerGrace, [&s] { return s.alive == 0; });
+    lock.unlock();
+    for (std::thread &t : m_threads) {
+        if (ended)
+            t.join();
+        else
+            t.detach(); // keeps its share of the state and ends when its read returns
     }
-    m_cancel = true;
-    m_changed.notify_all();
-    m_workers.clear(); // joins
 }
 
 int CellPipeline::defaultWorkers()
@@ -32,72 +75,98 @@ int CellPipeline::defaultWorkers()
 
 int CellPipeline::enqueue(const CellRequest &request)
 {
+    Shared &s = *m_shared;
     int index;
     {
-        const std::lock_guard lock(m_mutex);
-        m_requests.push_back(request);
-        m_results.emplace_back();
-        index = int(m_requests.size()) - 1;
+        const std::lock_guard lock(s.mutex);
+        s.requests.push_back(request);
+        s.results.emplace_back();
+        s.generations.push_back(0);
+        index = int(s.requests.size()) - 1;
     }
-    m_changed.notify_all();
+    s.changed.notify_all();
     return index;
 }
 
 int CellPipeline::queued() const
 {
-    const std::lock_guard lock(m_mutex);
-    return int(m_requests.size());
+    const std::lock_guard lock(m_shared->mutex);
+    return int(m_shared->requests.size());
 }
 
-const CellRequest &CellPipeline::request(int index) const
+CellRequest CellPipeline::request(int index) const
 {
-    const std::lock_guard lock(m_mutex);
-    return m_requests[size_t(index)];
+    const std::lock_guard lock(m_shared->mutex);
+    return m_shared->requests[size_t(index)];
 }
 
-void CellPipeline::work()
+void CellPipeline::requeue(int index, const std::function<CellRequest(const CellRequest &)> &change)
 {
-    std::unique_lock lock(m_mutex);
-    for (;;) {
-        m_changed.wait(lock, [this] {
-            return m_quit || (m_next < int(m_requests.size()) && m_next < m_taken + m_maxAhead);
-        });
-        if (m_quit)
-            return;
-        const int index = m_next++;
-        const CellRequest request = m_requests[size_t(index)];
-        lock.unlock();
-        CellImage cell =
-            m_cancel ? CellImage{CellStopped, {}, 0, 0, 0, 0} : MakeCell(request, &m_cancel);
-        lock.lock();
-        m_results[size_t(index)] = std::move(cell);
-        m_changed.notify_all();
+    Shared &s = *m_shared;
+    {
+        const std::lock_guard lock(s.mutex);
+        for (size_t i = size_t(index); i < s.requests.size(); ++i) {
+            s.requests[i] = change(s.requests[i]);
+            s.results[i].reset();
+            ++s.generations[i];
+        }
+        s.next = std::min(s.next, index);
     }
+    s.changed.notify_all();
+}
+
+void CellPipeline::work(const std::shared_ptr<Shared> &shared)
+{
+    Shared &s = *shared;
+    std::unique_lock lock(s.mutex);
+    for (;;) {
+        s.changed.wait(lock, [&s] {
+            return s.quit || (s.next < int(s.requests.size()) && s.next < s.taken + s.maxAhead);
+        });
+        if (s.quit)
+            break;
+        const int index = s.next++;
+        const CellRequest request = s.requests[size_t(index)];
+        const unsigned generation = s.generations[size_t(index)];
+        lock.unlock();
+        CellImage cell = s.cancel ? stoppedCell() : s.make(request, &s.cancel);
+        lock.lock();
+        // A photo queued anew, or given up by the caller, keeps nothing of this result.
+        if (generation == s.generations[size_t(index)] && index >= s.taken) {
+            s.results[size_t(index)] = std::move(cell);
+            s.changed.notify_all();
+        }
+    }
+    --s.alive;
+    s.changed.notify_all();
 }
 
 CellImage CellPipeline::take(int index, const std::function<void()> &whileWaiting)
 {
-    std::unique_lock lock(m_mutex);
-    while (!m_results[size_t(index)].has_value()) {
-        m_changed.wait_for(lock, std::chrono::milliseconds(20));
-        if (m_results[size_t(index)].has_value())
+    Shared &s = *m_shared;
+    std::unique_lock lock(s.mutex);
+    auto ready = [&s, index] { return s.results[size_t(index)].has_value(); };
+    while (!ready() && !s.cancel) {
+        s.changed.wait_for(lock, std::chrono::milliseconds(20));
+        if (ready())
             break;
         lock.unlock();
         if (whileWaiting)
             whileWaiting();
         lock.lock();
     }
-    CellImage cell = std::move(*m_results[size_t(index)]);
-    m_results[size_t(index)].reset();
-    m_taken = std::max(m_taken, index + 1);
+    std::optional<CellImage> &result = s.results[size_t(index)];
+    CellImage cell = result.has_value() ? std::move(*result) : stoppedCell();
+    result.reset();
+    s.taken = std::max(s.taken, index + 1);
     lock.unlock();
-    m_changed.notify_all();
+    s.changed.notify_all();
     return cell;
 }
 
 void CellPipeline::cancel()
 {
-    m_cancel = true;
+    m_shared->cancel = true;
 }
 
 } // namespace mf

@@ -2,16 +2,16 @@
 // Makes the cells of the photos to come on worker threads while the caller draws the ones
 // already made. Results are taken in the order the photos were queued; at most maxAhead
 // results wait to be taken, so memory stays flat however many photos a project has.
+//
+// Once cancelled, the caller never waits on a worker again: a worker may be stuck in a read
+// of a stalled network share for as long as the share likes, and the window must still stop
+// within a moment. Such a worker is left to end on its own; what it makes is thrown away.
 
 #include "sheets/CellImage.h"
 
-#include <QList>
-
 #include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <optional>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -19,8 +19,8 @@ namespace mf {
 
 class CellPipeline {
 public:
-    // workers < 1: one per core.
-    CellPipeline(int workers, int maxAhead);
+    // workers < 1: one per core. make defaults to MakeCell.
+    CellPipeline(int workers, int maxAhead, CellMaker make = {});
     ~CellPipeline();
     CellPipeline(const CellPipeline &) = delete;
     CellPipeline &operator=(const CellPipeline &) = delete;
@@ -28,32 +28,29 @@ public:
     // Queues a photo; returns its index.
     int enqueue(const CellRequest &request);
     int queued() const;
-    const CellRequest &request(int index) const;
+    CellRequest request(int index) const;
+
+    // Makes the photos from index on anew with other options (the paths stay): what was
+    // made or is being made for them is thrown away.
+    void requeue(int index, const std::function<CellRequest(const CellRequest &)> &change);
 
     // The result of photo index, taken once, in order. While it is not ready, whileWaiting
-    // runs every ~20 ms (the window stays responsive and may cancel).
+    // runs every ~20 ms (the window stays responsive and may cancel). After a cancel, a
+    // result not yet made comes back as CellStopped at once.
     CellImage take(int index, const std::function<void()> &whileWaiting);
 
     // Stops the work: photos not yet made are made no more, and a high-quality reduction in
     // progress ends.
     void cancel();
-    const std::atomic<bool> *cancelFlag() const { return &m_cancel; }
 
     static int defaultWorkers();
 
 private:
-    void work();
+    struct Shared;
+    static void work(const std::shared_ptr<Shared> &shared);
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::vector<CellRequest> m_requests;
-    std::vector<std::optional<CellImage>> m_results;
-    int m_next = 0;  // the next photo a worker takes
-    int m_taken = 0; // photos taken by the caller
-    int m_maxAhead;
-    bool m_quit = false;
-    std::atomic<bool> m_cancel{false};
-    std::vector<std::jthread> m_workers;
+    std::shared_ptr<Shared> m_shared;
+    std::vector<std::thread> m_threads;
 };
 
 } // namespace mf

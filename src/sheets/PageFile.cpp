@@ -6,6 +6,7 @@
 #include "platform/TextFile.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -78,38 +79,61 @@ QString seriesPdfPath(const QString &workFolder, const QString &filePrefix)
     return joinPath(pageFolder(workFolder), filePrefix + QStringLiteral("一覧.pdf"));
 }
 
-int writeSeriesPdf(const OutputSize &size, int pages, bool asBmp, const PageTarget &target,
-                   Prompter &prompter)
+struct SeriesPdf::Writer {
+    explicit Writer(const QString &path) : file(path), pdf(&file) {}
+    AtomicFileWriter file;
+    QPdfWriter pdf;
+    QPainter painter;
+};
+
+SeriesPdf::SeriesPdf(const OutputSize &size, const QString &path) : m_size(size), m_path(path) {}
+
+// Without a commit, the new file is thrown away with the writer.
+SeriesPdf::~SeriesPdf() = default;
+
+bool SeriesPdf::addPage(const QImage &page)
 {
-    const QString path = seriesPdfPath(target.workFolder, target.filePrefix);
-    QSaveFile file(path);
-    bool ok = size.dpi > 0 && pages > 0 && file.open(QIODevice::WriteOnly);
-    if (ok) {
-        QPdfWriter pdf(&file);
-        // The paper's own size: its pixels at its resolution.
-        const QSizeF millimetres(size.paperWidth * 25.4 / size.dpi,
-                                 size.paperHeight * 25.4 / size.dpi);
-        pdf.setPageSize(QPageSize(millimetres, QPageSize::Millimeter));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setResolution(size.dpi);
-        pdf.setCreator(QStringLiteral("Marrowfold"));
-        QPainter painter;
-        ok = painter.begin(&pdf);
-        for (int n = 1; ok && n <= pages; ++n) {
-            const QImage page(pageFilePath(target.workFolder, target.filePrefix, n, asBmp));
-            if (page.isNull()) {
-                ok = false;
-                break;
-            }
-            if (n > 1)
-                ok = pdf.newPage();
-            painter.drawImage(QRect(0, 0, size.paperWidth, size.paperHeight), page);
+    if (m_failed)
+        return false;
+    // Qt reports exhaustion by throwing; it must not end the series' pages.
+    try {
+        if (!m_writer) {
+            // Opened with the first page, once the page folder is sure to be wanted.
+            const QString folder = QFileInfo(m_path).absolutePath();
+            m_failed = m_size.dpi <= 0 || (!pathExists(folder) && !makePath(folder));
+            if (m_failed)
+                return false;
+            m_writer = std::make_unique<Writer>(m_path);
+            QPdfWriter &pdf = m_writer->pdf;
+            const QSizeF millimetres(m_size.paperWidth * 25.4 / m_size.dpi,
+                                     m_size.paperHeight * 25.4 / m_size.dpi);
+            pdf.setPageSize(QPageSize(millimetres, QPageSize::Millimeter));
+            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+            pdf.setResolution(m_size.dpi);
+            pdf.setCreator(QStringLiteral("Marrowfold"));
+            m_failed = !m_writer->file.open() || !m_writer->painter.begin(&pdf);
+        } else {
+            m_failed = !m_writer->pdf.newPage();
         }
-        if (painter.isActive())
-            ok = painter.end() && ok;
+        if (!m_failed)
+            m_writer->painter.drawImage(QRect(0, 0, m_size.paperWidth, m_size.paperHeight), page);
+    } catch (const std::bad_alloc &) {
+        m_failed = true;
     }
-    if (!ok || !file.commit()) {
-        prompter.inform(msg::pageWriteFailed.arg(path), target.caption);
+    if (m_writer && m_writer->file.failed())
+        m_failed = true;
+    if (!m_failed)
+        ++m_pages;
+    return !m_failed;
+}
+
+int SeriesPdf::commit(const PageTarget &target, Prompter &prompter)
+{
+    bool ok = !m_failed && m_writer && m_writer->painter.end();
+    ok = ok && m_writer->file.commit();
+    m_failed = !ok;
+    if (!ok) {
+        prompter.inform(msg::pageWriteFailed.arg(m_path), target.caption);
         return PageWriteFailed;
     }
     return PageSaved;

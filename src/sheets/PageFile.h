@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
+
 namespace mf {
 
 inline const QString kPageFolderName = QStringLiteral("一覧フォルダ");
@@ -45,10 +47,31 @@ int savePageBytes(const QByteArray *bytes, int pageNumber, bool asBmp, const Pag
 // "<folder>/<prefix>一覧.pdf".
 QString seriesPdfPath(const QString &workFolder, const QString &filePrefix);
 
-// Writes pages 1 to pages of the series, as saved, into one PDF whose pages have the paper's
-// physical size; replaced whole or not at all. Reports a failure itself.
-int writeSeriesPdf(const OutputSize &size, int pages, bool asBmp, const PageTarget &target,
-                   Prompter &prompter);
+// The whole series as one PDF, a page per sheet at the paper's physical size, made from
+// the pages in memory as they are saved (so neither a page left from an earlier series nor
+// the image reader's size limit can reach it). It replaces an earlier PDF only on commit():
+// a series that stops or fails leaves that one as it was.
+class SeriesPdf {
+public:
+    SeriesPdf(const OutputSize &size, const QString &path);
+    ~SeriesPdf();
+    SeriesPdf(const SeriesPdf &) = delete;
+    SeriesPdf &operator=(const SeriesPdf &) = delete;
+
+    // Adds the next page; false once anything failed (the file is then never put in place).
+    bool addPage(const QImage &page);
+    int pages() const { return m_pages; }
+    // Ends the file and puts it in place. Reports a failure itself.
+    int commit(const PageTarget &target, Prompter &prompter);
+
+private:
+    struct Writer;
+    OutputSize m_size;
+    QString m_path;
+    std::unique_ptr<Writer> m_writer;
+    int m_pages = 0;
+    bool m_failed = false;
+};
 
 namespace msg {
 inline const QString noSaveFolder = QStringLiteral("保存先フォルダが指定されていません。");

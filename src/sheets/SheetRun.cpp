@@ -42,14 +42,16 @@ bool sameRequest(const CellRequest &a, const CellRequest &b)
 class Press {
 public:
     Press(const OutputSize &size, const SheetProject &project, SheetRunState &state,
-          Services &services, const SheetHooks &hooks, QList<NumberedPhoto> photos, int endNumber)
+          Services &services, const SheetHooks &hooks, QList<NumberedPhoto> photos, int endNumber,
+          SeriesPdf *pdf)
         : m_size(size), m_project(project), m_state(state), m_services(services), m_hooks(hooks),
           m_photos(std::move(photos)), m_end(endNumber),
-          m_highest(m_photos.isEmpty() ? 0 : m_photos.last().number),
+          m_highest(m_photos.isEmpty() ? 0 : m_photos.last().number), m_pdf(pdf),
           m_pipeline(
               hooks.workers,
               2 * std::max(1, hooks.workers < 1 ? CellPipeline::defaultWorkers() : hooks.workers) +
-                  2)
+                  2,
+              hooks.makeCell)
     {
         // The photos this series may still place, in order; their cells are made ahead.
         const SheetOptions options = m_hooks.options();
@@ -61,6 +63,7 @@ public:
         }
         const qint64 cells = qint64(m_size.columns) * m_size.rows;
         m_pages = m_state.pagesOutput + int((m_queuedNumbers.size() + cells - 1) / cells);
+        m_photoTotal = m_state.photosPlaced + int(m_queuedNumbers.size());
     }
 
     // Produces pages; returns whether the series became complete.
@@ -97,13 +100,18 @@ public:
                 showPreview(page);
                 return true;
             }
-            // The page is encoded while the preview shows it.
+            // The page is encoded, and added to the PDF, while the preview shows it.
             const SheetOptions now = m_hooks.options();
             QByteArray bytes;
             auto encoding = std::async(
                 std::launch::async, [&] { return encodePage(page, now.bmp, now.quality, &bytes); });
+            std::future<bool> adding;
+            if (m_pdf) // a failure here is told when the PDF would be put in place
+                adding = std::async(std::launch::async, [&] { return m_pdf->addPage(page); });
             showPreview(page);
             const bool encoded = encoding.get();
+            if (adding.valid())
+                adding.get();
             const PageTarget target{m_project.workFolder, m_project.filePrefix,
                                     m_project.titleText};
             if (savePageBytes(encoded ? &bytes : nullptr, m_state.pagesOutput + 1, now.bmp, target,
@@ -159,13 +167,16 @@ private:
         }
         const int number = m_queuedNumbers[m_taken];
         const int index = m_taken++;
-        m_hooks.progress(m_state.pagesOutput + 1, std::max(m_pages, m_state.pagesOutput + 1),
-                         m_pipeline.request(index).path);
         const SheetOptions options = m_hooks.options();
-        const CellRequest wanted = cellRequest(m_size, options, m_pipeline.request(index).path);
+        const CellRequest queued = m_pipeline.request(index);
+        const CellRequest wanted = cellRequest(m_size, options, queued.path);
+        if (!sameRequest(wanted, queued)) {
+            // An option changed since the cells were queued: this one and the rest are made
+            // anew with it, still on the workers.
+            m_pipeline.requeue(
+                index, [&](const CellRequest &r) { return cellRequest(m_size, options, r.path); });
+        }
         CellImage made = m_pipeline.take(index, [this] { pump(); });
-        if (!sameRequest(wanted, m_pipeline.request(index)) && made.result != CellStopped)
-            made = MakeCell(wanted, m_pipeline.cancelFlag()); // an option changed meanwhile
         switch (made.result) {
         case CellOk: break;
         case CellTooSmall:
@@ -188,6 +199,10 @@ private:
                            QRect(origin + QPoint(made.offsetX, made.offsetY),
                                  QSize(made.drawnWidth, made.drawnHeight)));
         m_state.nextNumber = number + 1;
+        ++m_state.photosPlaced;
+        m_hooks.progress({m_state.pagesOutput + 1, std::max(m_pages, m_state.pagesOutput + 1),
+                          m_state.photosPlaced, std::max(m_photoTotal, m_state.photosPlaced),
+                          wanted.path});
         if (number >= m_highest)
             m_complete = true;
         return true;
@@ -226,10 +241,12 @@ private:
     QList<NumberedPhoto> m_photos;
     int m_end;
     int m_highest;
+    SeriesPdf *m_pdf; // null: no PDF is made of this series
     CellPipeline m_pipeline;
     QList<int> m_queuedNumbers;
     int m_taken = 0;
-    int m_pages = 0; // the pages the series will have
+    int m_pages = 0;      // the pages the series will have
+    int m_photoTotal = 0; // the photos it will have
     bool m_complete = false;
     bool m_outOfMemory = false;
     bool m_failed = false;
@@ -241,6 +258,7 @@ void resetRunState(SheetRunState &state)
 {
     state.pagesOutput = 0;
     state.nextNumber = 1;
+    state.photosPlaced = 0;
     state.continuationPending = false;
     state.stopRequested = false;
 }
@@ -281,6 +299,7 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         hooks.setOutputCaption(msg::nextPageCaption);
     if (!state.continuationPending) {
         state.pagesOutput = 0;
+        state.photosPlaced = 0;
         state.nextNumber = start;
     }
     if (project.workFolder.size() <= 2) {
@@ -315,10 +334,17 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
     QList<NumberedPhoto> photos = numberedPhotos(photoFolder, project.filePrefix);
     const int highest = photos.isEmpty() ? 0 : photos.last().number;
 
+    // A continuous series from its first page is also gathered into one PDF, which replaces
+    // an earlier one only once the whole series is saved.
+    const PageTarget target{project.workFolder, project.filePrefix, caption};
+    std::unique_ptr<SeriesPdf> pdf;
+    if (options.pdf && options.continuous && state.pagesOutput == 0)
+        pdf = std::make_unique<SeriesPdf>(size,
+                                          seriesPdfPath(project.workFolder, project.filePrefix));
     bool complete;
     bool failed;
     {
-        Press press(size, project, state, services, hooks, std::move(photos), end);
+        Press press(size, project, state, services, hooks, std::move(photos), end, pdf.get());
         complete = press.run();
         failed = press.failed();
     }
@@ -336,10 +362,8 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
             state.continuationPending = false;
             hooks.setOutputCaption(msg::startCaption);
             const SheetOptions now = hooks.options();
-            if (now.pdf && now.continuous && state.pagesOutput > 0 &&
-                writeSeriesPdf(size, state.pagesOutput, now.bmp,
-                               {project.workFolder, project.filePrefix, caption},
-                               prompter) != PageSaved)
+            if (pdf && !failed && now.pdf && state.pagesOutput > 0 &&
+                pdf->commit(target, prompter) != PageSaved)
                 failed = true;
             // After a message that told of a failure, no box may claim that all went well.
             if (!failed)

@@ -3,6 +3,7 @@
 // output size, in ascending photo-number order, saves each page and shows it.
 
 #include "platform/Services.h"
+#include "sheets/CellImage.h"
 #include "sheets/OutputSize.h"
 #include "sheets/PageLayout.h"
 #include "sheets/TitleSettings.h"
@@ -50,9 +51,19 @@ struct SheetProject {
 struct SheetRunState {
     int pagesOutput = 0;
     int nextNumber = 1;
+    int photosPlaced = 0; // since the series began
     bool continuationPending = false;
     std::atomic<bool> stopRequested{false};
     bool running = false;
+};
+
+// Where a series stands, after each photo placed.
+struct SheetProgress {
+    int page = 0;   // the page the photo went on
+    int pages = 0;  // the pages the series will have
+    int photos = 0; // photos of the series placed so far, this one included
+    int total = 0;  // photos the series will place
+    QString photo;  // the file of the photo just placed
 };
 
 // What the run needs of its window.
@@ -67,11 +78,10 @@ struct SheetHooks {
     std::function<void()> disableSizeList = [] {};
     // The window's reset after a stop: the run state (resetRunState) and its fields.
     std::function<void()> reset = [] {};
-    // Before each photo is drawn: the page it goes on, the pages the series will have, and the
-    // photo's file.
-    std::function<void(int page, int pages, const QString &photo)> progress =
-        [](int, int, const QString &) {};
-    int workers = 0; // 0: one per core
+    // After each photo placed.
+    std::function<void(const SheetProgress &)> progress = [](const SheetProgress &) {};
+    int workers = 0;    // 0: one per core
+    CellMaker makeCell; // what the workers run; empty: MakeCell
     // Told of every photo placed: its number, the cell's top-left corner and where the photo
     // was drawn.
     std::function<void(int number, QPoint cell, QRect drawn)> cellPlaced = [](int, QPoint, QRect) {

@@ -1,6 +1,7 @@
 #include "Fakes.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
+#include "platform/Jpeg.h"
 #include "project/ProjectState.h"
 #include "sheets/PageFile.h"
 #include "sheets/PhotoOps.h"
@@ -10,13 +11,20 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
 
 using namespace mf;
 
 namespace {
 
 // A project whose numbered photo folder holds copies of the shared photos under the given
-// numbers (or the named damaged file for some of them).
+// numbers (or the named damaged file for some of them, or a FIFO for "fifo").
 struct Fixture {
     QTemporaryDir dir;
     FakeServices fakes;
@@ -28,6 +36,7 @@ struct Fixture {
     TitleSettings title;
     QStringList placed; // "page:number", in placing order
     QStringList captions;
+    QStringList progress; // "photos/total" after each photo placed
     int resets = 0;
 
     explicit Fixture(const QList<int> &numbers, const QMap<int, QString> &damaged = {})
@@ -37,6 +46,11 @@ struct Fixture {
         project = {dir.filePath("save"), QString(), 1, kTitleText};
         for (int n : numbers) {
             const QString target = seq() + QString::asprintf("/%04d.jpg", n);
+            if (damaged.value(n) == QLatin1String("fifo")) {
+                QDir().mkpath(seq());
+                QCOMPARE_EQ(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+                continue;
+            }
             testfiles::copyShared(damaged.contains(n) ? testfiles::testdata(damaged[n])
                                                       : testfiles::photo(1 + n % 12),
                                   target);
@@ -51,6 +65,9 @@ struct Fixture {
         };
         hooks.cellPlaced = [this](int number, QPoint, QRect) {
             placed.append(QStringLiteral("%1:%2").arg(state.pagesOutput + 1).arg(number));
+        };
+        hooks.progress = [this](const SheetProgress &p) {
+            progress.append(QString::number(p.photos) + u'/' + QString::number(p.total));
         };
     }
     QString seq() const { return project.workFolder + QStringLiteral("/連番フォルダ"); }
@@ -86,6 +103,36 @@ struct Fixture {
     }
 };
 
+// The images of a PDF's pages, in order, decoded from their JPEG streams.
+QList<QImage> pdfImages(const QByteArray &pdf)
+{
+    QList<QImage> images;
+    for (qsizetype at = pdf.indexOf("/Subtype /Image"); at >= 0;
+         at = pdf.indexOf("/Subtype /Image", at + 1)) {
+        const qsizetype start = pdf.indexOf("stream\n", at) + 7;
+        const qsizetype end = pdf.indexOf("\nendstream", start);
+        QImage image;
+        if (start < 7 || end < 0 || mf::decodeJpegData(pdf.mid(start, end - start), &image) != 0)
+            return {};
+        images.append(image);
+    }
+    return images;
+}
+
+// The mean difference of two pictures of one size, per channel.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB888);
+    const QImage y = b.convertToFormat(QImage::Format_RGB888);
+    qint64 sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar *p = x.constScanLine(row), *q = y.constScanLine(row);
+        for (int i = 0; i < x.width() * 3; ++i)
+            sum += std::abs(int(p[i]) - int(q[i]));
+    }
+    return double(sum) / (qint64(x.width()) * x.height() * 3);
+}
+
 QList<int> range(int from, int to)
 {
     QList<int> out;
@@ -107,6 +154,7 @@ struct Scenario {
 } // namespace
 
 Q_DECLARE_METATYPE(Scenario)
+using Damaged = QMap<int, QString>;
 
 class SheetRunTest : public QObject {
     Q_OBJECT
@@ -216,6 +264,10 @@ private Q_SLOTS:
         QTest::newRow("damaged photo")
             << Scenario{range(1, 5), {{3, "damaged/truncated.jpg"}}, true,           "1", "",
                         {"1:1-2"},   {msg::photoNotLoadable},        {"page001.jpg"}};
+        // A FIFO never gets a writer: opening it must not wait for one.
+        QTest::newRow("FIFO named like a photo")
+            << Scenario{range(1, 5), {{3, "fifo"}},           true,           "1", "",
+                        {"1:1-2"},   {msg::photoNotLoadable}, {"page001.jpg"}};
         QTest::newRow("photo too small") << Scenario{range(1, 5),
                                                      {{1, "damaged/too_small_48x32.jpg"}},
                                                      true,
@@ -247,6 +299,10 @@ private Q_SLOTS:
         }
         QCOMPARE(f.fakes.prompter.texts().join(u'|'), boxes.join(u'|'));
         QCOMPARE(QDir(f.pages()).entryList(QDir::Files), s.files);
+        // A series that ends well ends with a full progress bar, also on a part-filled page.
+        const QString placed = QString::number(f.placed.size());
+        if (s.boxes == QStringList{msg::sheetsDone})
+            QCOMPARE(f.progress.last(), placed + u'/' + placed);
         if (!s.continuous)
             QCOMPARE(f.captions,
                      QStringList({msg::nextPageCaption, msg::nextPageCaption, msg::startCaption}));
@@ -264,32 +320,138 @@ private Q_SLOTS:
         QCOMPARE(cells[4], QPoint(994, 60));
     }
 
-    // A continuous series also as one PDF, a page per sheet at the paper's size; progress
-    // counts the pages to come.
-    void pdfAndProgress()
+    // The PDF of a continuous series holds the pages just saved, and replaces an earlier PDF
+    // only when the whole series was saved.
+    void seriesPdf_data()
     {
+        QTest::addColumn<Damaged>("damaged");
+        QTest::addColumn<int>("stopAt");      // photo after which 中止 is pressed; 0: never
+        QTest::addColumn<int>("jpegFrom");    // photo from which pages are JPEG, not BMP; 0: all
+        QTest::addColumn<QString>("box");     // the last message
+        QTest::addColumn<QStringList>("pdf"); // its pages: the page files; empty: kept as it was
+        const QStringList both{"page001.jpg", "page002.jpg"};
+        QTest::newRow("whole series") << Damaged{} << 0 << 0 << QString(msg::sheetsDone) << both;
+        QTest::newRow("ends on a damaged photo") << Damaged{{18, "damaged/truncated.jpg"}} << 0 << 0
+                                                 << QString(msg::photoNotLoadable) << QStringList();
+        QTest::newRow("stopped") << Damaged{} << 17 << 0 << QString(msg::sheetsStopped)
+                                 << QStringList();
+        // Pages of an earlier series lie under the JPEG names; the first new page is a BMP.
+        QTest::newRow("BMP, then JPEG during the run")
+            << Damaged{} << 0 << 17 << QString(msg::sheetsDone)
+            << QStringList{"page001.bmp", "page002.jpg"};
+    }
+    void seriesPdf()
+    {
+        QFETCH(Damaged, damaged);
+        QFETCH(int, stopAt);
+        QFETCH(int, jpegFrom);
+        QFETCH(QString, box);
+        QFETCH(QStringList, pdf);
         Fixture f(range(1, 20));
+        const QString pdfPath = f.pages() + QStringLiteral("/一覧.pdf");
+        // An earlier series: JPEG pages without numbers, and its PDF.
         f.options.continuous = f.options.pdf = true;
-        QStringList progress;
-        f.hooks.progress = [&](int page, int pages, const QString &) {
-            progress.append(QStringLiteral("%1/%2").arg(page).arg(pages));
+        f.options.showNumbers = false;
+        f.press();
+        const QByteArray earlier = testfiles::readFile(pdfPath);
+        QCOMPARE(pdfImages(earlier).size(), 2);
+        for (auto it = damaged.begin(); it != damaged.end(); ++it) {
+            const QString photo = f.seq() + QString::asprintf("/%04d.jpg", it.key());
+            QVERIFY(QFile::remove(photo));
+            testfiles::copyShared(testfiles::testdata(it.value()), photo);
+        }
+        f.fakes.prompter.boxes.clear();
+        f.fakes.prompter.expect(Answer::No); // keep the old pages; they are overwritten
+        f.options.showNumbers = true;
+        f.options.bmp = jpegFrom > 0;
+        f.hooks.cellPlaced = [&](int number, QPoint, QRect) {
+            if (number == stopAt)
+                requestStop(f.state);
+            if (number == jpegFrom)
+                f.options.bmp = false;
         };
         f.press();
-        QCOMPARE(progress.first(), QStringLiteral("1/2"));
-        QCOMPARE(progress.last(), QStringLiteral("2/2"));
-        const QByteArray pdf = testfiles::readFile(f.pages() + QStringLiteral("/一覧.pdf"));
-        QVERIFY(pdf.startsWith("%PDF"));
-        QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") +
-                     pdf.count("/Type /Page/") + pdf.count("/Type /Page "),
-                 2);
+        QCOMPARE(f.fakes.prompter.texts().last().section(u'\n', 0, 0), box.section(u'\n', 0, 0));
+        const QByteArray now = testfiles::readFile(pdfPath);
+        if (pdf.isEmpty()) {
+            QVERIFY(now == earlier);
+            return;
+        }
+        const QList<QImage> images = pdfImages(now);
+        QCOMPARE(images.size(), pdf.size());
+        for (int i = 0; i < pdf.size(); ++i) {
+            const QImage page(f.pages() + u'/' + pdf[i]);
+            QCOMPARE(images[i].size(), page.size());
+            QVERIFY2(meanDifference(images[i], page) < 2.0, qPrintable(pdf[i]));
+        }
         // 3602 x 2397 px at 300 dpi, in whole points.
-        QVERIFY(pdf.contains("/MediaBox [0 0 864.000000 575.000000]"));
+        QVERIFY(now.contains("/MediaBox [0 0 864.000000 575.000000]"));
     }
 
-    // Cells are made ahead; an option changed during the run still reaches the next cell.
+    // A size too large for the image reader still makes its PDF; a PDF that cannot be written
+    // whole is reported and leaves the earlier one as it was.
+    void seriesPdfLimits()
+    {
+        QTemporaryDir dir;
+        ScriptedPrompter prompter;
+        const PageTarget target{dir.path(), "", kTitleText};
+        const QString path = seriesPdfPath(dir.path(), "");
+        OutputSize a2 = builtInOutputSize(); // A2 at 300 dpi
+        a2.paperWidth = 4961;
+        a2.paperHeight = 7016;
+        QImage page(a2.paperWidth, a2.paperHeight, QImage::Format_BGR888);
+        page.fill(Qt::white);
+        {
+            SeriesPdf series(a2, path);
+            QVERIFY(series.addPage(page));
+            QCOMPARE(series.commit(target, prompter), int(PageSaved));
+        }
+        QCOMPARE(pdfImages(testfiles::readFile(path)).value(0).size(), page.size());
+        // Small pages from here: Qt converts a large image on its thread pool, which a forked
+        // child does not have.
+        OutputSize small = a2;
+        small.paperWidth = 320;
+        small.paperHeight = 200;
+        page = QImage(small.paperWidth, small.paperHeight, QImage::Format_BGR888);
+        page.fill(Qt::white);
+        {
+            SeriesPdf series(small, path);
+            QVERIFY(series.addPage(page));
+            QCOMPARE(series.commit(target, prompter), int(PageSaved));
+        }
+        const QByteArray before = testfiles::readFile(path);
+        // Noise, so that the new file is far larger than the limit.
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.bytesPerLine(); ++x)
+                page.scanLine(y)[x] = uchar((x * 7919 + y * 104729) % 251);
+        const int rc = testfiles::runWithFileSizeLimit(before.size(), [&] {
+            ScriptedPrompter inChild;
+            SeriesPdf series(small, path);
+            series.addPage(page);
+            return series.commit(target, inChild) == PageWriteFailed &&
+                           inChild.texts() == QStringList{msg::pageWriteFailed.arg(path)}
+                       ? 0
+                       : 1;
+        });
+        QCOMPARE(rc, 0);
+        QVERIFY(testfiles::readFile(path) == before);
+        QCOMPARE(QDir(dir.filePath(kPageFolderName)).entryList(QDir::Files),
+                 QStringList{QFileInfo(path).fileName()}); // no temporary file left
+    }
+
+    // Cells are made ahead; an option changed during the run still reaches the next cell,
+    // and the cells still to come are made anew on the workers, never on the window's thread.
     void optionChangedDuringTheRun()
     {
         Fixture f({1, 2, 3});
+        auto onWindowThread = std::make_shared<std::atomic<int>>(0);
+        QThread *windowThread = QThread::currentThread();
+        f.hooks.makeCell = [onWindowThread, windowThread](const CellRequest &r,
+                                                          const std::atomic<bool> *stop) {
+            if (QThread::currentThread() == windowThread)
+                ++*onWindowThread;
+            return MakeCell(r, stop);
+        };
         QList<int> heights;
         f.hooks.cellPlaced = [&](int, QPoint, QRect drawn) {
             heights.append(drawn.height());
@@ -297,6 +459,7 @@ private Q_SLOTS:
         };
         f.press();
         QCOMPARE(heights, QList<int>({523, 550, 550}));
+        QCOMPARE(onWindowThread->load(), 0);
     }
 
     // Old pages: the question comes for JPEG pages only; Cancel writes nothing.
@@ -333,6 +496,67 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.pages()).entryList(QDir::Files), QStringList{"page001.jpg"});
         QCOMPARE(f.state.nextNumber, 1);
         QVERIFY(requestStop(f.state)); // no run: the window resets at once
+    }
+
+    // 中止 while the window waits for a cell: the run ends at once as stopped, whether the
+    // worker is stuck in a read (a FIFO standing in for a stalled network share) or in the
+    // high-quality reduction, and what the worker makes later is thrown away.
+    void stopWhileAWorkerHoldsTheCell_data()
+    {
+        QTest::addColumn<bool>("stuckInARead");
+        QTest::newRow("stuck in a read") << true;
+        QTest::newRow("high-quality reduction") << false;
+    }
+    void stopWhileAWorkerHoldsTheCell()
+    {
+        QFETCH(bool, stuckInARead);
+        Fixture f(range(1, 3));
+        f.options.highQuality = !stuckInARead;
+        const QString fifo = f.dir.filePath("stall");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        // Shared with the worker, which may outlive this function's frame.
+        struct Worker {
+            std::atomic<bool> entered{false};
+            std::atomic<int> result{1};
+            std::atomic<bool> done{false};
+        };
+        auto worker = std::make_shared<Worker>();
+        const QByteArray fifoName = QFile::encodeName(fifo);
+        f.hooks.workers = 1;
+        f.hooks.makeCell = [=](const CellRequest &r, const std::atomic<bool> *stop) {
+            if (!r.path.endsWith(QLatin1String("0002.jpg")))
+                return MakeCell(r, stop);
+            worker->entered = true;
+            if (stuckInARead) {
+                const int fd = ::open(fifoName.constData(), O_RDONLY); // waits for a writer
+                if (fd >= 0)
+                    ::close(fd);
+            } else {
+                while (!*stop)
+                    QThread::msleep(1);
+            }
+            CellImage cell = MakeCell(r, stop);
+            worker->result = cell.result;
+            worker->done = true;
+            return cell;
+        };
+        f.fakes.pump.onPump = [&](int) {
+            if (worker->entered)
+                requestStop(f.state);
+        };
+        QCOMPARE(f.press(), SheetRunResult::Stopped);
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::sheetsStopped});
+        QCOMPARE(f.placed, QStringList{"1:1"});
+        QVERIFY(!QDir(f.pages()).exists());
+        if (stuckInARead) {
+            QVERIFY(!worker->done);
+            const int fd = ::open(fifoName.constData(), O_WRONLY | O_NONBLOCK); // lets it go
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        QTRY_VERIFY(worker->done);
+        if (!stuckInARead) // the reduction itself saw the stop
+            QCOMPARE(worker->result.load(), int(CellStopped));
     }
 
     // The pages do not depend on how many workers made the cells.

@@ -349,27 +349,21 @@ void TForm2::setBusy(bool busy)
         w->setEnabled(!busy);
     if (busy) {
         ComboBox1->setEnabled(false);
-        m_progressPage = m_progressCell = 0;
     } else {
         progressBar->hide();
         updateStatus();
     }
 }
 
-void TForm2::showProgress(int page, int pages, const QString &photo)
+void TForm2::showProgress(const SheetProgress &progress)
 {
-    const int index = m_options.sizeIndex;
-    const OutputSize &size = m_sizes.sizes[size_t(index >= 0 ? index : 0)];
-    const int cells = std::max(1, size.columns * size.rows);
-    if (page != m_progressPage) {
-        m_progressPage = page;
-        m_progressCell = 0;
-    }
-    progressBar->setRange(0, pages * cells);
-    progressBar->setValue((page - 1) * cells + m_progressCell++);
+    // Photos, not cells: a partly filled last page still ends with a full bar.
+    progressBar->setRange(0, std::max(1, progress.total));
+    progressBar->setValue(progress.photos);
     progressBar->show();
-    statusText->setText(
-        QStringLiteral("ページ %1 / %2  %3").arg(page).arg(pages).arg(QFileInfo(photo).fileName()));
+    statusText->setText(QStringLiteral("ページ %1 / %2  %3")
+                            .arg(QString::number(progress.page), QString::number(progress.pages),
+                                 QFileInfo(progress.photo).fileName()));
 }
 
 void TForm2::BitBtn1Click()
@@ -391,9 +385,7 @@ void TForm2::BitBtn1Click()
     hooks.setBusy = [this](bool busy) { setBusy(busy); };
     hooks.disableSizeList = [this] { ComboBox1->setEnabled(false); };
     hooks.reset = [this] { reset(); };
-    hooks.progress = [this](int page, int pages, const QString &photo) {
-        showProgress(page, pages, photo);
-    };
+    hooks.progress = [this](const SheetProgress &progress) { showProgress(progress); };
     RunSampleSheets(m_sizes, project, m_state, m_services, hooks);
     if (m_closeAfterRun) {
         m_closeAfterRun = false;

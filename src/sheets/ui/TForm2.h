@@ -86,7 +86,7 @@ private:
     void reset();
     void updateStatus();
     void setBusy(bool busy);
-    void showProgress(int page, int pages, const QString &photo);
+    void showProgress(const SheetProgress &progress);
     void fillSizeList();
     void scrollPreviewHome();
     void wheelPreview(int steps);
@@ -99,8 +99,6 @@ private:
     SheetRunState m_state;
     bool m_closeAfterRun = false;
     int m_wheelDelta = 0; // wheel turns not yet a whole step
-    int m_progressPage = 0;
-    int m_progressCell = 0;
 
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8;
     QComboBox *ComboBox1;
