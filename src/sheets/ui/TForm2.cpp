@@ -1,4 +1,5 @@
 #include "sheets/ui/TForm2.h"
+#include "platform/Format.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "sheets/PhotoOps.h"
@@ -324,10 +325,9 @@ void TForm2::updateStatus()
     const OutputSize size =
         index >= 0 && index < m_sizes.count ? m_sizes.sizes[size_t(index)] : OutputSize{};
     statusText->setText(QStringLiteral("解像度 %1 幅 %2pixel 高さ %3pixel  Jpeg品質 %4")
-                            .arg(size.label)
-                            .arg(size.paperWidth)
-                            .arg(size.paperHeight)
-                            .arg(m_options.quality));
+                            .arg(size.label, QString::number(size.paperWidth),
+                                 QString::number(size.paperHeight),
+                                 QString::number(m_options.quality)));
 }
 
 void TForm2::scrollPreviewHome()
@@ -458,11 +458,11 @@ void TForm2::TrackBar1Change(int position)
 
 void TForm2::CheckBox4Click(bool checked)
 {
-    if (checked)
-        m_services.prompter.inform(QString(msg::HighQualityNotice)
-                                       .replace(QStringLiteral("%d"), QStringLiteral("%1"))
-                                       .arg(kMaxHighQualityResult),
-                                   m_project.titleText);
+    if (!checked)
+        return;
+    QString text;
+    formatChecked(msg::HighQualityNotice, {kMaxHighQualityResult, kMaxHighQualityResult}, &text);
+    m_services.prompter.inform(text, m_project.titleText);
 }
 
 void TForm2::reject()

@@ -236,6 +236,35 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(f.page(2)), !abandoned);
     }
 
+    // The status line takes a custom size's name as it stands in CustomSize.def.
+    void statusNamesTheSize_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("plain") << QStringLiteral("拡大")
+                               << QStringLiteral(
+                                      "解像度 拡大 幅 2000pixel 高さ 1500pixel  Jpeg品質 40");
+        QTest::newRow("%1") << QStringLiteral("拡大%1")
+                            << QStringLiteral(
+                                   "解像度 拡大%1 幅 2000pixel 高さ 1500pixel  Jpeg品質 40");
+        QTest::newRow("%2 and %4")
+            << QStringLiteral("%2と%4")
+            << QStringLiteral("解像度 %2と%4 幅 2000pixel 高さ 1500pixel  Jpeg品質 40");
+    }
+
+    void statusNamesTheSize()
+    {
+        QFETCH(QString, name);
+        SampleWindowFixture f;
+        QByteArray record = QByteArray(52, '-') + "\r\n300\r\n" + testfiles::sjis(name) + "\r\n";
+        for (int n : {2000, 1500, 2, 2, 800, 600, 169, 127, 100, 100, 100, 100, 24})
+            record += QByteArray::number(n) + "\r\n";
+        testfiles::writeFile(f.project.programFolder + QStringLiteral("CustomSize.def"), record);
+        f.start();
+        f.child<QComboBox>("ComboBox1")->setCurrentIndex(1);
+        QTEST(f.status(), "status");
+    }
+
     void noSizeSelected()
     {
         SampleWindowFixture f;
