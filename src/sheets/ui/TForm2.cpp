@@ -68,6 +68,8 @@ namespace {
 constexpr int kScrollBoxLeft = 4;
 constexpr int kScrollBoxTop = 112;
 constexpr int kCloseButtonMargin = 5;
+// The JPEG quality of a new window; the slider shows it until it is moved.
+constexpr int kStartQuality = 40;
 
 } // namespace
 
@@ -90,8 +92,7 @@ TForm2::TForm2(const ProjectState &project, Services &services, const SampleWind
     fillSizeList();
     ComboBox1->setCurrentIndex(0);
     m_options.sizeIndex = ComboBox1->currentIndex();
-    // The slider starts at 60, but pages use 40 until it is moved.
-    m_options.quality = 40;
+    m_options.quality = kStartQuality;
     connectOptions();
 
     resize(kSampleWindowWidth, kSampleWindowHeight);
@@ -145,7 +146,8 @@ void TForm2::buildControls()
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     TrackBar1->setTickInterval(10);
     TrackBar1->setPageStep(10);
-    TrackBar1->setValue(60);
+    // Set before the slider is connected: showing the start quality changes nothing else.
+    TrackBar1->setValue(kStartQuality);
     Label3->setBuddy(TrackBar1);
     Label4 = label("Label4", QStringLiteral("0"), {546, 30, 30, 14});
     Label5 = label("Label5", QStringLiteral("50"), {639, 30, 30, 14});
