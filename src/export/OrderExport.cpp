@@ -234,8 +234,8 @@ int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
                 continue;
             }
             ++*failures;
-            if (prompter.ask(msg::exportCopyFailed.arg(c.source).arg(c.orderer), caption,
-                             Buttons::YesNo) == Answer::Yes)
+            if (prompter.ask(msg::exportCopyFailed.arg(c.source, QString::number(c.orderer)),
+                             caption, Buttons::YesNo) == Answer::Yes)
                 continue;
             if (prompter.ask(msg::exportDeletePartial, caption, Buttons::YesNo) == Answer::Yes &&
                 ClearFolder(exportFolder) == -1)

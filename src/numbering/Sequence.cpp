@@ -172,8 +172,7 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
             const UnsafeEntry bad = firstUnsafeEntry(cells[ColPath], include, own);
             if (!bad.path.isEmpty())
                 problems += (bad.undecodable ? msg::undecodableName : msg::unloggableName)
-                                .arg(r)
-                                .arg(bad.path);
+                                .arg(QString::number(r), bad.path);
         }
     }
     if (!fitsCp932(folder))

@@ -152,15 +152,13 @@ bool repairedContent(const FolderTable &table, const QList<SourceRun> &runs, QBy
     out->clear();
     for (const ProjectLine &l : lines) {
         QByteArray bytes;
-        const QString text = QStringLiteral("%1,%2,%3,%4,%5,%6,%7,")
-                                 .arg(l.subfolderCount)
-                                 .arg(l.totalFileCount)
-                                 .arg(l.directJpegCount)
-                                 .arg(l.allJpegCount)
-                                 .arg(l.include ? 1 : 0)
-                                 .arg(l.startNumber)
-                                 .arg(l.endNumber) +
-                             l.path;
+        const QString text =
+            QStringLiteral("%1,%2,%3,%4,%5,%6,%7,")
+                .arg(QString::number(l.subfolderCount), QString::number(l.totalFileCount),
+                     QString::number(l.directJpegCount), QString::number(l.allJpegCount),
+                     QString::number(l.include ? 1 : 0), QString::number(l.startNumber),
+                     QString::number(l.endNumber)) +
+            l.path;
         if (!encodeCp932(text, &bytes))
             return false;
         bytes += "\r\n";
@@ -305,9 +303,8 @@ FolderCheckResult CheckFolderLists(const QString &programFolder, const QString &
         if (logAgrees(table, runs)) {
             for (const SourceRun &run : runs)
                 result.memo.append(QStringLiteral("%1,%2,%3")
-                                       .arg(run.runStart)
-                                       .arg(run.runEnd)
-                                       .arg(run.runFolder));
+                                       .arg(QString::number(run.runStart),
+                                            QString::number(run.runEnd), run.runFolder));
             continue;
         }
         if (runCount == table.folderCount - unnumbered) {
@@ -316,9 +313,8 @@ FolderCheckResult CheckFolderLists(const QString &programFolder, const QString &
                 const SourceRun &run = runs[k];
                 const FolderEntry &e = table.entries[k];
                 result.memo.append(QStringLiteral("%1,%2,%3")
-                                       .arg(run.runStart)
-                                       .arg(run.runEnd)
-                                       .arg(run.runFolder));
+                                       .arg(QString::number(run.runStart),
+                                            QString::number(run.runEnd), run.runFolder));
                 if (e.includeSubfolders) {
                     if (runCount > 200) {
                         prompter.inform(fmt(msg::repairTooManyToExpand, {entry.projectFile}),

@@ -77,7 +77,7 @@ bool inRange(int value, Range r)
 
 QString rangeMessage(const char16_t *message, Range r)
 {
-    return QString::fromUtf16(message).arg(r.min).arg(r.max);
+    return QString::fromUtf16(message).arg(QString::number(r.min), QString::number(r.max));
 }
 
 // Takes the field's value into size when it is valid, reports it otherwise.
@@ -123,7 +123,8 @@ QString gapLabel(int count, int gap, int dpi)
 {
     if (count < 2)
         return QStringLiteral("-");
-    return QStringLiteral("%1 pix (%2mm)").arg(gap).arg(PixelsToMm(gap, dpi));
+    return QStringLiteral("%1 pix (%2mm)")
+        .arg(QString::number(gap), QString::number(PixelsToMm(gap, dpi)));
 }
 
 } // namespace

@@ -190,14 +190,13 @@ OutputSizeTable LoadOutputSizes(const QString &programFolder)
 QString FormatSizeLabel(int dpi, int columns, int rows, int paperWidth, int paperHeight,
                         const QString &name)
 {
-    // The name is appended, not passed through arg(), so a "%1" in it stays as typed.
-    return QStringLiteral("%1dpi[%2×%3](%4px*%5px) ")
-               .arg(dpi, 3)
-               .arg(columns, 2)
-               .arg(rows, 2)
-               .arg(paperWidth, 4)
-               .arg(paperHeight, 4) +
-           name;
+    // Filled in one pass, so a "%1" in the name stays as typed.
+    const auto padded = [](int n, int width) {
+        return QString::number(n).rightJustified(width, u' ');
+    };
+    return QStringLiteral("%1dpi[%2×%3](%4px*%5px) %6")
+        .arg(padded(dpi, 3), padded(columns, 2), padded(rows, 2), padded(paperWidth, 4),
+             padded(paperHeight, 4), name);
 }
 
 int AppendCustomSize(const QString &programFolder, const OutputSize &size)

@@ -407,24 +407,34 @@ private Q_SLOTS:
         QVERIFY(!m_state.abortExport && !m_state.exportBusy);
     }
 
-    // A failed copy asks; Yes goes on and the run still reports that prints are missing.
+    // A failed copy asks, naming the photo and the orderer; Yes goes on and the run still
+    // reports that prints are missing.
     void failedCopyAsks_data()
     {
+        QTest::addColumn<QString>("saveFolder");
         QTest::addColumn<QList<Answer>>("answers");
         QTest::addColumn<int>("result");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("go on") << QList<Answer>{Answer::Yes} << int(ExportIncomplete)
-                               << QStringList{"0001/0001_0001.jpg", "0003/0003_0003.jpg"};
-        QTest::newRow("stop, keep") << QList<Answer>{Answer::No, Answer::No} << int(ExportStopped)
-                                    << QStringList{"0001/0001_0001.jpg"};
-        QTest::newRow("stop, delete")
-            << QList<Answer>{Answer::No, Answer::Yes} << int(ExportStopped) << QStringList();
+        const QStringList both{"0001/0001_0001.jpg", "0003/0003_0003.jpg"};
+        QTest::newRow("go on") << "save" << QList<Answer>{Answer::Yes} << int(ExportIncomplete)
+                               << both;
+        QTest::newRow("stop, keep") << "save" << QList<Answer>{Answer::No, Answer::No}
+                                    << int(ExportStopped) << QStringList{"0001/0001_0001.jpg"};
+        QTest::newRow("stop, delete") << "save" << QList<Answer>{Answer::No, Answer::Yes}
+                                      << int(ExportStopped) << QStringList();
+        QTest::newRow("%1 in the folder") << QStringLiteral("1年%1組") << QList<Answer>{Answer::Yes}
+                                          << int(ExportIncomplete) << both;
     }
     void failedCopyAsks()
     {
+        QFETCH(QString, saveFolder);
         QFETCH(QList<Answer>, answers);
         QFETCH(int, result);
         QFETCH(QStringList, files);
+        m_project.saveFolder = m_dir->filePath(saveFolder);
+        for (int p = 1; p <= 3; ++p)
+            writeFile(sequentialFilePath(sequenceFolderOf(m_project.saveFolder), QString(), p),
+                      "photo " + QByteArray::number(p));
         fillTable(*m_table, {"1:1", "2:2", "3:3"});
         const QString lost = sequentialFilePath(sequenceFolderOf(m_project.saveFolder), "", 2);
         FakeServices f;
@@ -435,7 +445,10 @@ private Q_SLOTS:
                 QFile::remove(lost); // gone after the check
         };
         QCOMPARE(run(f), result);
-        QCOMPARE(f.prompter.boxes.first().text, msg::exportCopyFailed.arg(lost).arg(2));
+        QCOMPARE(f.prompter.boxes.first().text,
+                 lost +
+                     QStringLiteral(
+                         "　が連番フォルダに見つかりません。\n学生No.2\n\n処理を続行しますか？"));
         QCOMPARE(f.prompter.pendingAnswers(), 0);
         QCOMPARE(filesOnly(listing(exportFolder())), files);
     }

@@ -83,8 +83,9 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images,
         painter.setPen(Qt::black);
         painter.setFont(footerFont);
         painter.drawText(footer, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Velmora 説明書"));
-        painter.drawText(footer, Qt::AlignRight | Qt::AlignBottom,
-                         QStringLiteral("%1 / %2").arg(page + 1).arg(pages));
+        painter.drawText(
+            footer, Qt::AlignRight | Qt::AlignBottom,
+            QStringLiteral("%1 / %2").arg(QString::number(page + 1), QString::number(pages)));
     }
     if (!painter.end()) {
         *error = QStringLiteral("cannot finish %1").arg(pdfPath);

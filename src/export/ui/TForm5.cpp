@@ -50,11 +50,11 @@ QString elapsedText(quint64 ms)
 {
     const quint64 tenths = (ms + 50) / 100;
     if (tenths < 600)
-        return QStringLiteral("経過時間 %1.%2秒").arg(tenths / 10).arg(tenths % 10);
+        return QStringLiteral("経過時間 %1.%2秒")
+            .arg(QString::number(tenths / 10), QString::number(tenths % 10));
     const quint64 seconds = tenths / 10;
     return QStringLiteral("経過時間 %1分%2秒")
-        .arg(seconds / 60)
-        .arg(seconds % 60, 2, 10, QChar(u'0'));
+        .arg(QString::number(seconds / 60), QString::number(seconds % 60).rightJustified(2, u'0'));
 }
 
 } // namespace

@@ -165,7 +165,8 @@ QWidget *InputCellDelegate::createEditor(QWidget *parent, const QStyleOptionView
     editor->setMaxLength(kPhotoCellMaxChars);
     editor->setAttribute(Qt::WA_InputMethodEnabled, false);
     editor->setAccessibleName(
-        QStringLiteral("写真番号 %1-%2").arg(index.row() + 1).arg(index.column() + 1));
+        QStringLiteral("写真番号 %1-%2")
+            .arg(QString::number(index.row() + 1), QString::number(index.column() + 1)));
     auto *model = qobject_cast<InputGridModel *>(const_cast<QAbstractItemModel *>(index.model()));
     const QPersistentModelIndex cell(index);
     if (model) {

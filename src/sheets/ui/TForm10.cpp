@@ -13,16 +13,21 @@
 #include <QStyle>
 #include <QValidator>
 
+#include <algorithm>
+
 namespace mf {
 
 namespace {
 
 constexpr int kWidth = 706;
 constexpr int kHeight = 210;
+// Characters that may be typed into the page offset; a loaded offset may be longer.
+constexpr int kOffsetTypedLength = 5;
 
-// The title is limited in Shift-JIS bytes, as the file stores it: 250 full-width characters
-// or 500 half-width ones. Whatever goes beyond is cut, as a length limit cuts a paste. Text
-// Shift-JIS cannot hold is left for the save to refuse with its message.
+// The title, page label and page suffix are limited in Shift-JIS bytes, as the file stores
+// them: the title takes 250 full-width characters or 500 half-width ones. Whatever goes beyond
+// is cut, as a length limit cuts a paste. Text Shift-JIS cannot hold is left for the save to
+// refuse with its message.
 class ByteLimitValidator : public QValidator {
 public:
     ByteLimitValidator(int maxBytes, QObject *parent) : QValidator(parent), m_maxBytes(maxBytes) {}
@@ -67,6 +72,11 @@ TForm10::TForm10(const QString &titleText, const QString &programFolder, Prompte
         e->setMaxLength(maxLength);
         return e;
     };
+    auto byteLimitedEdit = [&](const char *name, int maxBytes, const QRect &geometry) {
+        QLineEdit *e = edit(name, maxBytes, geometry);
+        e->setValidator(new ByteLimitValidator(maxBytes, e));
+        return e;
+    };
     auto numberEdit = [&](const char *name, int maxLength, const QRect &geometry) {
         QLineEdit *e = edit(name, maxLength, geometry);
         // Digits only: no input method composition.
@@ -78,11 +88,10 @@ TForm10::TForm10(const QString &titleText, const QString &programFolder, Prompte
     CheckBox1->setGeometry(12, 8, 200, 20);
 
     label("Label26", QStringLiteral("タイトル文字列"), {12, 36, 96, 18})
-        ->setBuddy(Edit13 = edit("Edit13", kTitleMaxBytes, {110, 33, kWidth - 122, 22}));
+        ->setBuddy(Edit13 = byteLimitedEdit("Edit13", kTitleMaxBytes, {110, 33, kWidth - 122, 22}));
     QFont fixed(QStringLiteral("ＭＳ ゴシック"));
     fixed.setPixelSize(12);
     Edit13->setFont(fixed);
-    Edit13->setValidator(new ByteLimitValidator(kTitleMaxBytes, Edit13));
     setHint(Edit13, QStringLiteral("タイトルは全角250文字以内で入力して下さい"));
 
     label("Label17", QStringLiteral("フォントの高さ"), {12, 68, 96, 18})
@@ -105,11 +114,11 @@ TForm10::TForm10(const QString &titleText, const QString &programFolder, Prompte
     CheckBox2->setGeometry(12, 110, 200, 20);
 
     label("Label4", QStringLiteral("ページ文字"), {12, 140, 96, 18})
-        ->setBuddy(Edit3 = edit("Edit3", 20, {110, 137, 120, 22}));
+        ->setBuddy(Edit3 = byteLimitedEdit("Edit3", kPageTextMaxBytes, {110, 137, 120, 22}));
     label("Label1", QStringLiteral("ページ番号開始オフセット"), {244, 140, 140, 18})
-        ->setBuddy(Edit1 = numberEdit("Edit1", 5, {386, 137, 60, 22}));
+        ->setBuddy(Edit1 = numberEdit("Edit1", kOffsetTypedLength, {386, 137, 60, 22}));
     label("Label5", QStringLiteral("ページ番号以降追加文字"), {460, 140, 130, 18})
-        ->setBuddy(Edit4 = edit("Edit4", 20, {594, 137, 100, 22}));
+        ->setBuddy(Edit4 = byteLimitedEdit("Edit4", kPageTextMaxBytes, {594, 137, 100, 22}));
 
     label("Label2", QStringLiteral("フォントの高さ"), {12, 176, 96, 18})
         ->setBuddy(Edit2 = numberEdit("Edit2", 8, {110, 173, 60, 22}));
@@ -267,7 +276,11 @@ void TForm10::showFields()
     }
     CheckBox2->setChecked(f.showPageNumber);
     Edit3->setText(f.pageLabel);
+    // The stored offset is the offset, however many digits it has: the field shows it whole
+    // and keeps to the typing limit only as far as that allows.
+    Edit1->setMaxLength(32767);
     Edit1->setText(f.pageOffset);
+    Edit1->setMaxLength(std::max(kOffsetTypedLength, int(Edit1->text().size())));
     Edit4->setText(f.pageSuffix);
     Edit2->setText(f.pageHeight);
 }

@@ -1,4 +1,5 @@
 #include "sheets/ui/TForm2.h"
+#include "platform/Format.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "sheets/PhotoOps.h"
@@ -67,6 +68,8 @@ namespace {
 constexpr int kScrollBoxLeft = 4;
 constexpr int kScrollBoxTop = 112;
 constexpr int kCloseButtonMargin = 5;
+// The JPEG quality of a new window; the slider shows it until it is moved.
+constexpr int kStartQuality = 40;
 
 } // namespace
 
@@ -89,8 +92,7 @@ TForm2::TForm2(const ProjectState &project, Services &services, const SampleWind
     fillSizeList();
     ComboBox1->setCurrentIndex(0);
     m_options.sizeIndex = ComboBox1->currentIndex();
-    // The slider starts at 60, but pages use 40 until it is moved.
-    m_options.quality = 40;
+    m_options.quality = kStartQuality;
     connectOptions();
 
     resize(kSampleWindowWidth, kSampleWindowHeight);
@@ -144,7 +146,8 @@ void TForm2::buildControls()
     TrackBar1->setTickPosition(QSlider::TicksBelow);
     TrackBar1->setTickInterval(10);
     TrackBar1->setPageStep(10);
-    TrackBar1->setValue(60);
+    // Set before the slider is connected: showing the start quality changes nothing else.
+    TrackBar1->setValue(kStartQuality);
     Label3->setBuddy(TrackBar1);
     Label4 = label("Label4", QStringLiteral("0"), {546, 30, 30, 14});
     Label5 = label("Label5", QStringLiteral("50"), {639, 30, 30, 14});
@@ -324,10 +327,9 @@ void TForm2::updateStatus()
     const OutputSize size =
         index >= 0 && index < m_sizes.count ? m_sizes.sizes[size_t(index)] : OutputSize{};
     statusText->setText(QStringLiteral("解像度 %1 幅 %2pixel 高さ %3pixel  Jpeg品質 %4")
-                            .arg(size.label)
-                            .arg(size.paperWidth)
-                            .arg(size.paperHeight)
-                            .arg(m_options.quality));
+                            .arg(size.label, QString::number(size.paperWidth),
+                                 QString::number(size.paperHeight),
+                                 QString::number(m_options.quality)));
 }
 
 void TForm2::scrollPreviewHome()
@@ -450,11 +452,11 @@ void TForm2::TrackBar1Change(int position)
 
 void TForm2::CheckBox4Click(bool checked)
 {
-    if (checked)
-        m_services.prompter.inform(QString(msg::HighQualityNotice)
-                                       .replace(QStringLiteral("%d"), QStringLiteral("%1"))
-                                       .arg(kMaxHighQualityResult),
-                                   m_project.titleText);
+    if (!checked)
+        return;
+    QString text;
+    formatChecked(msg::HighQualityNotice, {kMaxHighQualityResult, kMaxHighQualityResult}, &text);
+    m_services.prompter.inform(text, m_project.titleText);
 }
 
 void TForm2::reject()

@@ -31,7 +31,7 @@ const QString kStatus40 =
     QStringLiteral("解像度 W六つ切り 300dpi[4×4]( 3602px*2397px) 35mmフィルム "
                    "幅 3602pixel 高さ 2397pixel  Jpeg品質 40");
 
-// The luminance DC quantiser of a JPEG: 20 at quality 40, 13 at 60, 10 at 70.
+// The luminance DC quantiser of a JPEG: 20 at quality 40, 16 at 50, 10 at 70.
 int dcQuantiser(const QByteArray &jpeg)
 {
     const qsizetype at = jpeg.indexOf("\xFF\xDB");
@@ -86,8 +86,7 @@ class SampleWindowTest : public QObject {
 private Q_SLOTS:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
 
-    // On showing the slider stands at 60, but the status line and the pages use 40 until it
-    // is moved.
+    // On showing the slider, the status line and the pages all use 40 until it is moved.
     void openingState()
     {
         SampleWindowFixture f;
@@ -108,7 +107,7 @@ private Q_SLOTS:
         QCOMPARE(sizes->currentIndex(), 0);
         QCOMPARE(sizes->maxVisibleItems(), 50);
         auto *slider = f.child<QSlider>("TrackBar1");
-        QCOMPARE(slider->value(), 60);
+        QCOMPARE(slider->value(), 40);
         QCOMPARE(f.status(), kStatus40);
         QCOMPARE(f.child<QLineEdit>("Edit1")->text(), QStringLiteral("1"));
         QCOMPARE(f.child<QLineEdit>("Edit2")->text(), QString());
@@ -132,11 +131,11 @@ private Q_SLOTS:
         QCOMPARE(dcQuantiser(testfiles::readFile(f.page(1))), 20);
 
         QTest::keyClick(slider, Qt::Key_PageUp);
-        QCOMPARE(slider->value(), 70);
-        QVERIFY(f.status().endsWith(QStringLiteral("Jpeg品質 70")));
+        QCOMPARE(slider->value(), 50);
+        QVERIFY(f.status().endsWith(QStringLiteral("Jpeg品質 50")));
         f.fakes.prompter.expect(Answer::Yes); // the old pages go
         f.press();
-        QCOMPARE(dcQuantiser(testfiles::readFile(f.page(1))), 10);
+        QCOMPARE(dcQuantiser(testfiles::readFile(f.page(1))), 16);
 
         // The preview takes what the window grows by; the close button stays in its corner.
         f.window->resize(1100, 900);
@@ -234,6 +233,35 @@ private Q_SLOTS:
         QCOMPARE(f.fakes.prompter.texts(),
                  abandoned ? QStringList{msg::deleteOldPages} : QStringList{msg::sheetsDone});
         QCOMPARE(QFile::exists(f.page(2)), !abandoned);
+    }
+
+    // The status line takes a custom size's name as it stands in CustomSize.def.
+    void statusNamesTheSize_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("plain") << QStringLiteral("拡大")
+                               << QStringLiteral(
+                                      "解像度 拡大 幅 2000pixel 高さ 1500pixel  Jpeg品質 40");
+        QTest::newRow("%1") << QStringLiteral("拡大%1")
+                            << QStringLiteral(
+                                   "解像度 拡大%1 幅 2000pixel 高さ 1500pixel  Jpeg品質 40");
+        QTest::newRow("%2 and %4")
+            << QStringLiteral("%2と%4")
+            << QStringLiteral("解像度 %2と%4 幅 2000pixel 高さ 1500pixel  Jpeg品質 40");
+    }
+
+    void statusNamesTheSize()
+    {
+        QFETCH(QString, name);
+        SampleWindowFixture f;
+        QByteArray record = QByteArray(52, '-') + "\r\n300\r\n" + testfiles::sjis(name) + "\r\n";
+        for (int n : {2000, 1500, 2, 2, 800, 600, 169, 127, 100, 100, 100, 100, 24})
+            record += QByteArray::number(n) + "\r\n";
+        testfiles::writeFile(f.project.programFolder + QStringLiteral("CustomSize.def"), record);
+        f.start();
+        f.child<QComboBox>("ComboBox1")->setCurrentIndex(1);
+        QTEST(f.status(), "status");
     }
 
     void noSizeSelected()

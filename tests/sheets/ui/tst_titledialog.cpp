@@ -63,11 +63,62 @@ private Q_SLOTS:
         QCOMPARE(d.child<QLabel>("Label26")->buddy(), d.child("Edit13"));
         QCOMPARE(d.child("Edit3")->text(), QStringLiteral("ページ "));
         QVERIFY(d.child<QRadioButton>("RadioButton1")->isChecked());
-        // The title is limited in Shift-JIS bytes: 250 full-width characters.
-        typeInto(d.child("Edit13"), QString(260, QChar(u'春')));
-        QCOMPARE(d.form.fields().title, QString(250, QChar(u'春')));
-        d.type("Edit1", QStringLiteral("1234567"));
-        QCOMPARE(d.form.settings().pageOffset, 12345);
+    }
+
+    // What a text field keeps of what is typed into it or read back from the title data file:
+    // the texts are limited in Shift-JIS bytes as the file stores them, and a loaded value is
+    // shown whole.
+    void fieldLimits_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("line"); // 0: typed; else the file line that is read back
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("kept");
+        const QString haru(260, QChar(u'春')), pe = QStringLiteral("ページ番号ページ番号");
+        QTest::newRow("title, 260 full-width typed") << "Edit13" << 0 << haru << haru.left(250);
+        QTest::newRow("label, 11 full-width typed") << "Edit3" << 0 << pe + u'ペ' << pe;
+        QTest::newRow("label, 21 half-width typed")
+            << "Edit3" << 0 << QString(21, u'p') << QString(20, u'p');
+        QTest::newRow("label, cut between characters")
+            << "Edit3" << 0 << u'p' + pe << u'p' + pe.left(9);
+        QTest::newRow("label, 20 bytes loaded") << "Edit3" << 8 << pe << pe;
+        QTest::newRow("suffix, 11 full-width typed")
+            << "Edit4" << 0 << u'枚' + pe << u'枚' + pe.left(9);
+        QTest::newRow("suffix, 20 half-width typed")
+            << "Edit4" << 0 << QString(20, u's') << QString(20, u's');
+        QTest::newRow("suffix, 20 bytes loaded") << "Edit4" << 9 << pe << pe;
+        QTest::newRow("offset, 7 digits typed") << "Edit1" << 0 << "1234567"
+                                                << "12345";
+        QTest::newRow("offset, 6 digits loaded") << "Edit1" << 5 << "123456"
+                                                 << "123456";
+        QTest::newRow("offset, lowest int loaded") << "Edit1" << 5 << "-2147483648"
+                                                   << "-2147483648";
+    }
+    void fieldLimits()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, line);
+        QFETCH(QString, input);
+        QFETCH(QString, kept);
+        TitleDialog d;
+        const QByteArray name = field.toLatin1();
+        if (line == 0) {
+            d.type(name.constData(), input);
+        } else {
+            QStringList lines{"t", "20", "ON", "ON", "0", "L", "20", "P", "S"};
+            lines[line - 1] = input;
+            testfiles::writeFile(d.path(), testfiles::sjis(lines.join("\r\n") + "\r\n"));
+            d.click("BitBtn2");
+        }
+        QCOMPARE(d.child(name.constData())->text(), kept);
+        const TitleFields &f = d.form.fields();
+        const QString stored = field == "Edit13"  ? f.title
+                               : field == "Edit3" ? f.pageLabel
+                               : field == "Edit4" ? f.pageSuffix
+                                                  : f.pageOffset;
+        QCOMPARE(stored, kept);
+        if (field == "Edit1")
+            QCOMPARE(QString::number(d.form.settings().pageOffset), kept);
     }
 
     void heights_data()
