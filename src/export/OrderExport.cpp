@@ -376,6 +376,12 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
         if (!writeText(job, joinPath(exportFolder, kOrdererSampleListName), encoded, bytes))
             result = ExportIncomplete;
     }
+    // A studio takes the drive to the print lab as soon as the run says it is done.
+    if (!job.flushToDisk(exportFolder)) {
+        services.prompter.inform(msg::notOnDisk.arg(exportFolder), project.titleText);
+        job.showRow(1);
+        return ExportIncomplete;
+    }
     services.shell.open(exportFolder);
     job.showRow(1);
     return result;

@@ -5,6 +5,7 @@
 
 #include "export/ExportSettings.h"
 #include "orders/OrderTable.h"
+#include "platform/FileSystem.h"
 #include "platform/Services.h"
 #include "project/Messages.h"
 #include "project/ProjectState.h"
@@ -40,6 +41,8 @@ struct ExportJob {
     std::function<void(int row)> showRow = [](int) {};
     // Prints copied (or given up) so far out of all the run copies, for a progress bar.
     std::function<void(int done, int total)> showProgress = [](int, int) {};
+    // Puts the copies and texts on the disk before the run says it is done.
+    std::function<bool(const QString &folder)> flushToDisk = flushFileSystem;
 };
 
 enum ExportResult {

@@ -260,9 +260,16 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     state.buttons = RowButtons{false, false, false};
     state.dirty = true;
     state.busy = false;
+    const bool onDisk = hooks.flushToDisk(folder);
+    if (!onDisk) {
+        prompter.inform(msg::notOnDisk.arg(folder), caption);
+        result = result == 0 ? -3 : result;
+    }
+    // The project records what was copied either way; the folder opens only once it is safe.
     if (hooks.saveProject)
         hooks.saveProject();
-    services.shell.open(folder);
+    if (onDisk)
+        services.shell.open(folder);
     return result;
 }
 

@@ -3,6 +3,7 @@
 // the file prefix and a photo number, with the conversion log.
 
 #include "photos/NumberedPhotos.h"
+#include "platform/FileSystem.h"
 #include "platform/Services.h"
 #include "project/Messages.h"
 #include "project/ProjectState.h"
@@ -36,10 +37,13 @@ struct SequenceHooks {
     std::function<void(int row)> rowDone = [](int) {};
     // The project save at the end.
     std::function<int()> saveProject;
+    // Puts the copies and the log on the disk before the folder is shown as done: the camera
+    // cards are emptied next.
+    std::function<bool(const QString &folder)> flushToDisk = flushFileSystem;
 };
 
 // BitBtn6Click: the whole numbering command. Returns 0 when the copy ran to its end,
-// a negative value when it ended early.
+// a negative value when it ended early, -3 when the disk did not take the copies whole.
 int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks);
 
 namespace msg {

@@ -43,7 +43,15 @@ enum class CopyResult { Copied, TargetExists, Failed };
 // Copies with the system's file copy. Without replace, an existing target is left alone
 // and reported; a copy that fails half way is removed so no truncated file stays behind.
 // The copy keeps the source's modification time (when the file system lets us set it).
+// It copies inside the kernel (a clone where the file system shares blocks) and falls back to
+// the ordinary copy where that is not supported.
 CopyResult copyFile(const QString &source, const QString &target, bool replace = false);
+// For tests and benchmarks: false makes every copy take the ordinary way.
+void setRangeCopyEnabled(bool enabled);
+
+// Puts everything written on the folder's file system onto the disk; false when that failed
+// (a full disk, a drive pulled out): then what was written there may not be complete.
+bool flushFileSystem(const QString &folder);
 
 // Gives the file ordinary read-write permissions for its owner (the counterpart of
 // clearing the read-only and hidden bits), whatever the source had.

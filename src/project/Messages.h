@@ -17,5 +17,9 @@ inline const QString programFolderMissing = QStringLiteral("プログラム実�
 inline const QString cannotCreateSaveFolderPath =
     QStringLiteral("保存先フォルダを作成出来ません。\n%1");
 inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォルダを作成出来ません。");
+// The copies were made, but the disk did not confirm that they are on it.
+inline const QString notOnDisk =
+    QStringLiteral("以下のフォルダへの書き込みを完了出来ませんでした。\nディスクの空きと接続を確認"
+                   "してください。\n%1");
 
 } // namespace mf::msg

@@ -74,11 +74,17 @@ class OrderExportTest : public QObject {
     QString exported(const QString &relative) const { return exportFolder() + u'/' + relative; }
 
     QList<int> m_progress; // the last (done, total) shown
+    QStringList m_flushed; // folders put on the disk
+    bool m_diskTakesIt = true;
 
     int run(FakeServices &f, bool checkOnly = false)
     {
         ExportJob job{m_project, *m_table, m_settings, f.services};
         job.showProgress = [this](int done, int total) { m_progress = {done, total}; };
+        job.flushToDisk = [this](const QString &folder) {
+            m_flushed.append(folder);
+            return m_diskTakesIt;
+        };
         return RunExport(job, m_state, checkOnly);
     }
 
@@ -98,6 +104,8 @@ private Q_SLOTS:
         m_table = std::make_unique<OrderTable>();
         m_settings = ExportSettings{1, 9999, 4, false, true};
         m_state = ExportState();
+        m_flushed.clear();
+        m_diskTakesIt = true;
     }
 
     void settingsRefusals_data()
@@ -257,10 +265,26 @@ private Q_SLOTS:
         if (files.contains(kSampleListName))
             opened << exported(kSampleListName) << exported(kOrdererSampleListName);
         QCOMPARE(f.shell.opened, opened << exportFolder());
+        QCOMPARE(m_flushed, QStringList{exportFolder()});
         if (!files.isEmpty() && files.first().endsWith(u".jpg"))
             QCOMPARE(readFile(exported(files.first())),
                      "photo " +
                          QByteArray::number(files.first().section(u'_', -1).left(4).toInt()));
+    }
+
+    // A disk that does not confirm the copies: a write failure, and the folder is not opened
+    // as if the prints were ready for the lab.
+    void diskThatDoesNotTakeTheCopies()
+    {
+        fillTable(*m_table, {"12:5"});
+        m_diskTakesIt = false;
+        FakeServices f;
+        QCOMPARE(run(f), int(ExportIncomplete));
+        QCOMPARE(f.prompter.texts(),
+                 QStringList{QStringLiteral("以下のフォルダへの書き込みを完了出来ませんでした。\n"
+                                            "ディスクの空きと接続を確認してください。\n") +
+                             exportFolder()});
+        QVERIFY(f.shell.opened.isEmpty());
     }
 
     void sampleTextsByteForByte()

@@ -28,6 +28,8 @@ struct Fixture {
     QList<int> startAsked; // the highest number each dialog showing was given
     int startAnswer = 1;
     int saves = 0;
+    QStringList flushed; // folders put on the disk
+    bool diskTakesIt = true;
 
     explicit Fixture(const QList<int> &folders, const QString &schoolCode = QString())
     {
@@ -43,6 +45,10 @@ struct Fixture {
             return startAnswer;
         };
         hooks.saveProject = [this] { return ++saves, 0; };
+        hooks.flushToDisk = [this](const QString &folder) {
+            flushed.append(folder);
+            return diskTakesIt;
+        };
     }
     QString addSource(const QString &name, int photos)
     {
@@ -88,6 +94,7 @@ private Q_SLOTS:
         QCOMPARE(f.saves, 1);
         QVERIFY(f.state.dirty);
         QCOMPARE(f.fakes.shell.opened, QStringList{f.seq()});
+        QCOMPARE(f.flushed, QStringList{f.seq()});
         QVERIFY(f.fakes.prompter.boxes.isEmpty());
         // The copies are the photos themselves.
         QCOMPARE(testfiles::readFile(f.seq() + "/12_0004.jpg"),
@@ -223,6 +230,21 @@ private Q_SLOTS:
         QCOMPARE(f.range(2), QString("-")); // the row being copied keeps its old values
         QCOMPARE(f.saves, 1);
         QVERIFY(!f.state.busy);
+    }
+
+    // A disk that does not confirm the copies: told as a write failure, the folder is not
+    // opened as if all went well, and the project still records what was copied.
+    void diskThatDoesNotTakeTheCopies()
+    {
+        Fixture f({2});
+        f.diskTakesIt = false;
+        QCOMPARE(f.run(), -3);
+        QCOMPARE(f.fakes.prompter.texts(),
+                 QStringList{QStringLiteral("以下のフォルダへの書き込みを完了出来ませんでした。\n"
+                                            "ディスクの空きと接続を確認してください。\n") +
+                             f.seq()});
+        QVERIFY(f.fakes.shell.opened.isEmpty());
+        QCOMPARE(f.saves, 1);
     }
 
     void copyFailureDeclinedStops()

@@ -28,6 +28,12 @@ void writeRawName(const QString &folder, const QByteArray &name)
     ::close(fd);
 }
 
+// Picks the way copies are made for one test, and puts the usual way back after it.
+struct RangeCopyGuard {
+    explicit RangeCopyGuard(bool ranged) { mf::setRangeCopyEnabled(ranged); }
+    ~RangeCopyGuard() { mf::setRangeCopyEnabled(true); }
+};
+
 } // namespace
 
 class FileSystemTest : public QObject {
@@ -102,18 +108,25 @@ private Q_SLOTS:
         QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("fresh")), mf::CopyResult::Copied);
     }
 
+    // Both ways of copying: inside the kernel, and the ordinary copy it falls back to.
     void copyKeepsModificationTime_data()
     {
+        QTest::addColumn<bool>("ranged");
         QTest::addColumn<bool>("replace");
         QTest::addColumn<bool>("targetExists");
-        QTest::newRow("new target") << false << false;
-        QTest::newRow("replace an existing target") << true << true;
-        QTest::newRow("replace, no target yet") << true << false;
+        for (bool ranged : {true, false}) {
+            const char *way = ranged ? "in the kernel" : "ordinary";
+            QTest::addRow("new target, %s", way) << ranged << false << false;
+            QTest::addRow("replace an existing target, %s", way) << ranged << true << true;
+            QTest::addRow("replace, no target yet, %s", way) << ranged << true << false;
+        }
     }
     void copyKeepsModificationTime()
     {
+        QFETCH(bool, ranged);
         QFETCH(bool, replace);
         QFETCH(bool, targetExists);
+        const RangeCopyGuard way(ranged);
         QTemporaryDir dir;
         const QString source = dir.filePath("photo.jpg"), target = dir.filePath("0001.jpg");
         writeFile(source, "photo");
@@ -130,10 +143,29 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(target).lastModified().toUTC(), taken);
     }
 
+    void failedCopyLeavesNothingBehind_data()
+    {
+        QTest::addColumn<bool>("ranged");
+        QTest::newRow("in the kernel") << true;
+        QTest::newRow("ordinary") << false;
+    }
     void failedCopyLeavesNothingBehind()
     {
+        QFETCH(bool, ranged);
+        const RangeCopyGuard way(ranged);
         QTemporaryDir dir;
         writeFile(dir.filePath("dst"), "old");
+        // A full disk half way through a copy, new target or replacement.
+        writeFile(dir.filePath("big"), QByteArray(64 * 1024, 'x'));
+        QCOMPARE(testfiles::runWithFileSizeLimit(
+                     4096,
+                     [&] {
+                         return int(mf::copyFile(dir.filePath("big"), dir.filePath("new"))) * 3 +
+                                int(mf::copyFile(dir.filePath("big"), dir.filePath("dst"), true));
+                     }),
+                 int(mf::CopyResult::Failed) * 4);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"big", "dst"}));
+        QVERIFY(QFile::remove(dir.filePath("big")));
         QCOMPARE(mf::copyFile(dir.filePath("missing"), dir.filePath("new")),
                  mf::CopyResult::Failed);
         QVERIFY(!QFileInfo::exists(dir.filePath("new")));
@@ -168,6 +200,8 @@ private Q_SLOTS:
         QVERIFY(mf::removeEmptyDir(deep));
         QVERIFY(mf::removeFile(dir.filePath("file")));
         QVERIFY(!mf::removeFile(dir.filePath("file")));
+        QVERIFY(mf::flushFileSystem(dir.path()));
+        QVERIFY(!mf::flushFileSystem(dir.filePath("a/missing")));
     }
 
     void programFolderRule()
