@@ -12,8 +12,10 @@
 // per-orderer folders and sample prints on, exactly as "保存処理開始" does (order check,
 // planned names, copies with their times and permissions, the two texts, the event pump
 // between orders), and `cp` copies the same files into as many folders; the rounds (default
-// 5) take turns at which goes first. It prints every round, then the best and the median
-// time of each, the throughput and the ratios.
+// 5) take turns at which goes first. The flush that puts the copies on the disk before the
+// run says it is done is timed on its own (and a sync after cp likewise). It prints every
+// round, then the best and the median time of each, the throughput and the ratios with and
+// without the flush.
 
 #include "CameraJpeg.h"
 #include "export/OrderExport.h"
@@ -225,12 +227,21 @@ int main(int argc, char **argv)
     mf::Services services{prompter, pump, clock, shell};
     mf::ExportJob job{*project, *table, mf::ExportSettings{1, mf::kMaxOrdererNumber, 4, true, true},
                       services};
+    job.flushToDisk = [](const QString &) { return true; }; // timed on its own below
     mf::ExportState state;
 
     const QString exportFolder = mf::exportFolderOf(project->saveFolder);
     const QString cpTarget = work.filePath(QStringLiteral("cp"));
     Copied exported;
     QString script;
+    double flushSeconds = 0;
+    const auto timeFlush = [&](const QString &folder) {
+        QElapsedTimer timer;
+        timer.start();
+        const bool flushed = mf::flushFileSystem(folder);
+        flushSeconds = timer.nsecsElapsed() / 1e9;
+        return flushed;
+    };
     const auto runExport = [&]() -> double {
         QDir(exportFolder).removeRecursively(); // a fresh folder, as on a project's first run
         flushWrites();
@@ -243,7 +254,7 @@ int main(int argc, char **argv)
             return -1;
         }
         exported = jpegsBelow(exportFolder);
-        return seconds;
+        return timeFlush(exportFolder) ? seconds : -1;
     };
     const auto runCp = [&]() -> double {
         QDir(cpTarget).removeRecursively();
@@ -258,7 +269,7 @@ int main(int argc, char **argv)
                          exported.files);
             return -1;
         }
-        return seconds;
+        return timeFlush(cpTarget) ? seconds : -1;
     };
 
     // The first writes into fresh blocks of this machine's disk are much slower than later
@@ -266,21 +277,32 @@ int main(int argc, char **argv)
     // and the median time of each are compared.
     std::vector<double> exportTimes;
     std::vector<double> cpTimes;
+    std::vector<double> exportFlushes;
+    std::vector<double> flushedRatios; // (export + flush) / (cp + sync)
     for (int round = 1; round <= rounds; ++round) {
         double exportSeconds = 0;
         double cpSeconds = 0;
+        double exportFlush = 0;
+        double cpFlush = 0;
         if (round % 2 == 1) {
             exportSeconds = runExport();
+            exportFlush = flushSeconds;
             script = cpScript(exportFolder, sequence, cpTarget);
             cpSeconds = exportSeconds < 0 ? -1 : runCp();
+            cpFlush = flushSeconds;
         } else {
             cpSeconds = runCp();
+            cpFlush = flushSeconds;
             exportSeconds = cpSeconds < 0 ? -1 : runExport();
+            exportFlush = flushSeconds;
         }
         if (exportSeconds < 0 || cpSeconds < 0)
             return 1;
-        std::printf("round %d: export %.3f s, cp %.3f s%s\n", round, exportSeconds, cpSeconds,
+        std::printf("round %d: export %.3f s + syncfs %.3f s, cp %.3f s + sync %.3f s%s\n", round,
+                    exportSeconds, exportFlush, cpSeconds, cpFlush,
                     round % 2 == 1 ? "" : " (cp first)");
+        exportFlushes.push_back(exportFlush);
+        flushedRatios.push_back((exportSeconds + exportFlush) / (cpSeconds + cpFlush));
         exportTimes.push_back(exportSeconds);
         cpTimes.push_back(cpSeconds);
     }
@@ -298,7 +320,11 @@ int main(int argc, char **argv)
     std::printf("export: best %.3f s, %.1f MB/s; median %.3f s\n", bestExport, mb / bestExport,
                 medianExport);
     std::printf("cp:     best %.3f s, %.1f MB/s; median %.3f s\n", bestCp, mb / bestCp, medianCp);
-    std::printf("ratio export / cp: best %.2f, median %.2f (%d rounds)\n", bestExport / bestCp,
-                medianExport / medianCp, rounds);
+    std::sort(exportFlushes.begin(), exportFlushes.end());
+    std::sort(flushedRatios.begin(), flushedRatios.end());
+    std::printf("flush:  median syncfs %.3f s\n", median(exportFlushes));
+    std::printf("ratio export / cp: best %.2f, median %.2f; with the flush (cp + sync) median "
+                "%.2f (%d rounds)\n",
+                bestExport / bestCp, medianExport / medianCp, median(flushedRatios), rounds);
     return 0;
 }
