@@ -27,7 +27,7 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	cmake --build $(BUILD_DIR) --target bench_numbering bench_sheets bench_export -j $(JOBS)
+	cmake --build $(BUILD_DIR) --target bench_numbering bench_sheets bench_export bench_studioday -j $(JOBS)
 
 # The Debian package, built for /usr in a tree of its own without the tests:
 # $(PACKAGE_BUILD_DIR)/marrowfold_<version>_amd64.deb

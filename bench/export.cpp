@@ -18,6 +18,7 @@
 // without the flush.
 
 #include "CameraJpeg.h"
+#include "ExportPeer.h"
 #include "export/OrderExport.h"
 #include "orders/OrderTable.h"
 #include "photos/NumberedPhotos.h"
@@ -126,35 +127,6 @@ Copied jpegsBelow(const QString &root)
         c.bytes += it.fileInfo().size();
     }
     return c;
-}
-
-// The same copies with cp: one cp a folder for the photos the export named there once, one
-// more for each repeat (cp cannot give one source two names in one call).
-QString cpScript(const QString &exportFolder, const QString &sequence, const QString &target)
-{
-    QString script = QStringLiteral("set -e\n");
-    const auto quoted = [](const QString &s) { return u'\'' + s + u'\''; };
-    const QStringList folders =
-        QDir(exportFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &folder : folders) {
-        const QString into = target + u'/' + folder;
-        script += QStringLiteral("mkdir -p %1\n").arg(quoted(into));
-        QStringList once;
-        for (const QString &name :
-             QDir(exportFolder + u'/' + folder).entryList({QStringLiteral("*.jpg")}, QDir::Files)) {
-            // "0012_0005.jpg" or "0012_0005(1).jpg": the photo number follows the '_'.
-            const int photo = name.section(u'_', 1).section(u'.', 0, 0).section(u'(', 0, 0).toInt();
-            const QString from = mf::sequentialFilePath(sequence, QString(), photo);
-            if (name.contains(u'('))
-                script +=
-                    QStringLiteral("cp %1 %2\n").arg(quoted(from), quoted(into + u'/' + name));
-            else
-                once.append(quoted(from));
-        }
-        if (!once.isEmpty())
-            script += QStringLiteral("cp %1 %2/\n").arg(once.join(u' '), quoted(into));
-    }
-    return script;
 }
 
 double median(const std::vector<double> &sorted)
@@ -287,7 +259,7 @@ int main(int argc, char **argv)
         if (round % 2 == 1) {
             exportSeconds = runExport();
             exportFlush = flushSeconds;
-            script = cpScript(exportFolder, sequence, cpTarget);
+            script = bench::cpScript(exportFolder, sequence, cpTarget);
             cpSeconds = exportSeconds < 0 ? -1 : runCp();
             cpFlush = flushSeconds;
         } else {
