@@ -17,6 +17,7 @@
 // round, then the best and the median time of each, the throughput and the ratios with and
 // without the flush.
 
+#include "BenchServices.h"
 #include "CameraJpeg.h"
 #include "ExportPeer.h"
 #include "export/OrderExport.h"
@@ -42,19 +43,6 @@
 #include <vector>
 
 namespace {
-
-class YesPrompter : public mf::Prompter {
-public:
-    void inform(const QString &text, const QString &) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    mf::Answer ask(const QString &text, const QString &, mf::Buttons, bool) override
-    {
-        std::fprintf(stderr, "question: %s\n", qPrintable(text));
-        return mf::Answer::Yes;
-    }
-};
 
 // Fills the sequential-number folder with photos 1..count; false when it cannot.
 bool fillSequence(const QString &sequence, const QString &source, int files, double megabytes,
@@ -190,13 +178,8 @@ int main(int argc, char **argv)
                       {QStringLiteral("-c"), QStringLiteral("cat \"$0\"/* > /dev/null"), sequence});
     flushWrites();
 
-    YesPrompter prompter;
-    mf::QtEventPump pump;
-    mf::SystemClock clock;
-    struct NoShell : mf::Shell {
-        bool open(const QString &) override { return true; }
-    } shell;
-    mf::Services services{prompter, pump, clock, shell};
+    bench::Services bench;
+    mf::Services &services = bench.services;
     mf::ExportJob job{*project, *table, mf::ExportSettings{1, mf::kMaxOrdererNumber, 4, true, true},
                       services};
     job.flushToDisk = [](const QString &) { return true; }; // timed on its own below

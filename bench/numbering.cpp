@@ -11,6 +11,7 @@
 // (what the command does) and as one fsync a file. It prints every round, the medians and
 // the ratios with and without the flush.
 
+#include "BenchServices.h"
 #include "CameraJpeg.h"
 #include "numbering/Sequence.h"
 #include "platform/Jpeg.h"
@@ -34,18 +35,6 @@
 #include <vector>
 
 namespace {
-
-class YesPrompter : public mf::Prompter {
-public:
-    void inform(const QString &text, const QString &) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    mf::Answer ask(const QString &, const QString &, mf::Buttons, bool) override
-    {
-        return mf::Answer::Yes;
-    }
-};
 
 qint64 folderBytes(const QString &folder)
 {
@@ -127,13 +116,9 @@ int main(int argc, char **argv)
     QProcess::execute(QStringLiteral("sh"),
                       {QStringLiteral("-c"), QStringLiteral("cat \"$0\"/* > /dev/null"), source});
 
-    YesPrompter prompter;
-    mf::QtEventPump pump;
-    mf::SystemClock clock;
-    struct NoShell : mf::Shell {
-        bool open(const QString &) override { return true; }
-    } shell;
-    mf::Services services{prompter, pump, clock, shell};
+    bench::Services bench;
+    mf::Services &services = bench.services;
+    mf::Prompter &prompter = bench.prompter;
 
     const QString save = work.filePath(QStringLiteral("save"));
     const QString cpTarget = work.filePath(QStringLiteral("cp"));

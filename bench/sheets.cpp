@@ -11,6 +11,7 @@
 // engine decodes at: the ceiling no renderer of these photos can pass. Each figure is taken
 // in a process of its own, so peak memory is that pass's own.
 
+#include "BenchServices.h"
 #include "platform/FileSystem.h"
 #include "platform/Jpeg.h"
 #include "platform/SystemServices.h"
@@ -34,23 +35,6 @@
 #include <vector>
 
 namespace {
-
-class QuietPrompter : public mf::Prompter {
-public:
-    void inform(const QString &text, const QString &) override
-    {
-        if (text != mf::msg::sheetsDone)
-            std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    mf::Answer ask(const QString &, const QString &, mf::Buttons, bool) override
-    {
-        return mf::Answer::Yes;
-    }
-};
-
-struct NoShell : mf::Shell {
-    bool open(const QString &) override { return true; }
-};
 
 double peakMegabytes()
 {
@@ -79,11 +63,8 @@ int linkPhotos(const QString &photoDir, const QString &save, int copies)
 
 int renderPass(const QString &save, bool highQuality, int workers)
 {
-    QuietPrompter prompter;
-    mf::QtEventPump pump;
-    mf::SystemClock clock;
-    NoShell shell;
-    mf::Services services{prompter, pump, clock, shell};
+    bench::Services bench(mf::msg::sheetsDone);
+    mf::Services &services = bench.services;
     mf::OutputSizeTable sizes;
     sizes.sizes[0] = mf::builtInOutputSize();
     sizes.count = 1;

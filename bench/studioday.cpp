@@ -14,6 +14,7 @@
 // the same files in the same run: cp and sync; the libvips contact sheets of peers_sheets.sh;
 // cp into the same per-orderer folders and sync. One table, then the day's totals.
 
+#include "BenchServices.h"
 #include "ExportPeer.h"
 #include "export/OrderExport.h"
 #include "numbering/Sequence.h"
@@ -39,23 +40,6 @@
 #include <memory>
 
 namespace {
-
-class QuietPrompter : public mf::Prompter {
-public:
-    void inform(const QString &text, const QString &) override
-    {
-        if (text != mf::msg::sheetsDone)
-            std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    }
-    mf::Answer ask(const QString &, const QString &, mf::Buttons, bool) override
-    {
-        return mf::Answer::Yes;
-    }
-};
-
-struct NoShell : mf::Shell {
-    bool open(const QString &) override { return true; }
-};
 
 struct Stage {
     double seconds = -1;
@@ -92,12 +76,9 @@ void fillOrders(mf::OrderTable &table, int photos)
 // One of the program's stages, in this process: 0 when it ran to its end.
 int runStage(const QString &stage, const QString &save, const QString &camera)
 {
-    QuietPrompter prompter;
-    mf::QtEventPump pump;
-    mf::SystemClock clock;
-    NoShell shell;
-    mf::Services services{prompter, pump, clock, shell};
-    auto project = projectOf(save, camera, prompter);
+    bench::Services bench(mf::msg::sheetsDone);
+    mf::Services &services = bench.services;
+    auto project = projectOf(save, camera, bench.prompter);
     if (stage == QLatin1String("numbering")) {
         mf::SequenceHooks hooks;
         hooks.askStartNumber = [](int) { return 1; };
