@@ -5,12 +5,14 @@
 #include "numbering/ui/TForm7.h"
 #include "orders/OrderHooksBinding.h"
 #include "orders/ui/TForm4.h"
+#include "platform/Paths.h"
 #include "project/ui/TForm8.h"
 #include "sheets/ui/TForm10.h"
 #include "sheets/ui/TForm2.h"
 #include "sheets/ui/TForm3.h"
 
 #include <QApplication>
+#include <QSettings>
 
 namespace mf {
 
@@ -61,6 +63,14 @@ ProgramWindows::ProgramWindows(const QString &programFolder, Services &services,
     };
     links.selectedSizeSource = [&titleDialog](std::function<const OutputSize *()> source) {
         titleDialog.setSelectedSize(std::move(source));
+    };
+    // The operator's view of the preview, kept in the program folder with its other files.
+    const QString preferences = joinPath(programFolder, QStringLiteral("Marrowfold.ini"));
+    links.fitPreview = [preferences] {
+        return QSettings(preferences, QSettings::IniFormat).value("preview/fit", true).toBool();
+    };
+    links.setFitPreview = [preferences](bool fit) {
+        QSettings(preferences, QSettings::IniFormat).setValue("preview/fit", fit);
     };
     mainWindow.setSampleWindowLinks(links);
 }

@@ -117,8 +117,12 @@ private:
     FolderChooser &m_chooser;
     OutputFormatStatus m_startStatus = OutputFormatStatus::NotFound;
     TForm7 *m_startDialog = nullptr;
-    SampleWindowLinks m_sampleLinks{
-        [] { return TitleSettings{}; }, [] {}, [](OutputSizeTable &, int) { return -1; }, {}};
+    SampleWindowLinks m_sampleLinks{[] { return TitleSettings{}; },
+                                    [] {},
+                                    [](OutputSizeTable &, int) { return -1; },
+                                    {},
+                                    {},
+                                    {}};
     std::function<void()> m_openOrders;
     std::function<bool()> m_settleOrders;
     std::function<void()> m_openExport;

@@ -204,7 +204,8 @@ int fail(const QString &why)
 int main(int argc, char **argv)
 {
     // A build tool: it never needs, nor waits for, a display. (The build sets offscreen
-    // itself; another platform may be asked for by hand, to compare the screenshots.)
+    // itself, with a screen of a studio's size so that no window is fitted to a small one;
+    // another platform may be asked for by hand, to compare the screenshots.)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Dates in the history and the work log as a Japanese desktop writes them, whatever the

@@ -1,5 +1,6 @@
 #include "sheets/ui/TForm2.h"
 #include "platform/Format.h"
+#include "platform/ui/ScreenFit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "sheets/PhotoOps.h"
@@ -29,7 +30,15 @@
 
 namespace mf {
 
-// The preview raster: drawn straight from the image, so a page shown costs no conversion.
+QSize previewFitSize(QSize page, QSize area)
+{
+    if (page.isEmpty() || area.isEmpty())
+        return {};
+    return page.scaled(area, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+// The preview raster: drawn straight from the image, so a page shown costs no conversion. Fitted
+// to the preview area, it shows the last page whole, scaled once per page or resize.
 class PreviewImage : public QWidget {
 public:
     explicit PreviewImage(QWidget *parent) : QWidget(parent)
@@ -42,25 +51,56 @@ public:
     }
     void clear(const QColor &colour)
     {
+        m_background = colour;
         m_image.fill(colour);
+        m_page = m_fitted = QImage();
         update();
     }
     void show(const QImage &page, const QColor &background)
     {
+        m_background = background;
         m_image.fill(background);
         QPainter(&m_image).drawImage(0, 0, page);
+        m_page = page;
+        refit();
         update();
     }
+    // Fitted: as large as area, the page scaled into it; otherwise the full-size raster.
+    void setFit(bool fit, QSize area)
+    {
+        m_fit = fit;
+        setFixedSize(fit ? area.expandedTo(QSize(1, 1)) : QSize(kPreviewSide, kPreviewSide));
+        refit();
+        update();
+    }
+    bool fit() const { return m_fit; }
 
 protected:
     void paintEvent(QPaintEvent *event) override
     {
         QPainter p(this);
-        p.drawImage(event->rect(), m_image, event->rect());
+        if (!m_fit) {
+            p.drawImage(event->rect(), m_image, event->rect());
+            return;
+        }
+        p.fillRect(rect(), m_background);
+        p.drawImage(0, 0, m_fitted);
     }
 
 private:
+    void refit()
+    {
+        m_fitted = QImage();
+        if (m_fit && !m_page.isNull())
+            m_fitted = m_page.scaled(previewFitSize(m_page.size(), size()), Qt::IgnoreAspectRatio,
+                                     Qt::SmoothTransformation);
+    }
+
     QImage m_image;
+    QImage m_page;   // the last page shown
+    QImage m_fitted; // it, scaled to the area
+    QColor m_background;
+    bool m_fit = false;
 };
 
 namespace {
@@ -85,7 +125,6 @@ TForm2::TForm2(const ProjectState &project, Services &services, const SampleWind
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     setFont(font);
-    setMinimumSize(kSampleWindowWidth, kSampleWindowHeight);
 
     buildControls();
     m_sizes = LoadOutputSizes(project.programFolder);
@@ -96,6 +135,7 @@ TForm2::TForm2(const ProjectState &project, Services &services, const SampleWind
     connectOptions();
 
     resize(kSampleWindowWidth, kSampleWindowHeight);
+    fitToScreen(this, QSize(kSampleWindowWidth, kSampleWindowHeight));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     reset();
@@ -214,9 +254,12 @@ void TForm2::buildControls()
     CheckBox12 = check("CheckBox12", QStringLiteral(".PDFにまとめる"), false,
                        QStringLiteral("全ページを連続出力したとき、全ページを1つのPDFファイルにも"
                                       "まとめます。"));
+    CheckBox13 = check("CheckBox13", QStringLiteral("全体表示"),
+                       m_links.fitPreview ? m_links.fitPreview() : true,
+                       QStringLiteral("プレビューにページ全体を縮小して表示します。"));
     const QList<QList<QCheckBox *>> rows = {
         {CheckBox1, CheckBox2, CheckBox5, CheckBox6, CheckBox7, CheckBox9},
-        {CheckBox3, CheckBox8, CheckBox4, CheckBox10, CheckBox11, CheckBox12}};
+        {CheckBox3, CheckBox8, CheckBox4, CheckBox10, CheckBox11, CheckBox12, CheckBox13}};
     for (int r = 0; r < rows.size(); ++r) {
         int x = 8;
         for (QCheckBox *c : rows[r]) {
@@ -265,6 +308,22 @@ void TForm2::buildControls()
     connect(BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
     connect(BitBtn11, &QToolButton::clicked, this, &TForm2::BitBtn11Click);
     connect(CheckBox4, &QCheckBox::clicked, this, &TForm2::CheckBox4Click);
+    connect(CheckBox13, &QCheckBox::toggled, this, &TForm2::CheckBox13Click);
+    Image1->setFit(CheckBox13->isChecked(), ScrollBox1->viewport()->size());
+
+    setHint(BitBtn1, QStringLiteral("サンプルのページを作って一覧フォルダに保存します。"));
+    setHint(BitBtn2, QStringLiteral("サンプルの作成を中止します。"));
+    setHint(BitBtn3, QStringLiteral("選んだサイズの余白を調整し、新しいサイズを登録します。"));
+    setHint(BitBtn4, QStringLiteral("ページのタイトルとページ番号を設定します。"));
+    setHint(BitBtn11, QStringLiteral("写真サンプルの作成を閉じます。"));
+}
+
+void TForm2::CheckBox13Click(bool fit)
+{
+    Image1->setFit(fit, ScrollBox1->viewport()->size());
+    scrollPreviewHome();
+    if (m_links.setFitPreview)
+        m_links.setFitPreview(fit);
 }
 
 // Every control writes its option as it changes, so a run in progress reads the new value
@@ -472,6 +531,7 @@ void TForm2::reject()
 void TForm2::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    fitToScreen(this, QSize(kSampleWindowWidth, kSampleWindowHeight)); // now with its frame
     if (!event->spontaneous())
         reset();
 }
@@ -481,10 +541,13 @@ void TForm2::resizeEvent(QResizeEvent *event)
     QDialog::resizeEvent(event);
     const int statusHeight = StatusBar1->sizeHint().height();
     StatusBar1->setGeometry(0, height() - statusHeight, width(), statusHeight);
-    if (width() < kSampleWindowWidth || height() < kSampleWindowHeight)
-        return;
-    ScrollBox1->setGeometry(kScrollBoxLeft, kScrollBoxTop, width() - 2 * kScrollBoxLeft,
-                            height() - kScrollBoxTop - statusHeight - 10);
+    // On a screen too small for the window's usual size the preview gives up its room first,
+    // so that the status line and every control stay in view.
+    ScrollBox1->setGeometry(kScrollBoxLeft, kScrollBoxTop,
+                            std::max(0, width() - 2 * kScrollBoxLeft),
+                            std::max(0, height() - kScrollBoxTop - statusHeight - 10));
+    if (Image1->fit())
+        Image1->setFit(true, ScrollBox1->viewport()->size());
     scrollPreviewHome();
     BitBtn11->move(width() - kCloseButtonMargin - BitBtn11->width(), BitBtn11->y());
 }
@@ -492,6 +555,11 @@ void TForm2::resizeEvent(QResizeEvent *event)
 bool TForm2::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Resize:
+        // Scroll bars that come or go change the area a fitted page has.
+        if (watched == ScrollBox1->viewport() && Image1->fit())
+            Image1->setFit(true, ScrollBox1->viewport()->size());
+        break;
     case QEvent::Wheel: {
         // One step of 20 pixels per notch; finer wheels add up to a notch first.
         m_wheelDelta += static_cast<QWheelEvent *>(event)->angleDelta().y();

@@ -41,7 +41,14 @@ struct SampleWindowLinks {
     // none is), and an empty function when it closes: the title dialog shows millimetres and
     // automatic heights only while this window is open.
     std::function<void(std::function<const OutputSize *()>)> selectedSizeSource;
+    // "全体表示", kept between runs of the program; without these it starts on, unkept.
+    std::function<bool()> fitPreview;
+    std::function<void(bool)> setFitPreview;
 };
+
+// The size a page is shown at when the preview fits it whole into area: in proportion, as
+// large as fits.
+QSize previewFitSize(QSize page, QSize area);
 
 inline constexpr int kSampleWindowWidth = 908;
 inline constexpr int kSampleWindowHeight = 744;
@@ -72,6 +79,7 @@ public Q_SLOTS:
     void ComboBox1Change(int index);
     void TrackBar1Change(int position);
     void CheckBox4Click(bool checked);
+    void CheckBox13Click(bool fit);
     // Closing while a series is drawn stops it; the window closes once the run has returned.
     void reject() override;
 
@@ -106,7 +114,7 @@ private:
     QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4;
     QToolButton *BitBtn11;
     QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5, *CheckBox6, *CheckBox7,
-        *CheckBox8, *CheckBox9, *CheckBox10, *CheckBox11, *CheckBox12;
+        *CheckBox8, *CheckBox9, *CheckBox10, *CheckBox11, *CheckBox12, *CheckBox13;
     QGroupBox *RadioGroup1;
     QRadioButton *topLeftButton, *bottomRightButton;
     QLineEdit *Edit1, *Edit2, *Edit3;

@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "photos/NumberedPhotos.h"
+#include "platform/ui/ScreenFit.h"
 #include "sheets/PageFile.h"
 #include "sheets/SheetRun.h"
 #include "sheets/ui/TForm2.h"
@@ -54,6 +55,8 @@ struct SampleWindowFixture {
         project.titleText = kTitleText;
         project.saveFolder = project.workFolder = dir.filePath(QStringLiteral("save"));
         project.folders.folderCount = 1;
+        // The full-size view, whose pixels the tests below count; the fitted view has its own.
+        links.fitPreview = [] { return false; };
         for (int n = 1; n <= photos; ++n)
             testfiles::copyShared(testfiles::photo(1 + (n - 1) % 12),
                                   sequentialFilePath(sequenceFolderOf(project.workFolder), {}, n));
@@ -176,6 +179,69 @@ private Q_SLOTS:
         for (const char *name : {"BitBtn1", "BitBtn3", "BitBtn4"})
             QVERIFY(f.child(name)->isEnabled());
         QVERIFY(!f.child("ComboBox1")->isEnabled()); // until the next reset
+    }
+
+    // 全体表示 shows the last page whole in the preview area, in proportion, refitted when the
+    // window is resized; the choice is kept through the links.
+    void previewFit_data()
+    {
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<QSize>("window");
+        QTest::newRow("fitted") << true << QSize(908, 744);
+        QTest::newRow("fitted, larger window") << true << QSize(1400, 1000);
+        QTest::newRow("full size") << false << QSize(908, 744);
+    }
+    void previewFit()
+    {
+        QFETCH(bool, fit);
+        QFETCH(QSize, window);
+        SampleWindowFixture f;
+        f.links.fitPreview = {}; // on unless told otherwise
+        QList<bool> kept;
+        f.links.setFitPreview = [&kept](bool on) { kept.append(on); };
+        f.start();
+        auto *box = f.child<QCheckBox>("CheckBox13");
+        QVERIFY(box->isChecked());
+        if (!fit)
+            box->click();
+        QCOMPARE(kept, fit ? QList<bool>{} : QList<bool>{false});
+        f.window->resize(window);
+        f.press();
+        QWidget *viewport = f.child<QScrollArea>("ScrollBox1")->viewport();
+        QWidget *image = f.child("Image1");
+        if (!fit) {
+            QCOMPARE(image->size(), QSize(2480, 2480));
+            QCOMPARE(f.preview({2479, 2}), QColor(Qt::white)); // the page's right edge
+            return;
+        }
+        QCOMPARE(image->size(), viewport->size());
+        // The page, 2480 x 1650 in the preview, as wide as the area allows in proportion.
+        const int area = viewport->width(), height = viewport->height();
+        const int width = 1650 * area / 2480 <= height ? area : 2480 * height / 1650;
+        const int pageHeight = 1650 * width / 2480;
+        QCOMPARE(f.preview({width - 2, 2}), QColor(Qt::white));
+        QCOMPARE(f.preview({2, pageHeight - 3}), QColor(Qt::white));
+        QVERIFY(width + 2 >= area || pageHeight + 2 >= height); // nothing larger would fit
+        if (width + 1 < area)
+            QCOMPARE(f.preview({width + 1, 2}), f.background());
+        if (pageHeight + 1 < height)
+            QCOMPARE(f.preview({2, pageHeight + 1}), f.background());
+    }
+
+    // On a screen smaller than the window's usual size the available area is its minimum, and
+    // the preview shrinks so that the status line stays in view.
+    void smallScreen()
+    {
+        SampleWindowFixture f;
+        f.start();
+        fitToScreen(f.window.get(), QSize(908, 744), QSize(1366, 700));
+        QCOMPARE(f.window->minimumSize(), QSize(908, 700));
+        QCOMPARE(f.window->size(), QSize(908, 700));
+        const QRect status = f.child("StatusBar1")->geometry();
+        QCOMPARE(status.bottom(), 699);
+        QCOMPARE(f.child("ScrollBox1")->geometry().bottom(), status.top() - 11);
+        fitToScreen(f.window.get(), QSize(908, 744), QSize(1600, 1200));
+        QCOMPARE(f.window->minimumSize(), QSize(908, 744));
     }
 
     // A single-page series of 20 photos waits after page 1. What resets the window abandons
