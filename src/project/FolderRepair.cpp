@@ -1,6 +1,5 @@
 #include "project/FolderRepair.h"
 
-#include "numbering/Sequence.h"
 #include "photos/NumberedPhotos.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
