@@ -643,7 +643,8 @@ void TForm1::Edit3Change(const QString &text)
 
 void TForm1::C1Click()
 {
-    if (!mayCheckFolderLists(m_state, m_services.prompter))
+    // Numbering copies and saves into the projects the check may rewrite.
+    if (m_state.busy || !mayCheckFolderLists(m_state, m_services.prompter))
         return;
     const FolderCheckResult result =
         CheckFolderLists(m_state.programFolder, m_state.titleText, m_services.prompter);
