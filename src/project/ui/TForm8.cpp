@@ -241,9 +241,9 @@ void TForm8::BitBtn3Click()
 {
     if (m_history.count() <= 0)
         return;
-    // The marks go with the reload, whether or not the rewrite succeeded.
-    rewrite();
-    reload();
+    // A failed rewrite changed nothing: the marks stay, so the operator can try again.
+    if (rewrite())
+        reload();
 }
 
 void TForm8::StringGrid1SelectCell(int row, int column)
