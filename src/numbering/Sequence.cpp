@@ -5,6 +5,7 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "project/DesktopOpen.h"
 #include "project/FolderList.h"
 
 namespace mf {
@@ -262,7 +263,7 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     state.busy = false;
     if (hooks.saveProject)
         hooks.saveProject();
-    services.shell.open(folder);
+    openOrTell(services.shell, services.prompter, folder, state.titleText);
     return result;
 }
 

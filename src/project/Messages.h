@@ -17,5 +17,7 @@ inline const QString programFolderMissing = QStringLiteral("プログラム実�
 inline const QString cannotCreateSaveFolderPath =
     QStringLiteral("保存先フォルダを作成出来ません。\n%1");
 inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォルダを作成出来ません。");
+inline const QString cannotOpenPath =
+    QStringLiteral("以下のファイルまたはフォルダを開けませんでした。\n手動で開いてください。\n%1");
 
 } // namespace mf::msg
