@@ -2,17 +2,12 @@
 #include "platform/ui/WidgetNames.h"
 
 #include "app/FolderGridModel.h"
-#include "numbering/Sequence.h"
-#include "numbering/StartNumber.h"
-#include "numbering/ui/TForm7.h"
 #include "project/FolderList.h"
-#include "project/FolderRepair.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFields.h"
 #include "project/WorkLog.h"
 #include "sheets/PageFile.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -24,15 +19,12 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QValidator>
-
-#include <new>
 
 namespace mf {
 
@@ -219,33 +211,8 @@ void TForm1::buildControls()
     Image2->setGeometry(0, 0, 13, 13);
     Image2->hide();
 
-    m_model = new FolderGridModel(m_state, this);
-    StringGrid1 = named(new QTableView(client), "StringGrid1");
-    StringGrid1->setAccessibleName(QStringLiteral("StringGrid1"));
-    StringGrid1->setModel(m_model);
-    StringGrid1->setItemDelegate(new FolderGridDelegate(m_state, unchecked, checked, StringGrid1));
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
-    StringGrid1->horizontalHeader()->setHighlightSections(false);
-    // The row number column is 20 pixels wide, narrower than the style's minimum.
-    StringGrid1->horizontalHeader()->setMinimumSectionSize(0);
-    StringGrid1->setWordWrap(false);
+    buildGrid(client, unchecked, checked);
     StringGrid1->setGeometry(8, 182, kWidth - 16, 400);
-    // A click runs the selection rule even on the cell that is already current (a second
-    // click on a check box unticks it), so clicks are taken from pressed(); a change of the
-    // current cell runs it only when the keyboard made it, or the click would count twice.
-    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid() && !m_gridPressPending)
-                    StringGrid1SelectCell(current.row() + 1, current.column());
-            });
-    connect(StringGrid1, &QAbstractItemView::pressed, this, [this](const QModelIndex &index) {
-        m_gridPressPending = false;
-        StringGrid1SelectCell(index.row() + 1, index.column());
-    });
 
     StatusBar1 = named(new QStatusBar(this), "StatusBar1");
     // The window has a fixed size: a grip would promise a resize that never happens.
@@ -281,40 +248,6 @@ void TForm1::buildControls()
         child->setAcceptDrops(false);
 }
 
-void TForm1::buildMenus()
-{
-    QMenuBar *bar = menuBar();
-    auto item = [this](QMenu *menu, const char *name, const QString &caption, auto slot) {
-        QAction *a = menu->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    QMenu *project = bar->addMenu(QStringLiteral("プロジェクト(&F)"));
-    project->setObjectName(QStringLiteral("N1"));
-    item(project, "N6", QStringLiteral("新規プロジェクト(&N)"), &TForm1::BitBtn9Click);
-    item(project, "C1", QStringLiteral("フォルダリストのチェック(&C)"), &TForm1::C1Click);
-    item(project, "M3", QStringLiteral("プロジェクトの管理(&M)"), &TForm1::M3Click);
-    item(project, "N7", QStringLiteral("プロジェクトの保存(&S)"), &TForm1::BitBtn8Click);
-    project->addSeparator()->setObjectName(QStringLiteral("N8"));
-    item(project, "N9", QStringLiteral("終了(&Q)"), &TForm1::BitBtn11Click);
-
-    QMenu *edit = bar->addMenu(QStringLiteral("\u3000編集(&E)\u3000"));
-    edit->setObjectName(QStringLiteral("N2"));
-    item(edit, "N10", QStringLiteral("連番ファイルの作成(&R)"), &TForm1::BitBtn6Click);
-    item(edit, "M1", QStringLiteral("写真サンプルの作成(&L)"), &TForm1::BitBtn7Click);
-    item(edit, "I1", QStringLiteral("写真注文の入力   (&I)"), &TForm1::BitBtn12Click);
-    item(edit, "M2", QStringLiteral("注文別に画像保存(&M)"), &TForm1::BitBtn10Click);
-
-    QMenu *help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-    help->setObjectName(QStringLiteral("N3"));
-    PDFH1 = item(help, "PDFH1", QStringLiteral("説明書PDFを開く(&H)"), &TForm1::PDFH1Click);
-    PDFH1->setVisible(false);
-    // Looked for each time the menu opens, so a manual copied in later shows without a restart.
-    connect(help, &QMenu::aboutToShow, this, &TForm1::updateManualItem);
-    item(help, "V1", QStringLiteral("バージョン情報(&A)"), &TForm1::V1Click);
-}
-
 void TForm1::refreshView()
 {
     setWindowTitle(m_state.titleText);
@@ -335,61 +268,6 @@ void TForm1::refreshView()
     Image3->setVisible(m_state.thumbnails.visible);
     Image4->setVisible(m_state.thumbnails.visible);
     refreshGrid();
-}
-
-void TForm1::refreshHistoryList()
-{
-    QStringList texts;
-    for (int i = 0; i < m_state.history.count; ++i)
-        texts.append(historyItemText(m_state.history.entries[i]));
-    QStringList listed;
-    for (int i = 0; i < ComboBox1->count(); ++i)
-        listed.append(ComboBox1->itemText(i));
-
-    const QSignalBlocker block(ComboBox1);
-    const int open =
-        m_state.currentHistoryIndex < int(texts.size()) ? m_state.currentHistoryIndex : -1;
-    if (texts != listed) {
-        ComboBox1->clear();
-        ComboBox1->addItems(texts);
-        // Filling the list makes its first item current: show the open project, or none.
-        ComboBox1->setCurrentIndex(open);
-        return;
-    }
-    if (open >= 0) {
-        if (ComboBox1->currentIndex() != open)
-            ComboBox1->setCurrentIndex(open);
-        return;
-    }
-    // No listed project is open: show none, but leave text the operator typed.
-    const int shown = ComboBox1->currentIndex();
-    if (shown >= 0 && ComboBox1->currentText() == ComboBox1->itemText(shown))
-        ComboBox1->setCurrentIndex(-1);
-}
-
-void TForm1::refreshGrid()
-{
-    const QSignalBlocker block(StringGrid1->selectionModel());
-    m_model->refresh();
-    QHeaderView *header = StringGrid1->horizontalHeader();
-    for (int c = 0; c < kGridColumns; ++c) {
-        if (m_state.grid.ready) {
-            header->resizeSection(c, m_state.grid.widths[c]);
-            StringGrid1->setColumnHidden(c, m_state.grid.widths[c] == 0);
-        }
-    }
-    StringGrid1->setCurrentIndex(
-        m_model->index(m_state.selectedRow - 1, std::max(0, m_state.selectedColumn)));
-}
-
-void TForm1::selectGridCellSilently(int row, int column)
-{
-    m_state.selectedRow = row;
-    m_state.selectedColumn = column;
-    const QSignalBlocker block(StringGrid1->selectionModel());
-    const QModelIndex index = m_model->index(row - 1, column);
-    StringGrid1->setCurrentIndex(index);
-    StringGrid1->scrollTo(index);
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -468,164 +346,6 @@ void TForm1::dropPaths(const QStringList &paths, const QPoint &point)
     refreshView();
 }
 
-void TForm1::StringGrid1SelectCell(int row, int column)
-{
-    if (!selectCell(m_state, m_services.clock, row, column)) {
-        // Ignored: the grid keeps showing the row the commands act on.
-        selectGridCellSilently(m_state.selectedRow, m_state.selectedColumn);
-        return;
-    }
-    refreshView();
-}
-
-void TForm1::whileIdle(const std::function<void()> &command)
-{
-    // While numbering runs, the list and the project stay as the copy loop expects them.
-    if (m_state.busy)
-        return;
-    command();
-    refreshView();
-}
-
-void TForm1::BitBtn1Click()
-{
-    whileIdle([this] { addChosenFolder(m_state, m_services.prompter, m_chooser.chooseFolder()); });
-}
-
-void TForm1::BitBtn2Click()
-{
-    whileIdle([this] { moveRowUp(m_state, m_services.prompter); });
-}
-
-void TForm1::BitBtn3Click()
-{
-    whileIdle([this] { moveRowDown(m_state, m_services.prompter); });
-}
-
-void TForm1::BitBtn4Click()
-{
-    whileIdle([this] { removeRow(m_state, m_services.prompter); });
-}
-
-void TForm1::BitBtn5Click()
-{
-    whileIdle([this] { chooseSaveFolder(m_state, m_services.prompter, m_chooser.chooseFolder()); });
-}
-
-int TForm1::askStartNumber(int highest)
-{
-    if (!m_startDialog)
-        return kStartCancelled;
-    m_startDialog->SetStartNumber(highest);
-    m_startDialog->exec();
-    return m_startDialog->GetStartNumber();
-}
-
-void TForm1::BitBtn6Click()
-{
-    if (m_state.busy)
-        return;
-    BitBtn6->setEnabled(false);
-    const auto enableAgain = qScopeGuard([this] { BitBtn6->setEnabled(true); });
-    SequenceHooks hooks;
-    hooks.askStartNumber = [this](int highest) { return askStartNumber(highest); };
-    hooks.setBusyCursor = [](bool on) {
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    };
-    hooks.rowDone = [this](int row) {
-        selectGridCellSilently(row, m_state.selectedColumn);
-        refreshGrid();
-    };
-    hooks.saveProject = [this] {
-        const int rc = SaveProject(m_state, m_services);
-        refreshView();
-        return rc;
-    };
-    CreateSequentialFiles(m_state, m_services, hooks);
-    refreshView();
-}
-
-void TForm1::BitBtn7Click()
-{
-    if (!mayOpenSampleSheets(m_state, m_services.prompter))
-        return;
-    // A new window each time: its options and series start afresh.
-    try {
-        TForm2 window(m_state, m_services, m_sampleLinks, this);
-        m_state.sampleWindowOpen = true;
-        const auto closed = qScopeGuard([this] { m_state.sampleWindowOpen = false; });
-        window.exec();
-    } catch (const std::bad_alloc &) {
-        m_services.prompter.inform(msg::sheetsNoMemory, m_state.titleText);
-    }
-}
-
-void TForm1::BitBtn8Click()
-{
-    whileIdle([this] { SaveProject(m_state, m_services); });
-}
-
-void TForm1::BitBtn9Click()
-{
-    // A new project resets the order table, which a running export still reads.
-    if (m_state.busy || exportRunning())
-        return;
-    if (!ordersMayBeDropped()) {
-        refreshView();
-        return;
-    }
-    if (newProject(m_state, m_services))
-        StringGrid1->scrollToTop();
-    refreshView();
-}
-
-void TForm1::BitBtn10Click()
-{
-    if (exportRunning() || !mayExportOrders(m_state, m_services.prompter))
-        return;
-    if (m_openExport)
-        m_openExport();
-}
-
-void TForm1::BitBtn11Click()
-{
-    close();
-}
-
-void TForm1::BitBtn12Click()
-{
-    if (!mayEnterOrders(m_state, m_services.prompter))
-        return;
-    if (m_openOrders)
-        m_openOrders();
-}
-
-void TForm1::ComboBox1Change(int index)
-{
-    if (m_state.busy || exportRunning()) {
-        refreshView();
-        return;
-    }
-    // Reopening replaces the orders by the project's own; typed text reopens nothing.
-    if (index >= 0 && !ordersMayBeDropped()) {
-        refreshView();
-        const QSignalBlocker block(ComboBox1);
-        ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
-        return;
-    }
-    if (reopenHistory(m_state, m_services, index))
-        StringGrid1->scrollToTop();
-    refreshView();
-    if (index < 0)
-        return; // typed text stays as typed
-    // After a cancel the list shows the project that is really open, not the item clicked.
-    const QSignalBlocker block(ComboBox1);
-    ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
-}
-
 void TForm1::Edit1Change(const QString &text)
 {
     setSaveFolder(m_state, text);
@@ -639,57 +359,6 @@ void TForm1::Edit2Change(const QString &text)
 void TForm1::Edit3Change(const QString &text)
 {
     setSchoolCode(m_state, text);
-}
-
-void TForm1::C1Click()
-{
-    if (!mayCheckFolderLists(m_state, m_services.prompter))
-        return;
-    const FolderCheckResult result =
-        CheckFolderLists(m_state.programFolder, m_state.titleText, m_services.prompter);
-    if (result.code < 0) {
-        m_services.prompter.inform(msg::folderCheckIncomplete, m_state.titleText);
-        return;
-    }
-    // Repaired project files change what the history's projects hold.
-    LoadHistory(m_state, m_services.prompter);
-    refreshView();
-}
-
-void TForm1::M3Click()
-{
-    // Numbering saves the project into the work log while it runs.
-    if (m_state.busy || !mayManageProjects(m_state, m_services.prompter))
-        return;
-    if (m_openManagement)
-        m_openManagement();
-}
-
-void TForm1::reloadHistory()
-{
-    LoadHistory(m_state, m_services.prompter);
-    refreshView();
-}
-
-void TForm1::setManualFolders(const ManualFolders &folders)
-{
-    m_manualFolders = folders;
-    updateManualItem();
-}
-
-void TForm1::updateManualItem()
-{
-    PDFH1->setVisible(!findManual(m_state.programFolder, m_manualFolders).path.isEmpty());
-}
-
-void TForm1::PDFH1Click()
-{
-    openManual(m_state, m_manualFolders, m_services.prompter, m_services.shell);
-}
-
-void TForm1::V1Click()
-{
-    showVersion(m_services.prompter);
 }
 
 } // namespace mf

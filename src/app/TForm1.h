@@ -102,6 +102,7 @@ protected:
 
 private:
     void buildControls();
+    void buildGrid(QWidget *client, const QImage &unchecked, const QImage &checked);
     void buildMenus();
     void refreshHistoryList();
     void refreshGrid();

@@ -10,6 +10,7 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "project/DesktopOpen.h"
 
 #include <QDir>
 #include <QHash>
@@ -252,7 +253,7 @@ int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
 bool writeText(ExportJob &job, const QString &path, bool encoded, const QByteArray &bytes)
 {
     if (encoded && saveFileAtomically(path, bytes)) {
-        job.services.shell.open(path);
+        openOrTell(job.services.shell, job.services.prompter, path, job.project.titleText);
         return true;
     }
     job.services.prompter.inform(msg::exportTextNotSaved.arg(path), job.project.titleText);
@@ -382,7 +383,7 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
         job.showRow(1);
         return ExportIncomplete;
     }
-    services.shell.open(exportFolder);
+    openOrTell(services.shell, services.prompter, exportFolder, project.titleText);
     job.showRow(1);
     return result;
 }

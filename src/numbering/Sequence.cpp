@@ -5,6 +5,7 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "project/DesktopOpen.h"
 #include "project/FolderList.h"
 
 namespace mf {
@@ -269,7 +270,7 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     if (hooks.saveProject)
         hooks.saveProject();
     if (onDisk)
-        services.shell.open(folder);
+        openOrTell(services.shell, services.prompter, folder, state.titleText);
     return result;
 }
 

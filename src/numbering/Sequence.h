@@ -12,7 +12,6 @@
 
 namespace mf {
 
-inline const QString kConversionLogName = QStringLiteral("連番ファイル変換ログ.txt");
 inline constexpr int kStartNumberLimit = 4999;
 
 QString sequenceFolder(const ProjectState &state);

@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "project/DesktopOpen.h"
 
 #include <QFileInfo>
 #include <QStringList>
@@ -66,7 +67,7 @@ int WriteOrderList(const OrderTable &table, OrderInput &input, const ProjectStat
         prompter.inform(msg::orderListNotSaved, project.titleText);
         result = OrderListFailed;
     } else {
-        shell.open(path);
+        openOrTell(shell, prompter, path, project.titleText);
     }
     input.listBusy = false;
     return result;

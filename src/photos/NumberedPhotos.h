@@ -9,6 +9,8 @@
 namespace mf {
 
 inline const QString kSequenceFolderName = QStringLiteral("連番フォルダ");
+// Numbering's record of which source file became which photo, kept in the numbered folder.
+inline const QString kConversionLogName = QStringLiteral("連番ファイル変換ログ.txt");
 
 // Photo numbers stay below this: a name with a larger number is not one numbering wrote.
 inline constexpr int kPhotoNumberLimit = 100000;

@@ -21,5 +21,7 @@ inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォル
 inline const QString notOnDisk =
     QStringLiteral("以下のフォルダへの書き込みを完了出来ませんでした。\nディスクの空きと接続を確認"
                    "してください。\n%1");
+inline const QString cannotOpenPath =
+    QStringLiteral("以下のファイルまたはフォルダを開けませんでした。\n手動で開いてください。\n%1");
 
 } // namespace mf::msg

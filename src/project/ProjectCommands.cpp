@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "project/DesktopOpen.h"
 #include "project/FolderList.h"
 #include "project/Messages.h"
 #include "project/ProjectFields.h"
@@ -238,7 +239,7 @@ void openManual(const ProjectState &state, const ManualFolders &elsewhere, Promp
         return;
     }
     if (!found.path.isEmpty())
-        shell.open(found.path);
+        openOrTell(shell, prompter, found.path, state.titleText);
 }
 
 void showVersion(Prompter &prompter)

@@ -9,6 +9,11 @@
 
 namespace mf {
 
+namespace {
+// The most a line of the log may take, its line end included, and still be read.
+constexpr int kLineRoom = kWorkLogLineBuffer - 1;
+} // namespace
+
 bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
 {
     *view = WorkLogView{};
@@ -29,7 +34,6 @@ bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
 
     // The same lines and records as readWorkLog sees, read in text mode with its buffer, but
     // the bytes of each line are kept for the rewrite.
-    const int room = kWorkLogLineBuffer - 1;
     WorkLogRecord current;
     int field = 0;
     qsizetype pos = 0;
@@ -46,7 +50,7 @@ bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
         if (line.endsWith("\r\n"))
             line.remove(line.size() - 2, 1);
         // A line too long for the reader's buffer counts as an empty field in its place.
-        const bool tooLong = line.size() > room;
+        const bool tooLong = line.size() > kLineRoom;
         const QByteArray taken = tooLong ? QByteArray() : line;
         if (field == 4 && !taken.startsWith(kSchoolCodeKey)) {
             close();
@@ -67,11 +71,13 @@ bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
         current.lines.append(line);
         pos = next;
         if (++field == 5) {
+            current.endsFile = lineEnd < 0;
             close();
             recordStart = pos;
         }
     }
     if (field == 4 && pos == data.size()) {
+        current.endsFile = !data.endsWith('\n');
         close();
         recordStart = pos;
     }
@@ -85,12 +91,21 @@ QByteArray workLogWithout(const WorkLogView &view, const QList<bool> &marked)
     for (qsizetype i = 0; i < view.records.size(); ++i) {
         if (i < marked.size() && marked[i])
             continue;
-        const QList<QByteArray> &lines = view.records[i].lines;
-        for (int j = 0; j < 4; ++j)
-            out += lines[j] + "\r\n";
+        const WorkLogRecord &record = view.records[i];
+        QList<QByteArray> lines = record.lines.mid(0, 4);
         const QByteArray code =
-            lines.size() > 4 ? lines[4].mid(kSchoolCodeKey.size()) : QByteArray();
-        out += kSchoolCodeKey + schoolCodeOfStored(code) + "\r\n";
+            record.lines.size() > 4 ? record.lines[4].mid(kSchoolCodeKey.size()) : QByteArray();
+        // A last line that fills the reader's room is read whole only where the file ends
+        // without a line end; given one, it would be too long and its field lost. Such a line
+        // stays the last of the log as it was found, a four-line record without a code line.
+        const bool openEnd = record.endsFile && view.rest.isEmpty();
+        if (!(openEnd && record.lines.size() == 4 && lines[3].size() >= kLineRoom))
+            lines.append(kSchoolCodeKey + schoolCodeOfStored(code));
+        for (qsizetype j = 0; j < lines.size(); ++j) {
+            out += lines[j];
+            if (!(openEnd && j == lines.size() - 1 && lines[j].size() >= kLineRoom))
+                out += "\r\n";
+        }
     }
     return out + view.rest;
 }

@@ -19,6 +19,7 @@ inline constexpr int kSelectionRepeatMs = 500;
 struct WorkLogRecord {
     HistoryEntry entry;      // the fields as shown
     QList<QByteArray> lines; // four, or five with the "scode=" line
+    bool endsFile = false;   // its last line ends the file without a line end
 };
 
 // The first records of a work log and everything after them, untouched.
@@ -32,7 +33,8 @@ struct WorkLogView {
 bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords = kHistorySlots);
 
 // The new work log: the unmarked records in order, each as five CR LF lines (a four-line record
-// gains an empty "scode=" line, a code loses one trailing "_"), then the rest as it was.
+// gains an empty "scode=" line, a code loses one trailing "_"), then the rest as it was. A last
+// line that only fits the reader without a line end is written back without one.
 QByteArray workLogWithout(const WorkLogView &view, const QList<bool> &marked);
 
 // The management window's history: the records, their delete marks and the selection.

@@ -4,6 +4,7 @@
 #include "photos/NumberedPhotos.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
+#include "project/DesktopOpen.h"
 #include "sheets/CellImage.h"
 #include "sheets/CellPipeline.h"
 #include "sheets/PageFile.h"
@@ -370,7 +371,7 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
                 prompter.inform(state.pagesOutput > 0 ? msg::sheetsDone : msg::sheetsNone, caption);
             result = SheetRunResult::Complete;
         }
-        services.shell.open(pageFolder(project.workFolder));
+        openOrTell(services.shell, prompter, pageFolder(project.workFolder), caption);
     }
     hooks.setBusy(false);
     state.running = false;

@@ -60,11 +60,13 @@ private Q_SLOTS:
         bool enabledWhileBusy = true;
         f.fakes.pump.onPump = [&](int call) {
             if (call == 1) {
-                // While the copy runs, nothing may close the window, start a second run or
-                // empty the list under it.
+                // While the copy runs, nothing may close the window, start a second run,
+                // empty the list under it or rewrite the work log and project files.
                 closedWhileBusy = f.window->close();
                 f.child<QAction>("N10")->trigger();
                 f.child<QAction>("N6")->trigger();
+                f.child<QAction>("C1")->trigger();
+                f.child<QAction>("M3")->trigger();
                 enabledWhileBusy = f.child("BitBtn6")->isEnabled();
             }
             if (call == escAtPump) {

@@ -9,6 +9,7 @@
 #include "project/WorkLog.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,6 +70,9 @@ struct Studio {
 class FolderRepairTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A message template that no longer fits the arguments the check fills it with.
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("does not fit"))); }
+
     void parsesLogLinesByStructure_data()
     {
         QTest::addColumn<QString>("line");
@@ -110,6 +114,158 @@ private Q_SLOTS:
         QCOMPARE(parsed.number, number);
         QCOMPARE(parsed.source, source);
         QCOMPARE(sourceFolderOfPath(parsed.source), folder);
+    }
+
+    // What the check says and asks in each case, word for word. In the expected texts {N} is the
+    // project name, {D} its save folder, {S} the numbered folder, {L} the conversion log and {F}
+    // the project file. Folders A, B and X lie in the temporary folder.
+    void messages_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QStringList>("boxes");
+        const QString none =
+            QStringLiteral("修正する必要のあるプロジェクトは見つかりませんでした。");
+        const QString ask = QStringLiteral("{N}　はフォルダ情報と連番フォルダ内のファイル情報が違っ"
+                                           "ています。\n修正してよろしいですか？");
+        auto counts = [](int listed, int runs) {
+            return QStringLiteral(
+                       "{L}　のカウントが違います。\nフォルダ情報ファイル　{F} フォルダ数[") +
+                   QString::number(listed) +
+                   QStringLiteral(" ] - 連番未作成フォルダ数　[0]\n連番ファイル変換ログ.txt フォル"
+                                  "ダ数[") +
+                   QString::number(runs) + u']';
+        };
+        QTest::newRow("no history")
+            << "no history" << QList<Answer>{}
+            << QStringList{QStringLiteral("プロジェクト履歴がありません。")};
+        QTest::newRow("no save folder")
+            << "no save folder" << QList<Answer>{}
+            << QStringList{
+                   QStringLiteral("{N}　はプロジェクトの保存先フォルダが存在しないのでスキッ"
+                                  "プします。\n{D}"),
+                   none};
+        QTest::newRow("no numbered folder")
+            << "no numbered folder" << QList<Answer>{}
+            << QStringList{
+                   QStringLiteral("{N}　は連番フォルダが存在しないのでスキップします。\n{S}"),
+                   none};
+        QTest::newRow("no photos")
+            << "no photos" << QList<Answer>{}
+            << QStringList{QStringLiteral("{N}　は連番フォルダにｊｐｇファイ"
+                                          "ルが存在しないのでスキップします。"
+                                          "\n{S}"),
+                           none};
+        QTest::newRow("all photos counted, looked at")
+            << "0,50,50,50,0,1,50,{A}\r\n0,30,30,30,0,51,80,{B}" << QList<Answer>{Answer::No}
+            << QStringList{
+                   QStringLiteral("{N}　は全ｊｐｇファイル数が連番フォルダ内のファイル数と同"
+                                  "じです。\n恐らく問題は無いと思われますがスキップしてよろ"
+                                  "しいですか？"),
+                   none};
+        QTest::newRow("direct photos counted, skipped")
+            << "0,99,80,99,0,1,70,{A}" << QList<Answer>{Answer::Yes}
+            << QStringList{QStringLiteral("{N}　は直下ｊｐｇファイル数が連番フォルダ内のファイル数"
+                                          "と同じです。\n恐らく問題は無いと思われますがスキップして"
+                                          "よろしいですか？"),
+                           none};
+        QTest::newRow("counts differ") << "0,50,50,50,0,1,50,{A}" << QList<Answer>{Answer::No}
+                                       << QStringList{counts(1, 2), ask, none};
+        QTest::newRow("subfolders expanded")
+            << "0,40,40,40,1,1,40,{A}\r\n0,39,39,39,0,41,80,{B}" << QList<Answer>{Answer::No}
+            << QStringList{
+                   QStringLiteral("{F}　は[サブフォルダを含む]設定になっているので展開されま"
+                                  "す。"),
+                   ask, none};
+        QTest::newRow("200 runs expanded")
+            << "200 runs" << QList<Answer>{Answer::No}
+            << QStringList{
+                   QStringLiteral("{F}　は[サブフォルダを含む]設定になっているので展開されま"
+                                  "す。"),
+                   ask, none};
+        // A project file holds 200 folders: 201 runs never pair up with its entries, and a
+        // repaired file of 201 lines could not be read back.
+        QTest::newRow("201 runs")
+            << "201 runs" << QList<Answer>{}
+            << QStringList{
+                   counts(200, 201),
+                   QStringLiteral("{N}　は修正後のフォルダ情報をプロジェクトファイルとして読"
+                                  "み込めない（フォルダ数が200を超える、またはパスにカンマ"
+                                  "、タブ、改行、Shift-JISで表せない文字が含まれる）ので修"
+                                  "正しません。"),
+                   QStringLiteral("1 つのプロジェクトは安全に修正出来ないので修正していませ"
+                                  "ん。")};
+        QTest::newRow("never numbered between numbered")
+            << "0,50,50,50,0,1,50,{A}\r\n0,4,4,4,0,0,0,{X}\r\n0,30,30,30,0,51,80,{B}"
+            << QList<Answer>{} << QStringList{none};
+        QTest::newRow("project file missing")
+            << "missing" << QList<Answer>{Answer::Yes}
+            << QStringList{counts(0, 2), ask, QStringLiteral("{F} を修正保存しました。\n"),
+                           QStringLiteral("1 つのプロジェクトを修正しました。")};
+        QTest::newRow("rename fails")
+            << "0,50,50,50,0,1,50,{A}" << QList<Answer>{Answer::Yes}
+            << QStringList{counts(1, 2), ask, QStringLiteral("{F}　を改名出来ませんでした。"),
+                           QStringLiteral("1 つのプロジェクトは修正保存出来ませんでした。")};
+    }
+    void messages()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(QStringList, boxes);
+        Studio s;
+        // A name as long as a file name may be: the backup's leading "_" makes it too long.
+        const QString name = QString::fromLatin1(QTest::currentDataTag()) == "rename fails"
+                                 ? QString(251, u'p')
+                                 : QStringLiteral("p");
+        const QString save = s.dir.filePath(name);
+        const QString seq = save + QStringLiteral("/連番フォルダ");
+        const QString a = s.dir.filePath("A"), b = s.dir.filePath("B");
+        QString file = s.program() + name + ".txt";
+        if (setup == "no save folder" || setup == "no numbered folder" || setup == "no photos") {
+            if (setup != "no save folder")
+                QDir().mkpath(setup == "no photos" ? seq : save);
+            s.addHistory(name, file, save);
+        } else if (setup.endsWith("runs")) {
+            const int runs = setup.left(3).toInt();
+            QByteArray lines;
+            QList<QPair<QString, int>> sources;
+            for (int i = 0; i < runs; ++i) {
+                const QString folder = s.dir.filePath(QStringLiteral("F%1").arg(i));
+                sources.append({folder, 1});
+                if (i < 200) // the first with its subfolders, and numbers the log does not give
+                    lines += sjis(QStringLiteral("0,0,0,0,") + (i == 0 ? "1," : "0,") +
+                                  QString::number(i + 1) + u',' +
+                                  QString::number(i == 0 ? 2 : i + 1) + u',' + folder + "\r\n");
+            }
+            s.addProject(name, lines, runs, sources);
+        } else if (setup != "no history") {
+            QString content = setup == "missing" ? QString() : setup;
+            content.replace("{A}", a).replace("{B}", b).replace("{X}", s.dir.filePath("X"));
+            s.addProject(name, sjis(content + "\r\n"), 80, {{a, 50}, {b, 30}});
+            if (setup == "missing")
+                QFile::remove(file);
+        }
+        for (Answer answer : answers)
+            s.prompter.expect(answer);
+        const QByteArray before = readFile(file);
+
+        QCOMPARE(s.run().code, 0);
+        for (QString &box : boxes)
+            box.replace("{N}", name.left(250)) // as much of a name as the history keeps
+                .replace("{D}", save)
+                .replace("{S}", seq)
+                .replace("{L}", seq + u'/' + kLogName)
+                .replace("{F}", file);
+        QCOMPARE(s.prompter.texts(), boxes);
+        QCOMPARE(s.prompter.pendingAnswers(), 0);
+        QVERIFY(!s.prompter.unexpectedQuestion);
+        for (const RecordedBox &box : s.prompter.boxes) {
+            QCOMPARE(box.caption, kTitleText);
+            QCOMPARE(box.warningIcon,
+                     box.text.endsWith(QStringLiteral("修正してよろしいですか？")));
+        }
+        if (!boxes.contains(QStringLiteral("1 つのプロジェクトを修正しました。")))
+            QCOMPARE(readFile(file), before);
     }
 
     // A project numbered by our own numbering, one folder with its subfolders taken, is never

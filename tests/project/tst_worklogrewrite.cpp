@@ -5,6 +5,7 @@
 #include "project/WorkLogRewrite.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +24,52 @@ QByteArray records(int from, int to)
         out += "p" + QByteArray::number(i) + "\r\nd\r\n/f\r\n/s\r\nscode=" + QByteArray::number(i) +
                "\r\n";
     return out;
+}
+
+QStringList fieldsOf(const HistoryEntry &e)
+{
+    return {e.projectName, e.savedAt, e.projectFile, e.saveFolder, e.schoolCode};
+}
+
+// A work log as years of saves, older versions and hand edits leave it: four- and five-line
+// records, line ends of every kind, lines around the reader's 8191 bytes, stray CR and 0x1A,
+// Shift-JIS, codes with underscores, and an end anywhere.
+QByteArray randomWorkLog(QRandomGenerator &rng)
+{
+    static const QByteArray ends[] = {"\r\n", "\n", "\r\n", "\x1a\n", "\r\r\n"};
+    static const char bytes[] = {'a', 'z', '_', '/', '\r', '\x1a', ' ', '\x82', '\xa0'};
+    auto text = [&](int length) {
+        QByteArray t(length, 'x');
+        for (char &c : t)
+            c = bytes[rng.bounded(int(sizeof bytes))];
+        return t;
+    };
+    auto length = [&] {
+        switch (rng.bounded(6)) {
+        case 0: return 8189 + rng.bounded(5); // around the reader's room
+        case 1: return rng.bounded(2);
+        default: return rng.bounded(12);
+        }
+    };
+    QByteArray log;
+    const int records = rng.bounded(7);
+    for (int r = 0; r < records; ++r) {
+        for (int line = 0; line < 4; ++line)
+            log += text(length()) + ends[rng.bounded(5)];
+        if (rng.bounded(3) > 0)
+            log += "scode=" + text(rng.bounded(3) == 0 ? length() - 6 : rng.bounded(5)) +
+                   QByteArray(rng.bounded(3), '_') + ends[rng.bounded(5)];
+    }
+    switch (rng.bounded(4)) {
+    case 0: // the last line end missing
+        while (!log.isEmpty() && (log.endsWith('\n') || log.endsWith('\r')))
+            log.chop(1);
+        break;
+    case 1: log.truncate(rng.bounded(int(log.size()) + 1)); break;
+    case 2: log += '\x1a'; break;
+    default: break;
+    }
+    return log;
 }
 
 } // namespace
@@ -82,6 +129,41 @@ private Q_SLOTS:
         QVERIFY(!history.modified);
         QCOMPARE(readFile(program + kWorkLogName), expected);
         QCOMPARE(readFile(program + QStringLiteral("work_log00000.txt")), log);
+    }
+
+    // Reading the rewritten log gives what reading the old one gave, less the marked records.
+    void rewriteKeepsWhatTheHistoryReads()
+    {
+        QTemporaryDir tmp;
+        const QString before = tmp.filePath("before.txt"), after = tmp.filePath("after.txt");
+        QRandomGenerator rng(20261208);
+        for (int round = 0; round < 600; ++round) {
+            const QByteArray log = randomWorkLog(rng);
+            // Removed, not overwritten: the file system flushes a file truncated to nothing.
+            QFile::remove(before);
+            QFile::remove(after);
+            writeFile(before, log);
+            QList<HistoryEntry> read;
+            WorkLogView view;
+            QVERIFY(readWorkLog(before, &read) && readWorkLogRecords(before, &view));
+            QCOMPARE(view.records.size(), read.size());
+            QList<bool> marked;
+            QList<QStringList> expected;
+            for (const HistoryEntry &e : read) {
+                marked.append(rng.bounded(3) == 0);
+                if (!marked.last())
+                    expected.append(fieldsOf(e));
+            }
+            writeFile(after, workLogWithout(view, marked));
+            QList<HistoryEntry> reread;
+            QVERIFY(readWorkLog(after, &reread));
+            QList<QStringList> got;
+            for (const HistoryEntry &e : reread)
+                got.append(fieldsOf(e));
+            if (got != expected)
+                qWarning("round %d", round);
+            QCOMPARE(got, expected);
+        }
     }
 
     void shownFields()

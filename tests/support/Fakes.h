@@ -69,9 +69,10 @@ public:
     bool open(const QString &path) override
     {
         opened.append(path);
-        return true;
+        return !failing;
     }
-    QStringList opened;
+    QStringList opened;   // every path asked for, also those that failed
+    bool failing = false; // as on a desktop with nothing set up to open files and folders
 };
 
 class FakeChooser : public mf::FolderChooser {

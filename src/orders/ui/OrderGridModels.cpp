@@ -1,5 +1,7 @@
 #include "orders/ui/OrderGridModels.h"
 
+#include "platform/ui/FixedColumnTableView.h"
+
 #include <QHeaderView>
 
 #include <QColor>
@@ -204,7 +206,8 @@ bool InputCellDelegate::eventFilter(QObject *object, QEvent *event)
 
 QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model)
 {
-    auto *view = new QTableView(parent);
+    // The row numbers stay in sight while the operator scrolls through photos 20 to 100.
+    auto *view = new FixedColumnTableView(parent);
     view->setObjectName(QStringLiteral("StringGrid2"));
     view->setAccessibleName(QStringLiteral("StringGrid2"));
     view->setModel(model);

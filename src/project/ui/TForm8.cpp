@@ -1,5 +1,6 @@
 #include "project/ui/TForm8.h"
 
+#include "platform/ui/FixedColumnTableView.h"
 #include "platform/ui/WidgetNames.h"
 
 #include <QAbstractTableModel>
@@ -116,7 +117,7 @@ TForm8::TForm8(const ProjectState &state, Services &services,
                           QStyle::SP_BrowserReload, {48, 40, 180, 32});
 
     m_model = new HistoryMarksModel(m_history, this);
-    StringGrid1 = named(new QTableView(this), "StringGrid1");
+    StringGrid1 = named(new FixedColumnTableView(this), "StringGrid1");
     StringGrid1->setAccessibleName(QStringLiteral("StringGrid1"));
     setHint(StringGrid1,
             QStringLiteral("行を選んで削除ボタンを押して削除するプロジェクトを選択します。"));
@@ -241,9 +242,9 @@ void TForm8::BitBtn3Click()
 {
     if (m_history.count() <= 0)
         return;
-    // The marks go with the reload, whether or not the rewrite succeeded.
-    rewrite();
-    reload();
+    // A failed rewrite changed nothing: the marks stay, so the operator can try again.
+    if (rewrite())
+        reload();
 }
 
 void TForm8::StringGrid1SelectCell(int row, int column)

@@ -294,6 +294,35 @@ private Q_SLOTS:
         QVERIFY(!w.form->exportState().abortExport);
     }
 
+    // With no run going, every way out closes the window at once: Esc too, wherever the focus
+    // is (a view or field that took the key would keep the window open).
+    void closesWhenIdle_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc") << "Esc";
+        QTest::newRow("Esc in a field") << "Edit3";
+        QTest::newRow("Esc in the table") << "StringGrid2";
+        QTest::newRow("close button") << "BitBtn2";
+        QTest::newRow("close box") << "close";
+    }
+    void closesWhenIdle()
+    {
+        QFETCH(QString, how);
+        ExportWindow w;
+        w.add(QStringLiteral("3"), {QStringLiteral("1")});
+        w.open();
+        if (how == "Esc")
+            QTest::keyClick(w.form.get(), Qt::Key_Escape);
+        else if (how.startsWith("Edit") || how.startsWith("StringGrid"))
+            QTest::keyClick(w.child(how.toLatin1().constData()), Qt::Key_Escape);
+        else if (how == "close")
+            w.form->close();
+        else
+            w.click("BitBtn2");
+        QVERIFY(!w.form->isVisible());
+        QCOMPARE(w.fakes.prompter.texts(), QStringList());
+    }
+
     // Bound as the program binds it: opened from the main window; while it runs, a new
     // project cannot reset the table under it, and the reset empties its copy afterwards.
     void mainWindowLinks()

@@ -80,7 +80,17 @@ private Q_SLOTS:
         QCOMPARE(cell(1, 1), QString());
         fakes.clock.now_ms += 600;
         click(1, 2);
-        window.findChild<QPushButton *>(QStringLiteral("BitBtn3"))->click();
+        // A rewrite that fails (the log went away meanwhile) keeps the marks for a retry.
+        const QString log = state.programFolder + mf::kWorkLogName;
+        QVERIFY(QFile::rename(log, log + ".away"));
+        auto *update = window.findChild<QPushButton *>(QStringLiteral("BitBtn3"));
+        update->click();
+        QCOMPARE(rewritten, 0);
+        QCOMPARE(fakes.prompter.texts().last(),
+                 QStringLiteral("worklog.txt　のバックアップが出来なかったので中断します。"));
+        QCOMPARE(cell(1, 1), QStringLiteral("×"));
+        QVERIFY(QFile::rename(log + ".away", log));
+        update->click();
         QCOMPARE(rewritten, 1);
         QCOMPARE(readFile(state.programFolder + mf::kWorkLogName), kLog.mid(kLog.indexOf("b\r\n")));
         QCOMPARE(cell(1, 2), QStringLiteral("b"));

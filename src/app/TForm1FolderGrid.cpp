@@ -1,0 +1,108 @@
+// The main window's source folder grid: its construction, what it shows, its selection rule
+// and the buttons that edit the list.
+
+#include "app/FolderGridModel.h"
+#include "app/TForm1.h"
+#include "platform/ui/WidgetNames.h"
+#include "project/FolderList.h"
+
+#include <QHeaderView>
+#include <QTableView>
+
+namespace mf {
+
+void TForm1::buildGrid(QWidget *client, const QImage &unchecked, const QImage &checked)
+{
+    m_model = new FolderGridModel(m_state, this);
+    StringGrid1 = named(new QTableView(client), "StringGrid1");
+    StringGrid1->setAccessibleName(QStringLiteral("StringGrid1"));
+    StringGrid1->setModel(m_model);
+    StringGrid1->setItemDelegate(new FolderGridDelegate(m_state, unchecked, checked, StringGrid1));
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
+    StringGrid1->horizontalHeader()->setHighlightSections(false);
+    // The row number column is 20 pixels wide, narrower than the style's minimum.
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(0);
+    StringGrid1->setWordWrap(false);
+    // A click runs the selection rule even on the cell that is already current (a second
+    // click on a check box unticks it), so clicks are taken from pressed(); a change of the
+    // current cell runs it only when the keyboard made it, or the click would count twice.
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid() && !m_gridPressPending)
+                    StringGrid1SelectCell(current.row() + 1, current.column());
+            });
+    connect(StringGrid1, &QAbstractItemView::pressed, this, [this](const QModelIndex &index) {
+        m_gridPressPending = false;
+        StringGrid1SelectCell(index.row() + 1, index.column());
+    });
+}
+
+void TForm1::refreshGrid()
+{
+    const QSignalBlocker block(StringGrid1->selectionModel());
+    m_model->refresh();
+    QHeaderView *header = StringGrid1->horizontalHeader();
+    for (int c = 0; c < kGridColumns; ++c) {
+        if (m_state.grid.ready) {
+            header->resizeSection(c, m_state.grid.widths[c]);
+            StringGrid1->setColumnHidden(c, m_state.grid.widths[c] == 0);
+        }
+    }
+    StringGrid1->setCurrentIndex(
+        m_model->index(m_state.selectedRow - 1, std::max(0, m_state.selectedColumn)));
+}
+
+void TForm1::selectGridCellSilently(int row, int column)
+{
+    m_state.selectedRow = row;
+    m_state.selectedColumn = column;
+    const QSignalBlocker block(StringGrid1->selectionModel());
+    const QModelIndex index = m_model->index(row - 1, column);
+    StringGrid1->setCurrentIndex(index);
+    StringGrid1->scrollTo(index);
+}
+
+void TForm1::StringGrid1SelectCell(int row, int column)
+{
+    if (!selectCell(m_state, m_services.clock, row, column)) {
+        // Ignored: the grid keeps showing the row the commands act on.
+        selectGridCellSilently(m_state.selectedRow, m_state.selectedColumn);
+        return;
+    }
+    refreshView();
+}
+
+void TForm1::whileIdle(const std::function<void()> &command)
+{
+    // While numbering runs, the list and the project stay as the copy loop expects them.
+    if (m_state.busy)
+        return;
+    command();
+    refreshView();
+}
+
+void TForm1::BitBtn1Click()
+{
+    whileIdle([this] { addChosenFolder(m_state, m_services.prompter, m_chooser.chooseFolder()); });
+}
+
+void TForm1::BitBtn2Click()
+{
+    whileIdle([this] { moveRowUp(m_state, m_services.prompter); });
+}
+
+void TForm1::BitBtn3Click()
+{
+    whileIdle([this] { moveRowDown(m_state, m_services.prompter); });
+}
+
+void TForm1::BitBtn4Click()
+{
+    whileIdle([this] { removeRow(m_state, m_services.prompter); });
+}
+
+} // namespace mf
