@@ -1,7 +1,6 @@
 #include "export/OrderExport.h"
 
 #include "export/OrderCheck.h"
-#include "numbering/Sequence.h"
 #include "photos/NumberedPhotos.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
