@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
+#include "platform/Paths.h"
 #include "platform/TextFile.h"
 
 #include <QStringList>
@@ -83,6 +84,10 @@ int SaveOrderFile(OrderTable &table, const ProjectState &project, Prompter &prom
                   OrderFileChooser &chooser)
 {
     const QString &caption = project.titleText;
+    if (table.orderFilePath.isEmpty() && !isPlainFileName(project.projectName)) {
+        prompter.inform(msg::orderFileBadProjectName, caption);
+        return SaveOrdersFailed;
+    }
     QString target = table.orderFilePath.isEmpty()
                          ? DefaultOrderFilePath(project.programFolder, project.projectName)
                          : table.orderFilePath;
@@ -202,6 +207,9 @@ int LoadOrderFile(OrderTable &table, const QString &path, const ProjectState &pr
 
 int LoadProjectOrderFile(OrderTable &table, const ProjectState &project, Prompter &prompter)
 {
+    // A name that could point outside the program folder has no order file there.
+    if (!isPlainFileName(project.projectName))
+        return LoadOrdersNoFile;
     table.orderFilePath = DefaultOrderFilePath(project.programFolder, project.projectName);
     if (!isFile(table.orderFilePath))
         return LoadOrdersNoFile;
