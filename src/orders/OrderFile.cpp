@@ -178,6 +178,9 @@ int LoadOrderFile(OrderTable &table, const QString &path, const ProjectState &pr
             continue;
         if (tooLarge)
             return refuse(msg::orderNumberTooLarge.arg(lineNumber));
+        // The entry takes digits only; a negative price would take money off the totals.
+        if (price < 0)
+            return refuse(msg::orderNegativePrice.arg(lineNumber));
         if (loaded->orderCount >= kMaxOrders)
             return refuse(msg::orderFileTooManyOrders.arg(lineNumber));
 

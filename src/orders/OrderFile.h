@@ -93,6 +93,8 @@ inline const QString orderLineCrOnly =
     QStringLiteral("注文ファイルの%1行目に改行コードがCRだけの行区切りがあるので読み込めません。");
 inline const QString orderNumberTooLarge =
     QStringLiteral("注文ファイルの%1行目に大き過ぎる数字があるので読み込めません。");
+inline const QString orderNegativePrice =
+    QStringLiteral("注文ファイルの%1行目の単価がマイナスの値なので読み込めません。");
 inline const QString orderFileTooLarge =
     QStringLiteral("注文ファイルが大き過ぎるので読み込めません。");
 } // namespace msg

@@ -231,6 +231,8 @@ private Q_SLOTS:
         QTest::newRow("20-digit photo number")
             << QByteArray("1,1,100,100,12345678901234567890\r\n") << -3 << keep
             << QStringList{msg::orderNumberTooLarge.arg(1)};
+        QTest::newRow("negative unit price") << QByteArray("1,1,-100,-100,5\r\n") << -3 << keep
+                                             << QStringList{msg::orderNegativePrice.arg(1)};
         QTest::newRow("CR-only file") << QByteArray("1,1,1,1,1\r2,1,1,1,2\r") << -3 << keep
                                       << QStringList{msg::orderLineCrOnly.arg(1)};
         QTest::newRow("2001 orders") << QByteArray("1,1,1,1,1\r\n").repeated(2001) << -3 << keep
