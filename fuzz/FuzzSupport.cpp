@@ -25,7 +25,8 @@ QTemporaryDir &scratchDir()
 
 } // namespace
 
-int failures = 0; // read by the replay runner
+int failures = 0;  // read by the replay runner
+int successes = 0; // likewise
 bool abortOnFailure = true;
 
 bool registerTarget(const char *name, TargetFunction function)
@@ -45,6 +46,11 @@ void fail(const char *what, const char *file, int line)
     ++failures;
     if (abortOnFailure)
         std::abort();
+}
+
+void readerSucceeded()
+{
+    ++successes;
 }
 
 QString scratchFolder()

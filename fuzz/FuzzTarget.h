@@ -23,6 +23,12 @@ TargetFunction findTarget(const QString &name);
 // against the corpus file being run.
 void fail(const char *what, const char *file, int line);
 
+// Called by a harness when the reader took its input as valid and the harness went down its
+// success path. The replay counts these per harness: a harness none of whose corpus files gets
+// there tests nothing but the refusals (a setting missing, a question answered No before the
+// first line), and fails the replay.
+void readerSucceeded();
+
 // A file path in a temporary folder made once per process; the same name gives the same
 // path, so a harness overwrites one file instead of filling the disk.
 QString scratchPath(const QString &fileName);

@@ -1,5 +1,6 @@
 // Runs every file of fuzz/corpus/<harness>/ through its harness: the findings of past fuzzing
-// stay fixed, and the seed files keep working, in the normal build and in seconds.
+// stay fixed, and the seed files keep working, in the normal build and in seconds. Each
+// harness must also get at least one of its files through its reader's success path.
 
 #include "FuzzTarget.h"
 
@@ -12,6 +13,7 @@
 
 namespace mf::fuzz {
 extern int failures;
+extern int successes;
 extern bool abortOnFailure;
 } // namespace mf::fuzz
 
@@ -42,6 +44,7 @@ int main(int argc, char **argv)
             continue;
         }
         const QDir folder(corpus.filePath(name));
+        const int successesBefore = mf::fuzz::successes;
         for (const QString &fileName : folder.entryList(QDir::Files, QDir::Name)) {
             QFile file(folder.filePath(fileName));
             if (!file.open(QIODevice::ReadOnly)) {
@@ -66,6 +69,11 @@ int main(int argc, char **argv)
             } else {
                 ++passed;
             }
+        }
+        if (mf::fuzz::successes == successesBefore) {
+            std::fprintf(stderr, "FAIL %s: no corpus file reaches the reader's success path\n",
+                         qPrintable(name));
+            ++failed;
         }
     }
     std::printf("slowest: %s (%lld ms)\n", qPrintable(slowest), static_cast<long long>(slowestMs));

@@ -35,7 +35,10 @@ MF_FUZZ_TARGET(codec)
     const QByteArray cut = mf::leftCp932Bytes(bytes, limit);
     MF_FUZZ_CHECK(cut.size() <= limit && bytes.startsWith(cut));
 
-    checkText(mf::fromCp932(bytes), limit);
+    const QString decoded = mf::fromCp932(bytes);
+    checkText(decoded, limit);
+    if (!decoded.isEmpty() && mf::fitsCp932(decoded))
+        mf::fuzz::readerSucceeded();
     checkText(QString::fromUtf8(bytes), limit);
     checkText(QString(reinterpret_cast<const QChar *>(bytes.constData()), bytes.size() / 2), limit);
     return 0;

@@ -12,6 +12,7 @@ MF_FUZZ_TARGET(conversionlog)
     if (mf::parseConversionLogLine(line, sequenceFolder, &parsed)) {
         MF_FUZZ_CHECK(line.contains(parsed.source) && line.contains(parsed.target));
         mf::sourceFolderOfPath(parsed.source);
+        mf::fuzz::readerSucceeded();
     }
     mf::sourceFolderOfPath(line);
     return 0;

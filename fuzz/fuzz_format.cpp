@@ -27,5 +27,7 @@ MF_FUZZ_TARGET(format)
     MF_FUZZ_CHECK(checked == formatted);
     if (formatted != mf::FormatOk)
         MF_FUZZ_CHECK(out == QStringLiteral("untouched"));
+    else
+        mf::fuzz::readerSucceeded();
     return 0;
 }

@@ -13,6 +13,8 @@ MF_FUZZ_TARGET(outputformat)
                                          mf::fuzz::bytesOf(data, size)))
         return 0;
     mf::OutputFormatSettings settings;
-    mf::ReadOutputFormat(folder + QLatin1Char('/'), &settings);
+    if (mf::ReadOutputFormat(folder + QLatin1Char('/'), &settings) ==
+        mf::OutputFormatStatus::Complete)
+        mf::fuzz::readerSucceeded();
     return 0;
 }

@@ -14,5 +14,6 @@ MF_FUZZ_TARGET(projectline)
     mf::ProjectLine back;
     MF_FUZZ_CHECK(mf::parseProjectLine(content, &back));
     MF_FUZZ_CHECK(mf::fuzz::sameAfterSave(line, back));
+    mf::fuzz::readerSucceeded();
     return 0;
 }

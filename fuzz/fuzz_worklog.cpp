@@ -36,5 +36,7 @@ MF_FUZZ_TARGET(worklog)
         MF_FUZZ_CHECK(mf::readWorkLog(again, &back));
         MF_FUZZ_CHECK(back.size() == 1 && sameEntry(back[0], entry));
     }
+    if (!entries.isEmpty())
+        mf::fuzz::readerSucceeded();
     return 0;
 }

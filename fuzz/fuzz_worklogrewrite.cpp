@@ -45,5 +45,7 @@ MF_FUZZ_TARGET(worklogrewrite)
                       now.entry.saveFolder == was.entry.saveFolder &&
                       now.entry.schoolCode == was.entry.schoolCode);
     }
+    if (!view.records.isEmpty())
+        mf::fuzz::readerSucceeded();
     return 0;
 }

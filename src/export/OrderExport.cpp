@@ -1,7 +1,6 @@
 #include "export/OrderExport.h"
 
 #include "export/OrderCheck.h"
-#include "numbering/Sequence.h"
 #include "photos/NumberedPhotos.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
@@ -235,8 +234,11 @@ int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
                 continue;
             }
             ++*failures;
-            if (prompter.ask(msg::exportCopyFailed.arg(c.source, QString::number(c.orderer)),
-                             caption, Buttons::YesNo) == Answer::Yes)
+            const QString orderer = QString::number(c.orderer);
+            const QString question =
+                isFile(c.source) ? msg::exportCopyNotWritten.arg(c.source, c.target, orderer)
+                                 : msg::exportCopyFailed.arg(c.source, orderer);
+            if (prompter.ask(question, caption, Buttons::YesNo) == Answer::Yes)
                 continue;
             if (prompter.ask(msg::exportDeletePartial, caption, Buttons::YesNo) == Answer::Yes &&
                 ClearFolder(exportFolder) == -1)
@@ -335,6 +337,13 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
     const ProjectState &project = job.project;
     if (ValidateExportSettings(job.settings, services.prompter) != 0)
         return ExportRefused;
+    // The prefix is part of every photo's and every copy's name: a separator in it would point
+    // them into other folders.
+    if (project.filePrefix.contains(kSeparator) || hasControlCharacter(project.filePrefix)) {
+        services.prompter.inform(msg::exportBadSchoolCode.arg(project.schoolCode),
+                                 project.titleText);
+        return ExportRefused;
+    }
     state.errorList.clear();
     StartSampleLists(state, project.projectName, services.clock.now());
     if (job.table.orderCount == 0) {

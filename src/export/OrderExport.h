@@ -84,6 +84,15 @@ inline const QString outputFormatBroken =
                    "ルＣＤからファイルを上書きコピーしてください。");
 inline const QString exportCopyFailed =
     QStringLiteral("%1　が連番フォルダに見つかりません。\n学生No.%2\n\n処理を続行しますか？");
+// The photo is there but its copy could not be written (a full disk, a folder gone read-only).
+inline const QString exportCopyNotWritten = QStringLiteral(
+    "%1　を\n%2　に書き込めませんでした。\n学生No.%3\n\nディスクの空き容量が足りないか、"
+    "書き込み禁止になっていないか確認してください。\n処理を続行しますか？");
+// A school code that would lead the photo names into another folder: the code is to blame,
+// not outputFmt.def.
+inline const QString exportBadSchoolCode =
+    QStringLiteral("ロットNo.「%1」にファイル名として使用出来ない文字が含まれているので、"
+                   "注文別画像を保存出来ません。\nロットNo.を確認してください。");
 inline const QString exportDeletePartial =
     QStringLiteral("作成中の注文別画像フォルダを削除しますか？");
 // All repeat names of one photo are taken: overwriting one would lose a print.

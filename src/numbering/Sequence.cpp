@@ -71,21 +71,6 @@ QString sequenceFolder(const ProjectState &state)
     return sequenceFolderOf(state.saveFolder);
 }
 
-int ClearFolder(const QString &folder)
-{
-    for (const DirEntry &e : listEntries(folder)) {
-        const QString path = joinPath(folder, e.name);
-        if (e.isDir) {
-            if (ClearFolder(path) == -1)
-                return -1;
-            removeEmptyDir(path);
-        } else if (!removeFile(path)) {
-            return -1;
-        }
-    }
-    return 0;
-}
-
 namespace {
 
 int copyTree(ProjectState &state, Services &services, const QString &folder, bool include,

@@ -16,9 +16,6 @@ inline constexpr int kStartNumberLimit = 4999;
 
 QString sequenceFolder(const ProjectState &state);
 
-// Deletes every file and subfolder below folder. -1 when a file cannot be deleted.
-int ClearFolder(const QString &folder);
-
 enum SequenceResult { SequenceOk = 0, SequenceStopped = -1 };
 
 // Copies the photos of folder (and of its subfolders where include is set) into the work

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
+#include "platform/Paths.h"
 #include "platform/TextFile.h"
 
 #include <QStringList>
@@ -83,6 +84,10 @@ int SaveOrderFile(OrderTable &table, const ProjectState &project, Prompter &prom
                   OrderFileChooser &chooser)
 {
     const QString &caption = project.titleText;
+    if (table.orderFilePath.isEmpty() && !isPlainFileName(project.projectName)) {
+        prompter.inform(msg::orderFileBadProjectName, caption);
+        return SaveOrdersFailed;
+    }
     QString target = table.orderFilePath.isEmpty()
                          ? DefaultOrderFilePath(project.programFolder, project.projectName)
                          : table.orderFilePath;
@@ -173,6 +178,9 @@ int LoadOrderFile(OrderTable &table, const QString &path, const ProjectState &pr
             continue;
         if (tooLarge)
             return refuse(msg::orderNumberTooLarge.arg(lineNumber));
+        // The entry takes digits only; a negative price would take money off the totals.
+        if (price < 0)
+            return refuse(msg::orderNegativePrice.arg(lineNumber));
         if (loaded->orderCount >= kMaxOrders)
             return refuse(msg::orderFileTooManyOrders.arg(lineNumber));
 
@@ -202,6 +210,9 @@ int LoadOrderFile(OrderTable &table, const QString &path, const ProjectState &pr
 
 int LoadProjectOrderFile(OrderTable &table, const ProjectState &project, Prompter &prompter)
 {
+    // A name that could point outside the program folder has no order file there.
+    if (!isPlainFileName(project.projectName))
+        return LoadOrdersNoFile;
     table.orderFilePath = DefaultOrderFilePath(project.programFolder, project.projectName);
     if (!isFile(table.orderFilePath))
         return LoadOrdersNoFile;

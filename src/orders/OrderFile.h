@@ -22,7 +22,8 @@ enum SaveOrdersResult {
     SaveOrdersOk = 0,
     SaveOrdersCancelled = -1, // the save dialog was cancelled: nothing written
     SaveOrdersDeclined = -2,  // the confirmation was answered No: nothing written
-    SaveOrdersFailed = -3,    // could not be written: the old file is unchanged, still unsaved
+    SaveOrdersFailed =
+        -3, // not written (or no file name): the old file is unchanged, still unsaved
 };
 
 // The "保存" button and the save prompts: asks where and whether, writes rows
@@ -66,6 +67,12 @@ inline const QString orderFileExists = QStringLiteral(
 inline const QString orderFileConfirm =
     QStringLiteral("注文データを以下のファイルに保存します。\nよろしいですか？\n%1");
 inline const QString orderFileNotSaved = QStringLiteral("注文ファイルを保存出来ませんでした。");
+// The default file is named after the project in the program folder: a name holding "/" or
+// ".." would put it somewhere else.
+inline const QString orderFileBadProjectName =
+    QStringLiteral("プロジェクト名がファイル名として使えないので、注文ファイルを保存出来ません。\n"
+                   "プロジェクト名が空でないか、「/」、改行、タブやShift-JISで表せない文字が"
+                   "含まれていないか確認してください。");
 inline const QString orderFileSaved = QStringLiteral("以下の注文ファイルを保存しました。\n\n%1");
 inline const QString orderSaveFolderNotCreated =
     QStringLiteral("保存先フォルダを作成出来ませんが続行しますか？。\n%1");
@@ -86,6 +93,8 @@ inline const QString orderLineCrOnly =
     QStringLiteral("注文ファイルの%1行目に改行コードがCRだけの行区切りがあるので読み込めません。");
 inline const QString orderNumberTooLarge =
     QStringLiteral("注文ファイルの%1行目に大き過ぎる数字があるので読み込めません。");
+inline const QString orderNegativePrice =
+    QStringLiteral("注文ファイルの%1行目の単価がマイナスの値なので読み込めません。");
 inline const QString orderFileTooLarge =
     QStringLiteral("注文ファイルが大き過ぎるので読み込めません。");
 } // namespace msg

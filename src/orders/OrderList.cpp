@@ -59,6 +59,10 @@ int WriteOrderList(const OrderTable &table, OrderInput &input, const ProjectStat
 {
     if (input.listBusy)
         return OrderListBusy;
+    if (table.orderFilePath.isEmpty() && !isPlainFileName(project.projectName)) {
+        prompter.inform(msg::orderListBadProjectName, project.titleText);
+        return OrderListBadName;
+    }
     input.listBusy = true;
     const QString path = orderListPath(table, project);
     const QByteArray bytes = orderListBytes(table);

@@ -22,6 +22,7 @@ enum OrderListResult {
     OrderListOk = 0,
     OrderListBusy = -1, // a list is being written: nothing done
     OrderListFailed = -2, // "注文リストを保存出来ませんでした。" shown; an old list is unchanged
+    OrderListBadName = -3, // no order file, and the project name cannot name the list
 };
 
 // "リストの出力": writes the list atomically and opens it with the shell.
@@ -30,6 +31,10 @@ int WriteOrderList(const OrderTable &table, OrderInput &input, const ProjectStat
 
 namespace msg {
 inline const QString orderListNotSaved = QStringLiteral("注文リストを保存出来ませんでした。");
+inline const QString orderListBadProjectName =
+    QStringLiteral("プロジェクト名がファイル名として使えないので、注文リストを保存出来ません。\n"
+                   "プロジェクト名が空でないか、「/」、改行、タブやShift-JISで表せない文字が"
+                   "含まれていないか確認してください。");
 } // namespace msg
 
 } // namespace mf

@@ -22,8 +22,11 @@ template <typename CharAt> qint64 parse64(CharAt charAt, qsizetype size)
         ++i;
     }
     qint64 value = 0;
-    for (; i < size && charAt(i) >= '0' && charAt(i) <= '9'; ++i)
-        value = std::min(kAmountLimit, value * 10 + (charAt(i) - '0'));
+    // Saturates before it multiplies: ten times the limit is beyond 64 bits.
+    for (; i < size && charAt(i) >= '0' && charAt(i) <= '9'; ++i) {
+        const int digit = charAt(i) - '0';
+        value = value > (kAmountLimit - digit) / 10 ? kAmountLimit : value * 10 + digit;
+    }
     return negative ? -value : value;
 }
 

@@ -54,6 +54,61 @@ void keepModificationTime(const std::filesystem::path &source, const std::filesy
         std::filesystem::last_write_time(target, time, ec);
 }
 
+// Empties the folder open at dirFd, which it takes over and closes. All names are read before
+// any is removed: readdir gives no promise about a folder that changes while it is read.
+bool clearOpenFolder(int dirFd)
+{
+    DIR *dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return false;
+    }
+    struct Name {
+        QByteArray bytes;
+        bool isDir;
+    };
+    QList<Name> names;
+    while (const dirent *e = ::readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        bool isDir = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st;
+            isDir =
+                ::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        }
+        names.append(Name{QByteArray(e->d_name), isDir});
+    }
+    // In byte order, so a failure always leaves the same entries behind.
+    std::sort(names.begin(), names.end(),
+              [](const Name &a, const Name &b) { return a.bytes < b.bytes; });
+    bool ok = true;
+    for (const Name &n : names) {
+        const char *raw = n.bytes.constData();
+        if (!n.isDir) {
+            if (::unlinkat(dirFd, raw, 0) != 0 && errno != ENOENT) {
+                ok = false;
+                break;
+            }
+            continue;
+        }
+        // O_NOFOLLOW: a link put in the folder's place meanwhile is not entered.
+        const int sub = ::openat(dirFd, raw, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (sub < 0 || !clearOpenFolder(sub)) {
+            ok = false;
+            break;
+        }
+        // An emptied folder that stays (a mount point, a parent we may not write) holds no
+        // stale photo; one that is still not empty does.
+        if (::unlinkat(dirFd, raw, AT_REMOVEDIR) != 0 && (errno == ENOTEMPTY || errno == EEXIST)) {
+            ok = false;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return ok;
+}
+
 } // namespace
 
 QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable)
@@ -302,6 +357,17 @@ bool flushFileSystem(const QString &folder)
     const bool flushed = ::syncfs(fd) == 0;
     ::close(fd);
     return flushed;
+}
+
+int ClearFolder(const QString &folder)
+{
+    if (folder.isEmpty())
+        return 0;
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? 0 : -1;
+    return clearOpenFolder(fd) ? 0 : -1;
 }
 
 bool makeWritable(const QString &path)

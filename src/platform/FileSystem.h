@@ -39,6 +39,13 @@ bool removeFile(const QString &path);
 bool removeEmptyDir(const QString &path);
 bool renamePath(const QString &from, const QString &to);
 
+// Deletes every file and subfolder below folder and keeps the folder itself. Entries go by
+// their names as bytes, so a name that is not valid UTF-8 (Shift-JIS from a zip made on
+// Windows) goes too; a symbolic link is removed itself, never followed. 0 when the folder is
+// empty afterwards (also when it does not exist), -1 at the first entry that cannot be
+// removed or a folder that cannot be read; the entries not reached yet stay.
+int ClearFolder(const QString &folder);
+
 enum class CopyResult { Copied, TargetExists, Failed };
 // Copies with the system's file copy. Without replace, an existing target is left alone
 // and reported; a copy that fails half way is removed so no truncated file stays behind.

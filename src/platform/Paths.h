@@ -21,4 +21,9 @@ QString joinPath(const QString &folder, const QString &name);
 // The folder with one trailing separator.
 QString withTrailingSeparator(const QString &folder);
 
+// True when name can become part of a file name in a folder and stay there: not empty, not
+// "." or "..", no separator, no control character, and it reaches the disk exactly as typed
+// (Shift-JIS can hold it). The project name names files in the program folder.
+bool isPlainFileName(const QString &name);
+
 } // namespace mf

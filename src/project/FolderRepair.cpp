@@ -130,7 +130,7 @@ bool logMatchesFiles(const LogContent &log, const QString &sequenceFolder)
     if (!log.increasing)
         return false;
     for (const SourceRun &run : log.runs) {
-        if (run.runEnd - run.runStart + 1 != run.runCount)
+        if (qint64(run.runEnd) - run.runStart + 1 != run.runCount)
             return false;
     }
     for (const QString &name : listJpegNames(sequenceFolder)) {
@@ -268,8 +268,10 @@ FolderCheckResult CheckFolderLists(const QString &programFolder, const QString &
             continue;
         }
 
-        int allSum = 0;
-        int directSum = 0;
+        // Counts come from a file that may have been edited by hand: a sum in int could wrap
+        // round to the number of photos present.
+        qint64 allSum = 0;
+        qint64 directSum = 0;
         int unnumbered = 0;
         for (int i = 0; i < table.folderCount; ++i) {
             allSum += table.entries[i].allJpegCount;

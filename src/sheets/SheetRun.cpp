@@ -1,6 +1,5 @@
 #include "sheets/SheetRun.h"
 
-#include "numbering/Sequence.h"
 #include "photos/NumberedPhotos.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"

@@ -17,19 +17,6 @@ constexpr int kLineBuffer = 2048;
 constexpr int kMinHeight = 5;
 constexpr int kMaxHeight = 4000;
 
-// The project name becomes part of a file name: it must stay one plain name in the program
-// folder and reach the disk exactly as typed.
-bool isPlainFileName(const QString &name)
-{
-    if (name.isEmpty() || name == u"." || name == u".." || name.contains(kSeparator))
-        return false;
-    for (QChar c : name) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return false;
-    }
-    return fitsCp932(name);
-}
-
 char alignLetter(TitleAlign align)
 {
     switch (align) {

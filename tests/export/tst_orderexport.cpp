@@ -362,7 +362,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("value");
         QTest::addColumn<QString>("templ");
-        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("code"); // the school code
         QTest::addColumn<bool>("perOrderer");
         const QString shipped = "%s/%04d/%s%04d_%04d.jpg";
         QTest::newRow("escaping") << 0 << "%s/../%04d/%s%04d_%04d.jpg"
@@ -380,7 +380,7 @@ private Q_SLOTS:
         QTest::newRow("control character") << 0 << "%s/%04d/%s%04d_%04d\t.jpg"
                                            << "" << true;
         QTest::newRow("too long") << 0 << "%s/%04d/%s%04d_%04d" + QString(2100, u'x') << "" << true;
-        QTest::newRow("prefix leaves the photos") << 0 << shipped << "../x" << true;
+        QTest::newRow("school code leaves the photos") << 0 << shipped << "../../x" << true;
         QTest::newRow("repeat template") << 1 << "%s/../%04d/%s%04d_%04d(%d).jpg"
                                          << "" << true;
     }
@@ -388,9 +388,11 @@ private Q_SLOTS:
     {
         QFETCH(int, value);
         QFETCH(QString, templ);
-        QFETCH(QString, prefix);
+        QFETCH(QString, code);
         QFETCH(bool, perOrderer);
         m_project.outputFormat.values[std::size_t(value)] = templ;
+        m_project.schoolCode = code;
+        const QString prefix = code.isEmpty() ? QString() : code + "_";
         m_project.filePrefix = prefix;
         // The photos the prefix points at exist, so only the name check can stop the run.
         writeFile(m_project.saveFolder + "/x0005.jpg", "outside");
@@ -400,9 +402,16 @@ private Q_SLOTS:
         m_settings.folderPerOrderer = perOrderer;
         const QStringList before = listing(m_dir->path());
         FakeServices f;
-        QCOMPARE(run(f), int(ExportBadTemplate));
-        QCOMPARE(f.prompter.texts(), QStringList{msg::outputFormatBroken});
-        QCOMPARE(f.prompter.boxes.first().caption, perOrderer ? exported("0012") : QString());
+        // A bad school code is named, not blamed on outputFmt.def.
+        const QString codeText = "ロットNo.「" + code +
+                                 "」にファイル名として使用出来ない文字が含"
+                                 "まれているので、注文別画像を保存出来ません。\nロットNo.を確認して"
+                                 "ください。";
+        QCOMPARE(run(f), int(code.isEmpty() ? ExportBadTemplate : ExportRefused));
+        QCOMPARE(f.prompter.texts(),
+                 QStringList{code.isEmpty() ? msg::outputFormatBroken : codeText});
+        if (code.isEmpty())
+            QCOMPARE(f.prompter.boxes.first().caption, perOrderer ? exported("0012") : QString());
         QCOMPARE(listing(m_dir->path()), before);
         QCOMPARE(f.shell.opened, QStringList());
     }
@@ -482,10 +491,19 @@ private Q_SLOTS:
         const QString seq = sequenceFolderOf(m_project.saveFolder);
         writeFile(sequentialFilePath(seq, "", 2), QByteArray(256 * 1024, 'j'));
         fillTable(*m_table, {"1:1", "2:2"});
+        // The photo is there: the question says the copy could not be written.
+        const QString question = sequentialFilePath(seq, "", 2) + "　を\n" +
+                                 exported("0002/0002_0002.jpg") +
+                                 "　に書き込めませんでした。\n学生No.2\n\nディスクの空き容量が足"
+                                 "りないか、書き込み禁止になっていないか確認してください。\n処理を"
+                                 "続行しますか？";
         const int rc = testfiles::runWithFileSizeLimit(128 * 1024, [&] {
             FakeServices f;
             f.prompter.expect({Answer::No, Answer::No});
-            return run(f) == ExportStopped && f.prompter.boxes.size() == 2 ? 0 : 1;
+            return run(f) == ExportStopped && f.prompter.boxes.size() == 2 &&
+                           f.prompter.boxes.first().text == question
+                       ? 0
+                       : 1;
         });
         QCOMPARE(rc, 0);
         QCOMPARE(listing(exportFolder()), (QStringList{"0001", "0001/0001_0001.jpg", "0002"}));

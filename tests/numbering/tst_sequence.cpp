@@ -385,17 +385,6 @@ private Q_SLOTS:
         QVERIFY(f.seqFiles().isEmpty());
     }
 
-    void clearFolderRemovesEverything()
-    {
-        QTemporaryDir dir;
-        testfiles::writeFile(dir.filePath("x/a.jpg"), "1");
-        testfiles::writeFile(dir.filePath("x/notes.txt"), "2");
-        testfiles::writeFile(dir.filePath("x/sub/deeper/b.jpg"), "3");
-        QCOMPARE(mf::ClearFolder(dir.filePath("x")), 0);
-        QVERIFY(QDir(dir.filePath("x")).isEmpty());
-        QCOMPARE(mf::ClearFolder(dir.filePath("missing")), 0);
-    }
-
     void highestNumberNeedsNameAndFolder()
     {
         Fixture f({2});

@@ -4,7 +4,9 @@
 #include "TestRegistry.h"
 #include "orders/OrderEntry.h"
 #include "orders/OrderFile.h"
+#include "orders/OrderList.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -226,6 +228,11 @@ private Q_SLOTS:
             << -3 << keep << QStringList{msg::orderLineTooLong.arg(2)};
         QTest::newRow("11-digit number") << QByteArray("12345678901,1,1,1,1\r\n") << -3 << keep
                                          << QStringList{msg::orderNumberTooLarge.arg(1)};
+        QTest::newRow("20-digit photo number")
+            << QByteArray("1,1,100,100,12345678901234567890\r\n") << -3 << keep
+            << QStringList{msg::orderNumberTooLarge.arg(1)};
+        QTest::newRow("negative unit price") << QByteArray("1,1,-100,-100,5\r\n") << -3 << keep
+                                             << QStringList{msg::orderNegativePrice.arg(1)};
         QTest::newRow("CR-only file") << QByteArray("1,1,1,1,1\r2,1,1,1,2\r") << -3 << keep
                                       << QStringList{msg::orderLineCrOnly.arg(1)};
         QTest::newRow("2001 orders") << QByteArray("1,1,1,1,1\r\n").repeated(2001) << -3 << keep
@@ -252,6 +259,51 @@ private Q_SLOTS:
         QCOMPARE(f.prompter.texts(), expected);
         QCOMPARE(m_table->saved, !boxes.join("").startsWith('?'));
         QVERIFY(QFileInfo(m_project.saveFolder).isDir()); // created on the way
+    }
+
+    // The default order file and order list are named after the project in the program
+    // folder; a name that would lead out of it writes and reads nothing anywhere.
+    void projectNameNeverLeavesProgramFolder_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("escaped"); // where the files would go, without ending
+        QTest::addColumn<int>("operation");   // 0 save orders, 1 order list, 2 reopen's orders
+        const char *ops[] = {"save orders", "order list", "reopen"};
+        for (int op = 0; op < 3; ++op) {
+            QTest::addRow("%s, ../", ops[op]) << QStringLiteral("../運動会") << "運動会" << op;
+            QTest::addRow("%s, /", ops[op]) << QStringLiteral("a/b") << "prog/a/b" << op;
+        }
+    }
+    void projectNameNeverLeavesProgramFolder()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, escaped);
+        QFETCH(int, operation);
+        m_project.programFolder = path("prog/");
+        QDir().mkpath(m_project.programFolder);
+        m_project.projectName = name;
+        writeFile(path(escaped + ".csv"), kExample); // what a load would find, a save replace
+        setRow(*m_table, 1, "12", {"5"}, 200);
+        FakeServices f;
+        FakeOrderChooser chooser;
+        OrderInput input;
+        const int result = operation == 0 ? SaveOrderFile(*m_table, m_project, f.prompter, chooser)
+                           : operation == 1
+                               ? WriteOrderList(*m_table, input, m_project, f.prompter, f.shell)
+                               : LoadProjectOrderFile(*m_table, m_project, f.prompter);
+        const int expected[] = {SaveOrdersFailed, OrderListBadName, LoadOrdersNoFile};
+        QCOMPARE(result, expected[operation]);
+        const QString what = QStringList{"注文ファイル", "注文リスト", ""}[operation];
+        QCOMPARE(f.prompter.texts().join(""),
+                 what.isEmpty() ? QString()
+                                : "プロジェクト名がファイル名として使えないので、" + what +
+                                      "を保存出来ません。\nプロジェクト名が空でないか、「/」、改行"
+                                      "、タブやShift-JISで表せない文字が含まれていないか確認してく"
+                                      "ださい。");
+        QCOMPARE(readFile(path(escaped + ".csv")), kExample);
+        QVERIFY(!QFile::exists(path(escaped + "_注文リスト.txt")));
+        QCOMPARE(rowsOf(*m_table), QStringList{"12/1/200/200:5"});
+        QVERIFY(f.shell.opened.isEmpty());
     }
 
     void loadCommandGoesOnOnlyAfterRealSave()

@@ -18,10 +18,13 @@ using testfiles::writeFile;
 
 namespace {
 
-// Creates a file whose name is the given bytes, whatever they are.
+// Creates a file whose name is the given bytes, whatever they are, and the folders a
+// relative name passes through.
 void writeRawName(const QString &folder, const QByteArray &name)
 {
     const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1))
+        ::mkdir(path.left(slash).constData(), 0755);
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     QVERIFY(fd >= 0);
     QCOMPARE(::write(fd, "x", 1), ssize_t(1));
@@ -92,6 +95,58 @@ private Q_SLOTS:
         const QList<mf::DirEntry> entries = mf::listEntries(dir.filePath("a"));
         QCOMPARE(entries.size(), 1);
         QVERIFY(!entries[0].isDir);
+    }
+
+    void clearFolder_data()
+    {
+        QTest::addColumn<QByteArrayList>("files"); // raw paths below the folder
+        QTest::addColumn<QString>("readOnly");     // a subfolder nothing may be removed from
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("left"); // what stays directly in the folder
+        // Shift-JIS names from a zip made on Windows: テスト.jpg in 0012, a folder named 表.
+        QTest::newRow("any depth, names that are not UTF-8")
+            << QByteArrayList{"a.txt", "sub/deeper/b.jpg", "0012/\x83\x65\x83\x58\x83\x67.jpg",
+                              "\x95\x5c/x.jpg", "\x95\x5c.jpg"}
+            << "" << 0 << QStringList();
+        QTest::newRow("read-only subfolder")
+            << QByteArrayList{"0012/b.jpg"} << "0012" << -1 << QStringList{"0012", "link"};
+    }
+    void clearFolder()
+    {
+        QFETCH(QByteArrayList, files);
+        QFETCH(QString, readOnly);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("x");
+        for (const QByteArray &file : files)
+            writeRawName(folder, file);
+        // A link to a folder outside: the link goes, what it points to stays.
+        writeFile(dir.filePath("outside/keep.jpg"), "x");
+        QVERIFY(QFile::link(dir.filePath("outside"), folder + "/link"));
+        // Root may remove anything, so a read-only folder is cleared as an ordinary user.
+        const QString locked = folder + "/" + readOnly;
+        if (!readOnly.isEmpty()) {
+            QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7755));
+            QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
+            QFile::setPermissions(locked, QFileDevice::Permissions(0x5555));
+        }
+        const int rc = testfiles::runInChild([&] {
+            if (!readOnly.isEmpty() && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return 10;
+            return -mf::ClearFolder(folder);
+        });
+        if (!readOnly.isEmpty())
+            QFile::setPermissions(locked, QFileDevice::Permissions(0x7755));
+        if (rc == 10)
+            QSKIP("cannot clear as an ordinary user here");
+        QTEST(-rc, "result");
+        QStringList left; // undecodable names are reported apart, never dropped
+        for (const mf::DirEntry &e : mf::listEntries(folder, &left))
+            left.append(e.name);
+        QTEST(left, "left");
+        if (!readOnly.isEmpty())
+            QVERIFY(QFile::exists(locked + "/b.jpg"));
+        QCOMPARE(readFile(dir.filePath("outside/keep.jpg")), QByteArray("x"));
+        QCOMPARE(mf::ClearFolder(dir.filePath("missing")), 0);
     }
 
     void copyNeverReplacesUnlessAsked()

@@ -384,6 +384,13 @@ private Q_SLOTS:
             << 80 << "proj.txt"
             << "1 つのプロジェクトは安全に修正出来ないので修正していません。" << 0;
         QTest::newRow("log unreadable") << 80 << kLogName << "" << -1;
+        // Hand-edited counts whose sum wraps round to the 80 photos in an int.
+        QTest::newRow("counts beyond int")
+            << 80 << "counts"
+            << "修正する必要のあるプロジェクトは見つかりませんでした。" << 0;
+        QTest::newRow("log numbers beyond int")
+            << 80 << "numbers"
+            << "1 つのプロジェクトは安全に修正出来ないので修正していません。" << 0;
     }
     void refusesUnsafeRepairs()
     {
@@ -397,7 +404,14 @@ private Q_SLOTS:
             sjis("0,50,50,50,0,1,50," + a + "\r\n0,29,29,29,0,51,79," + b + "\r\n");
         const QString file = s.addProject("proj", old, photos, {{a, 50}, {b, 30}});
         const QString seq = s.dir.filePath("proj") + "/連番フォルダ/";
-        if (blocker == kLogName) {
+        if (blocker == "counts") {
+            const QByteArray most = ",2147483647,2147483647,2147483647,0,";
+            writeFile(file, sjis("0,50,50,50,0,1,50," + a + "\r\n0" + most + "51,80," + b +
+                                 "\r\n0" + most + "0,0,/c\r\n0,32,32,32,0,0,0,/d\r\n"));
+        } else if (blocker == "numbers") {
+            writeFile(seq + kLogName, sjis("[0000] " + a + "/1.jpg, " + seq + "P0000.jpg\r\n[" +
+                                           "2147483647] " + a + "/2.jpg, " + seq + "P9.jpg\r\n"));
+        } else if (blocker == kLogName) {
             QFile::remove(seq + kLogName);
             QDir().mkpath(seq + kLogName);
             lastBox = seq + kLogName + "　がオープン出来ませんでした。";
@@ -409,7 +423,7 @@ private Q_SLOTS:
         QCOMPARE(r.code, code);
         QCOMPARE(s.prompter.texts().last(), lastBox);
         QCOMPARE(r.repaired, 0);
-        if (blocker.isEmpty())
+        if (blocker.isEmpty() || blocker == "numbers")
             QCOMPARE(readFile(file), old);
         QVERIFY(!QFile::exists(s.program() + "_proj.txt"));
         QVERIFY(!s.prompter.unexpectedQuestion);
