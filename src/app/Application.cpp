@@ -14,6 +14,11 @@ void setUpLocalisation(QApplication &app)
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    // One proportional Japanese font for every window and message box; the system's default
+    // would fall back to the monospaced Gothic for Japanese text.
+    QFont ui(QStringLiteral("ＭＳ Ｐゴシック"));
+    ui.setPixelSize(12);
+    QApplication::setFont(ui);
     auto *translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

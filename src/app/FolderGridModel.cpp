@@ -33,6 +33,8 @@ QVariant FolderGridModel::data(const QModelIndex &index, int role) const
             return {};
         return m_state.grid.cell(row, col);
     case Qt::AccessibleTextRole: return m_state.grid.cell(row, col);
+    case Qt::ToolTipRole: // a path cut off in its cell shows whole
+        return col == ColPath ? QVariant(m_state.grid.cell(row, col)) : QVariant();
     case Qt::TextAlignmentRole:
         return col == ColPath ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
                               : QVariant(Qt::AlignRight | Qt::AlignVCenter);
@@ -94,8 +96,12 @@ void FolderGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const int row = index.row() + 1;
     const CellStyle style = cellStyle(m_state, row, index.column());
     if (style.background) {
-        painter->fillRect(option.rect, *style.background);
-        painter->setPen(style.selectedText ? QColor(Qt::white) : QColor(Qt::black));
+        // The selected row has the one highlight colour of the rest of its cells.
+        painter->fillRect(option.rect, style.selectedText
+                                           ? option.palette.color(QPalette::Highlight)
+                                           : *style.background);
+        painter->setPen(style.selectedText ? option.palette.color(QPalette::HighlightedText)
+                                           : QColor(Qt::black));
         const auto align = index.column() == ColPath ? (Qt::AlignLeft | Qt::AlignTop)
                                                      : (Qt::AlignRight | Qt::AlignVCenter);
         painter->drawText(option.rect.adjusted(2, 2, -2, 0), int(align),

@@ -30,6 +30,8 @@ namespace mf {
 
 namespace {
 
+const QString kSaveFolderHint =
+    QStringLiteral("連番ファイルやサンプル画像を作成する親フォルダを指定します。");
 constexpr int kWidth = 1000;
 constexpr int kHeight = 657;
 
@@ -125,6 +127,15 @@ void TForm1::buildControls()
                       QStyle::SP_FileDialogDetailedView, {560, 6, 128, 36});
     BitBtn10 = button("BitBtn10", QStringLiteral("注文別に画像保存"), QStyle::SP_DirIcon,
                       {692, 6, 136, 36});
+    const std::pair<QWidget *, const char16_t *> hints[] = {
+        {BitBtn9, u"新しいプロジェクトを始めます。(Ctrl+N)"},
+        {BitBtn8, u"プロジェクトを保存して履歴に記録します。(Ctrl+S)"},
+        {BitBtn6, u"画像フォルダの写真を連番フォルダに連番を付けてコピーします。"},
+        {BitBtn7, u"連番の写真を並べた写真サンプル（一覧）を作成します。"},
+        {BitBtn12, u"写真の注文を入力します。"},
+        {BitBtn10, u"注文ごとに写真を注文別画像フォルダに保存します。"}};
+    for (const auto &[b, hint] : hints)
+        setHint(b, QString::fromUtf16(hint));
 
     BitBtn11 = named(new QToolButton(client), "BitBtn11");
     BitBtn11->setText(QStringLiteral("終了(&C)"));
@@ -132,6 +143,7 @@ void TForm1::buildControls()
     BitBtn11->setIconSize(QSize(32, 32));
     BitBtn11->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     BitBtn11->setGeometry(kWidth - 98, 6, 88, 64);
+    setHint(BitBtn11, QStringLiteral("プログラムを終了します。(Ctrl+Q)"));
 
     auto label = [client](const char *name, const QString &text, const QRect &geometry) {
         auto *l = named(new QLabel(text, client), name);
@@ -171,7 +183,7 @@ void TForm1::buildControls()
     Edit1->setGeometry(120, 116, 560, 24);
     Edit1->setMaxLength(2000);
     Edit1->setEnabled(false);
-    setHint(Edit1, QStringLiteral("連番ファイルやサンプル画像を作成する親フォルダを指定します。"));
+    setHint(Edit1, kSaveFolderHint);
     Label1->setBuddy(Edit1);
     BitBtn5 = button("BitBtn5", QStringLiteral("保存先の選択"), QStyle::SP_DirOpenIcon,
                      {688, 114, 120, 28});
@@ -251,8 +263,13 @@ void TForm1::buildControls()
 void TForm1::refreshView()
 {
     setWindowTitle(m_state.titleText);
-    if (Edit1->text() != m_state.saveFolder)
+    if (Edit1->text() != m_state.saveFolder) {
         Edit1->setText(m_state.saveFolder);
+        // A path longer than the field shows whole in its hint.
+        const bool cut = Edit1->fontMetrics().horizontalAdvance(m_state.saveFolder) >
+                         Edit1->contentsRect().width() - 8;
+        Edit1->setToolTip(cut ? kSaveFolderHint + u'\n' + m_state.saveFolder : kSaveFolderHint);
+    }
     if (Edit2->text() != m_state.projectName)
         Edit2->setText(m_state.projectName);
     if (Edit3->text() != m_state.schoolCode)

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -31,12 +32,16 @@ void TForm1::buildMenus()
     };
     QMenu *project = bar->addMenu(QStringLiteral("プロジェクト(&F)"));
     project->setObjectName(QStringLiteral("N1"));
-    item(project, "N6", QStringLiteral("新規プロジェクト(&N)"), &TForm1::BitBtn9Click);
+    // The usual shortcuts besides the mnemonics; the menus show them.
+    item(project, "N6", QStringLiteral("新規プロジェクト(&N)"), &TForm1::BitBtn9Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     item(project, "C1", QStringLiteral("フォルダリストのチェック(&C)"), &TForm1::C1Click);
     item(project, "M3", QStringLiteral("プロジェクトの管理(&M)"), &TForm1::M3Click);
-    item(project, "N7", QStringLiteral("プロジェクトの保存(&S)"), &TForm1::BitBtn8Click);
+    item(project, "N7", QStringLiteral("プロジェクトの保存(&S)"), &TForm1::BitBtn8Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     project->addSeparator()->setObjectName(QStringLiteral("N8"));
-    item(project, "N9", QStringLiteral("終了(&Q)"), &TForm1::BitBtn11Click);
+    item(project, "N9", QStringLiteral("終了(&Q)"), &TForm1::BitBtn11Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu *edit = bar->addMenu(QStringLiteral("\u3000編集(&E)\u3000"));
     edit->setObjectName(QStringLiteral("N2"));
@@ -48,6 +53,7 @@ void TForm1::buildMenus()
     QMenu *help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("N3"));
     PDFH1 = item(help, "PDFH1", QStringLiteral("説明書PDFを開く(&H)"), &TForm1::PDFH1Click);
+    PDFH1->setShortcut(QKeySequence(Qt::Key_F1));
     PDFH1->setVisible(false);
     // Looked for each time the menu opens, so a manual copied in later shows without a restart.
     connect(help, &QMenu::aboutToShow, this, &TForm1::updateManualItem);

@@ -27,6 +27,8 @@ void TForm1::buildGrid(QWidget *client, const QImage &unchecked, const QImage &c
     // The row number column is 20 pixels wide, narrower than the style's minimum.
     StringGrid1->horizontalHeader()->setMinimumSectionSize(0);
     StringGrid1->setWordWrap(false);
+    // Tab moves on to the next control; the arrow keys move inside the grid.
+    StringGrid1->setTabKeyNavigation(false);
     // A click runs the selection rule even on the cell that is already current (a second
     // click on a check box unticks it), so clicks are taken from pressed(); a change of the
     // current cell runs it only when the keyboard made it, or the click would count twice.

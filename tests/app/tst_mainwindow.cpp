@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QStatusBar>
 
 using mf::Answer;
@@ -250,6 +252,45 @@ private Q_SLOTS:
         const RecordedBox &question = f.fakes.prompter.boxes[0];
         QCOMPARE(question.caption, kTitle);
         QCOMPARE(question.buttons, dirty ? mf::Buttons::YesNoCancel : mf::Buttons::YesNo);
+    }
+
+    // The usual shortcuts reach their commands, and Tab leaves the folder grid (the arrow keys
+    // move inside it).
+    void keyboard_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("command"); // the menu item it triggers; empty: focus moves on
+        QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N) << "N6";
+        QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "N7";
+        QTest::newRow("Ctrl+Q") << QKeySequence(Qt::CTRL | Qt::Key_Q) << "N9";
+        QTest::newRow("F1") << QKeySequence(Qt::Key_F1) << "PDFH1";
+        QTest::newRow("Tab out of the grid") << QKeySequence(Qt::Key_Tab) << "";
+    }
+    void keyboard()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, command);
+        MainWindowFixture f;
+        testfiles::writeFile(f.program + QStringLiteral("Velmora説明書.pdf"), "%PDF-1.4\n");
+        f.start();
+        f.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+        auto *grid = f.child<QTableView>("StringGrid1");
+        grid->setFocus();
+        f.fakes.prompter.expect(Answer::No); // 終了 asks first
+        if (command.isEmpty()) {
+            QTest::keyClick(grid, Qt::Key_Tab);
+            QVERIFY(f.window->focusWidget() != grid);
+            QTest::keyClick(f.window->focusWidget(), Qt::Key_Backtab);
+            QCOMPARE(f.window->focusWidget(), grid);
+            return;
+        }
+        auto *action = f.window->findChild<QAction *>(command);
+        QVERIFY(action);
+        QCOMPARE(action->shortcut(), keys); // shown in the menu beside the caption
+        QSignalSpy triggered(action, &QAction::triggered);
+        QTest::keySequence(f.window.get(), keys);
+        QCOMPARE(triggered.count(), 1);
     }
 
     void addFolderCountsAndIncludeFlag()

@@ -214,6 +214,7 @@ QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model)
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setTabKeyNavigation(false); // Tab leaves the table; the arrow keys move inside it
     view->setWordWrap(false);
     view->verticalHeader()->hide();
     view->verticalHeader()->setMinimumSectionSize(0);

@@ -22,7 +22,7 @@ constexpr int kColumns = 10;
 constexpr int kGridTop = 80;
 constexpr int kGridLeft = 8;
 
-const int kColumnWidths[kColumns] = {50, 30, 250, 150, 150, 250, 60, 100, 100, 100};
+const int kColumnWidths[kColumns] = {50, 30, 250, 170, 150, 250, 60, 100, 100, 100};
 
 // What follows the last "\" or ":" (the separators of the paths older logs hold) or "/".
 QString fileNamePart(const QString &path)
@@ -64,6 +64,9 @@ public:
     }
     QVariant data(const QModelIndex &index, int role) const override
     {
+        // A path cut off in its cell shows whole as the cell's hint.
+        if (role == Qt::ToolTipRole && index.column() >= 2)
+            role = Qt::DisplayRole;
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
         const int row = index.row() + 1;
@@ -102,6 +105,9 @@ TForm8::TForm8(const ProjectState &state, Services &services,
     setModal(true);
     setWindowTitle(m_state.titleText);
     resize(kWidth, kHeight);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
 
     BitBtn1 = named(new QToolButton(this), "BitBtn1");
     BitBtn1->setText(QStringLiteral("閉じる(&C)"));
@@ -131,8 +137,12 @@ TForm8::TForm8(const ProjectState &state, Services &services,
     StringGrid1->horizontalHeader()->setHighlightSections(false);
     StringGrid1->horizontalHeader()->setMinimumSectionSize(0);
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Every heading fits its column ("フォルダリスト定義ファイル" is the widest).
     for (int c = 0; c < kColumns; ++c)
-        StringGrid1->setColumnWidth(c, kColumnWidths[c]);
+        StringGrid1->setColumnWidth(
+            c, std::max(kColumnWidths[c], StringGrid1->horizontalHeader()->sectionSizeHint(c)));
+    // Tab leaves the grid for the buttons; the arrow keys move inside it.
+    StringGrid1->setTabKeyNavigation(false);
     StringGrid1->setGeometry(kGridLeft, kGridTop, kWidth - 2 * kGridLeft, kHeight - kGridTop - 10);
     StringGrid1->viewport()->installEventFilter(this);
     // A click runs the selection rule even on the current row (a second click on a name
