@@ -205,9 +205,12 @@ void TForm5::resizeEvent(QResizeEvent *event)
 
 void TForm5::keyPressEvent(QKeyEvent *event)
 {
-    // Esc stops a run, like the stop button, and leaves the window open.
-    if (event->key() == Qt::Key_Escape && m_running) {
-        m_state.abortExport = true;
+    // Esc stops a run, like the stop button, and leaves the window open. When no run goes
+    // on it does nothing: an Esc meant for a run that just ended must not close the window
+    // with its results (閉じる and the close box close it).
+    if (event->key() == Qt::Key_Escape) {
+        if (m_running)
+            m_state.abortExport = true;
         event->accept();
         return;
     }
