@@ -40,4 +40,16 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 
 set(CPACK_STRIP_FILES ON)
 
+# A stripped install (CPACK_STRIP_FILES) also drops the compiler's .comment and .note
+# sections, which the program never reads, as Debian's own packaging tools do.
+string(CONFIGURE [[
+    if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(
+            COMMAND "@CMAKE_STRIP@" --remove-section=.comment --remove-section=.note
+                    "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_BINDIR@/marrowfold"
+            COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+]] MARROWFOLD_STRIP_SECTIONS @ONLY)
+install(CODE "${MARROWFOLD_STRIP_SECTIONS}")
+
 include(CPack)
