@@ -38,6 +38,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n, fonts-ipafont-gothic")
 
+# Folders and files are opened with the desktop's opener, which is xdg-open on Linux.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+
 set(CPACK_STRIP_FILES ON)
 
 # The copyright file and the changelog a Debian package carries in its documentation folder.
