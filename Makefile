@@ -29,11 +29,11 @@ test: build
 bench: build
 	cmake --build $(BUILD_DIR) --target bench_numbering bench_sheets bench_export bench_studioday -j $(JOBS)
 
-# The Debian package, built for /usr in a tree of its own without the tests:
-# $(PACKAGE_BUILD_DIR)/marrowfold_<version>_amd64.deb
+# The Debian package, built for /usr in a tree of its own without the tests and with the
+# hardening flags: $(PACKAGE_BUILD_DIR)/marrowfold_<version>_amd64.deb
 package: deps
 	cmake -S . -B $(PACKAGE_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-		-DCMAKE_INSTALL_PREFIX=/usr -DMARROWFOLD_BUILD_TESTS=OFF
+		-DCMAKE_INSTALL_PREFIX=/usr -DMARROWFOLD_BUILD_TESTS=OFF -DMARROWFOLD_HARDENING=ON
 	cmake --build $(PACKAGE_BUILD_DIR) -j $(JOBS)
 	cd $(PACKAGE_BUILD_DIR) && cpack -G DEB
 

@@ -38,6 +38,44 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n, fonts-ipafont-gothic")
 
+# Folders and files are opened with the desktop's opener, which is xdg-open on Linux.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+
 set(CPACK_STRIP_FILES ON)
+
+# The copyright file and the changelog a Debian package carries in its documentation folder.
+# Marrowfold packages itself (a native package, version without a Debian revision), so the
+# changelog is changelog.gz, not changelog.Debian.gz. A version without its changelog entry
+# would ship a changelog that names another version, so such a tree is refused here.
+set(MARROWFOLD_DEBIAN_DIR ${CMAKE_CURRENT_LIST_DIR}/../data/debian)
+file(STRINGS ${MARROWFOLD_DEBIAN_DIR}/changelog MARROWFOLD_CHANGELOG_TOP LIMIT_COUNT 1)
+string(REPLACE "." "\\." MARROWFOLD_VERSION_RE "${PROJECT_VERSION}")
+if(NOT MARROWFOLD_CHANGELOG_TOP MATCHES "^marrowfold \\(${MARROWFOLD_VERSION_RE}\\) ")
+    message(FATAL_ERROR "data/debian/changelog starts with \"${MARROWFOLD_CHANGELOG_TOP}\", "
+                        "not with an entry for version ${PROJECT_VERSION}")
+endif()
+# gzip -9 without the name and time stamp, so that the same sources give the same bytes.
+set(MARROWFOLD_PACKAGE_DOC_DIR ${CMAKE_CURRENT_BINARY_DIR}/debian-doc)
+add_custom_command(OUTPUT ${MARROWFOLD_PACKAGE_DOC_DIR}/changelog.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${MARROWFOLD_DEBIAN_DIR}/changelog
+            ${MARROWFOLD_PACKAGE_DOC_DIR}/changelog
+    COMMAND gzip -9nf ${MARROWFOLD_PACKAGE_DOC_DIR}/changelog
+    DEPENDS ${MARROWFOLD_DEBIAN_DIR}/changelog
+    VERBATIM)
+add_custom_target(marrowfold_package_doc ALL DEPENDS ${MARROWFOLD_PACKAGE_DOC_DIR}/changelog.gz)
+install(FILES ${MARROWFOLD_DEBIAN_DIR}/copyright ${MARROWFOLD_PACKAGE_DOC_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/marrowfold)
+
+# A stripped install (CPACK_STRIP_FILES) also drops the compiler's .comment and .note
+# sections, which the program never reads, as Debian's own packaging tools do.
+string(CONFIGURE [[
+    if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(
+            COMMAND "@CMAKE_STRIP@" --remove-section=.comment --remove-section=.note
+                    "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_BINDIR@/marrowfold"
+            COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+]] MARROWFOLD_STRIP_SECTIONS @ONLY)
+install(CODE "${MARROWFOLD_STRIP_SECTIONS}")
 
 include(CPack)
