@@ -1,6 +1,9 @@
 #include "ManualPdf.h"
+#include "ManualText.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QPageLayout>
@@ -28,10 +31,13 @@ int mmToPixels(qreal mm)
 
 } // namespace
 
-bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images,
+bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, const QDateTime &date,
                     const QString &pdfPath, QString *error)
 {
-    QPdfWriter writer(pdfPath);
+    // Written in memory first: the bytes are made reproducible before the file exists.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
     writer.setResolution(kResolution);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMargins,
                                      QPageLayout::Millimeter));
@@ -48,7 +54,14 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images,
     doc.setDocumentMargin(0);
     for (auto it = images.cbegin(); it != images.cend(); ++it)
         doc.addResource(QTextDocument::ImageResource, QUrl(it.key()), it.value());
-    doc.setHtml(html);
+    doc.setHtml(joinJapaneseLines(html));
+    // What the HTML would print as "など フォルダ名": a line break the joining missed, or a
+    // space typed in a Japanese sentence.
+    if (const QStringList spaces = spacesBetweenJapanese(doc.toPlainText()); !spaces.isEmpty()) {
+        *error = QStringLiteral("a half-width space between Japanese characters in the text: ") +
+                 spaces.join(QStringLiteral(" | "));
+        return false;
+    }
 
     const QRect paintRect = writer.pageLayout().paintRectPixels(kResolution);
     const int footerHeight = mmToPixels(kFooterMm);
@@ -91,6 +104,18 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images,
         *error = QStringLiteral("cannot finish %1").arg(pdfPath);
         return false;
     }
+    QByteArray bytes = pdf.data();
+    if (!makeReproducible(bytes, date)) {
+        *error =
+            QStringLiteral("the PDF's dates or id were not found; it would not be reproducible");
+        return false;
+    }
+    QFile file(pdfPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        *error = QStringLiteral("cannot write %1").arg(pdfPath);
+        return false;
+    }
+    file.close();
     if (QFileInfo(pdfPath).size() <= 0) {
         *error = QStringLiteral("%1 is empty").arg(pdfPath);
         return false;

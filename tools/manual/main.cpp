@@ -227,6 +227,13 @@ int main(int argc, char **argv)
     if (args.size() != 3)
         return fail(QStringLiteral("usage: marrowfold_manual <manual.html> <outputFmt.def> "
                                    "<output.pdf> [--shots <folder>]"));
+    // The PDF's date: the one reproducible builds agree on when given, else a fixed day.
+    QDateTime pdfDate(QDate(2026, 10, 10), QTime(0, 0), Qt::UTC);
+    if (bool ok = false; qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH")) {
+        const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+        if (ok)
+            pdfDate = QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC);
+    }
     const QString html = readUtf8(args.at(0));
     if (html.isEmpty())
         return fail(QStringLiteral("cannot read %1").arg(args.at(0)));
@@ -303,7 +310,7 @@ int main(int argc, char **argv)
 
     // An earlier project, saved in spring: the history list then has something to offer.
     clock.date = QDateTime(QDate(2026, 4, 7), QTime(15, 10, 31));
-    typeInto(&mainWindow, "Edit2", QStringLiteral("桜ヶ丘小学校 入学式"));
+    typeInto(&mainWindow, "Edit2", QStringLiteral("桜ヶ丘小学校\u3000入学式"));
     chooser.next = {saveParent, entrance};
     mainWindow.BitBtn5Click();
     mainWindow.BitBtn1Click();
@@ -312,7 +319,7 @@ int main(int argc, char **argv)
 
     // The sports day: three camera folders, the last with its photos in subfolders.
     clock.date = QDateTime(QDate(2026, 10, 10), QTime(16, 42, 5));
-    typeInto(&mainWindow, "Edit2", QStringLiteral("桜ヶ丘小学校 運動会"));
+    typeInto(&mainWindow, "Edit2", QStringLiteral("桜ヶ丘小学校\u3000運動会"));
     chooser.next = {saveParent, class1, class2, guests};
     mainWindow.BitBtn5Click();
     for (int i = 0; i < 3; ++i)
@@ -347,7 +354,7 @@ int main(int argc, char **argv)
 
         titleDialog.show();
         child<QCheckBox>(&titleDialog, "CheckBox1")->setChecked(true);
-        typeInto(&titleDialog, "Edit13", QStringLiteral("桜ヶ丘小学校 運動会 2026"));
+        typeInto(&titleDialog, "Edit13", QStringLiteral("桜ヶ丘小学校\u3000運動会\u30002026"));
         child<QRadioButton>(&titleDialog, "RadioButton2")->setChecked(true);
         child<QCheckBox>(&titleDialog, "CheckBox2")->setChecked(true);
         child<QAbstractButton>(&titleDialog, "BitBtn3")->click(); // 高さ自動調整
@@ -435,7 +442,7 @@ int main(int argc, char **argv)
     }
 
     QString error;
-    if (!manual::writeManualPdf(html, shots.images, args.at(2), &error))
+    if (!manual::writeManualPdf(html, shots.images, pdfDate, args.at(2), &error))
         return fail(error);
     return 0;
 }

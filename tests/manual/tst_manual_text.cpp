@@ -1,0 +1,112 @@
+#include "ManualText.h"
+#include "TestRegistry.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+QByteArray smallPdf()
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setTitle(QStringLiteral("t"));
+        QPainter painter(&writer);
+        painter.fillRect(QRect(10, 10, 100, 100), Qt::black);
+    }
+    return buffer.data();
+}
+
+} // namespace
+
+class ManualTextTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void joinJapaneseLines_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("kana to kanji")
+            << QStringLiteral("など\nフォルダ名") << QStringLiteral("などフォルダ名");
+        QTest::newRow("indented, CRLF")
+            << QStringLiteral("です。\r\n    次に") << QStringLiteral("です。次に");
+        QTest::newRow("tag after the break")
+            << QStringLiteral("の\n<b>連番</b>") << QStringLiteral("の<b>連番</b>");
+        QTest::newRow("tags on both sides")
+            << QStringLiteral("<b>保存</b>\n<span class=\"key\">次</span>")
+            << QStringLiteral("<b>保存</b><span class=\"key\">次</span>");
+        QTest::newRow("full-width bracket")
+            << QStringLiteral("表示\n（注）") << QStringLiteral("表示（注）");
+        QTest::newRow("latin before")
+            << QStringLiteral("Ctrl+N\nで") << QStringLiteral("Ctrl+N\nで");
+        QTest::newRow("latin after")
+            << QStringLiteral("と\n<span>Enter</span>") << QStringLiteral("と\n<span>Enter</span>");
+        QTest::newRow("space without a break stays")
+            << QStringLiteral("例 です") << QStringLiteral("例 です");
+        QTest::newRow("ideographic space kept")
+            << QStringLiteral("目\u3000コ")
+            << QStringLiteral("目<span style=\"white-space: pre\">\u3000</span>コ");
+        QTest::newRow("text between tags is not skipped")
+            << QStringLiteral("あ\n<b>x</b>い") << QStringLiteral("あ\n<b>x</b>い");
+    }
+    void joinJapaneseLines()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, joined);
+        QCOMPARE(manual::joinJapaneseLines(html), joined);
+    }
+
+    void spacesBetweenJapanese_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("found");
+        QTest::newRow("between kana and kanji") << QStringLiteral("など フォルダ名") << 1;
+        QTest::newRow("after a full stop") << QStringLiteral("ます。 次") << 1;
+        QTest::newRow("no-break space") << QStringLiteral("あ\u00a0い") << 1;
+        QTest::newRow("two") << QStringLiteral("あ い う") << 2;
+        QTest::newRow("latin on one side") << QStringLiteral("Velmora 説明書、ページ 3") << 0;
+        QTest::newRow("ideographic space") << QStringLiteral("小学校\u3000運動会") << 0;
+        QTest::newRow("two spaces") << QStringLiteral("あ  い") << 0;
+        QTest::newRow("at the edges") << QStringLiteral(" あ ") << 0;
+    }
+    void spacesBetweenJapanese()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, found);
+        QCOMPARE(manual::spacesBetweenJapanese(text).size(), found);
+    }
+
+    // Two PDFs written at different times become the same bytes, of the same length, with
+    // the given date, whatever zone the writer used.
+    void makeReproducible()
+    {
+        QByteArray first = smallPdf();
+        QThread::msleep(1100);
+        QByteArray second = smallPdf();
+        QVERIFY(first != second);
+        const qsizetype size = first.size();
+        const QDateTime date(QDate(2026, 10, 10), QTime(1, 2, 3), Qt::UTC);
+        QVERIFY(manual::makeReproducible(first, date));
+        QVERIFY(manual::makeReproducible(second, date));
+        QCOMPARE(first.size(), size);
+        QCOMPARE(first, second);
+        QVERIFY(first.contains("(D:20261010010203"));
+        QByteArray zoned = "<< /CreationDate (D:20261208230102+09'00') >>";
+        QVERIFY(manual::makeReproducible(zoned, date));
+        QCOMPARE(zoned, QByteArray("<< /CreationDate (D:20261010010203+00'00') >>"));
+    }
+
+    void makeReproducibleRefusesOtherBytes()
+    {
+        QByteArray bytes = "%PDF-1.4 nothing dated here";
+        QVERIFY(!manual::makeReproducible(bytes, QDateTime::currentDateTimeUtc()));
+    }
+};
+
+MF_REGISTER_TEST(ManualTextTest)
+#include "tst_manual_text.moc"
