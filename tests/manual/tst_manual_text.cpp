@@ -1,10 +1,13 @@
 #include "ManualText.h"
+#include "PdfOutline.h"
 #include "TestRegistry.h"
 
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTextDocument>
 #include <QThread>
 
 namespace {
@@ -20,6 +23,39 @@ QByteArray smallPdf()
         painter.fillRect(QRect(10, 10, 100, 100), Qt::black);
     }
     return buffer.data();
+}
+
+// Two pages, the first with a link to "#second" as Qt writes one from HTML.
+QByteArray linkedPdf()
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        QPainter painter(&writer);
+        QTextDocument doc;
+        doc.setHtml(QStringLiteral("<a href=\"#second\">次へ</a>"));
+        doc.drawContents(&painter);
+        writer.newPage();
+        painter.drawText(100, 100, QStringLiteral("2"));
+    }
+    return buffer.data();
+}
+
+// Every object the cross-reference table names starts where it says.
+bool xrefHolds(const QByteArray &pdf)
+{
+    const qsizetype xref = pdf.lastIndexOf("\nxref\n") + 1;
+    const QList<QByteArray> lines = pdf.mid(xref, pdf.indexOf("trailer", xref) - xref).split('\n');
+    const int count = lines.value(1).split(' ').value(1).toInt();
+    for (int n = 1; n < count; ++n) {
+        const QList<QByteArray> entry = lines.value(n + 2).split(' ');
+        if (entry.value(2) == "n" &&
+            !pdf.mid(entry.value(0).toLongLong()).startsWith(QByteArray::number(n) + " 0 obj"))
+            return false;
+    }
+    static const QRegularExpression start(QStringLiteral("startxref\\s+(\\d+)"));
+    return count > 0 && start.match(QString::fromLatin1(pdf)).captured(1).toLongLong() == xref;
 }
 
 } // namespace
@@ -108,5 +144,50 @@ private Q_SLOTS:
     }
 };
 
+class PdfOutlineTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void outlineAndLinks()
+    {
+        QByteArray pdf = linkedPdf();
+        QVERIFY(pdf.contains("/URI (#second)"));
+        const QList<manual::PdfHeading> headings = {
+            {QStringLiteral("1. はじめ"), 1, 0, 50, QString()},
+            {QStringLiteral("1.1 節"), 2, 0, 300, QString()},
+            {QStringLiteral("2. 次"), 1, 1, 80, QStringLiteral("second")}};
+        QString error;
+        QVERIFY2(manual::addOutlineAndLinks(pdf, headings, &error), qPrintable(error));
+        QVERIFY(xrefHolds(pdf));
+        QVERIFY(!pdf.contains("/URI (#second)"));
+        QVERIFY(pdf.contains("/S /GoTo"));
+        QVERIFY(pdf.contains("/Type /Outlines"));
+        QVERIFY(pdf.contains("/PageMode /UseOutlines"));
+        QCOMPARE(pdf.count("/Title <FEFF"), 3);
+        // Two chapters at the top, the section closed under the first.
+        QVERIFY(pdf.contains("/Count 2\n"));
+        QVERIFY(pdf.contains("/Count -1\n"));
+    }
+
+    void linkWithoutHeadingFails()
+    {
+        QByteArray pdf = linkedPdf();
+        const QByteArray before = pdf;
+        QString error;
+        QVERIFY(
+            !manual::addOutlineAndLinks(pdf, {{QStringLiteral("1"), 1, 0, 0, QString()}}, &error));
+        QVERIFY(error.contains(QStringLiteral("#second")));
+        QCOMPARE(pdf, before);
+    }
+
+    void notQtsShapeFails()
+    {
+        QByteArray pdf = "%PDF-1.4\nno table here\n";
+        QString error;
+        QVERIFY(!manual::addOutlineAndLinks(pdf, {}, &error));
+        QVERIFY(!error.isEmpty());
+    }
+};
+
 MF_REGISTER_TEST(ManualTextTest)
+MF_REGISTER_TEST(PdfOutlineTest)
 #include "tst_manual_text.moc"
