@@ -1,4 +1,5 @@
 #include "ManualPdf.h"
+#include "FigureFit.h"
 #include "ManualText.h"
 #include "PdfOutline.h"
 
@@ -113,17 +114,24 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, co
     const QString prepared = joinJapaneseLines(html);
     QList<PdfHeading> headings;
     QString contents;
-    for (int pass = 0;; ++pass) {
-        const QString next = contentsHtml(headings);
-        if (pass > 0 && next == contents)
-            break;
-        if (pass == 4) {
-            *error = QStringLiteral("the contents' page numbers do not settle");
-            return false;
+    FigureFit figures;
+    for (int fix = 0;; ++fix) {
+        for (int pass = 0;; ++pass) {
+            const QString next = contentsHtml(headings);
+            if (pass > 0 && next == contents)
+                break;
+            if (pass == 4) {
+                *error = QStringLiteral("the contents' page numbers do not settle");
+                return false;
+            }
+            contents = next;
+            doc.setHtml(QString(prepared).replace(kContentsMarker, contents));
+            figures.apply(doc);
+            headings = headingsOf(doc, pageSize.height());
         }
-        contents = next;
-        doc.setHtml(QString(prepared).replace(kContentsMarker, contents));
-        headings = headingsOf(doc, pageSize.height());
+        // Each picture is fixed, or given up, at most a few times.
+        if (fix == 40 || !figures.step(doc, pageSize.height()))
+            break;
     }
     // What the HTML would print as "など フォルダ名": a line break the joining missed, or a
     // space typed in a Japanese sentence.
