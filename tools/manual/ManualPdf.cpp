@@ -1,12 +1,18 @@
 #include "ManualPdf.h"
+#include "FigureFit.h"
+#include "ManualText.h"
+#include "PdfOutline.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -26,12 +32,62 @@ int mmToPixels(qreal mm)
     return int(mm * kResolution / 25.4 + 0.5);
 }
 
+// Where the generated table of contents goes, after the heading 目次.
+const QString kContentsMarker = QStringLiteral("<!-- contents -->");
+const QString kContentsTitle = QStringLiteral("目次");
+
+// The chapter (h2) and section (h3) headings of the laid-out document and where they are
+// printed. The chapters after the contents get the anchors the contents link to.
+QList<PdfHeading> headingsOf(const QTextDocument &doc, qreal pageHeight)
+{
+    QList<PdfHeading> found;
+    bool afterContents = false;
+    int chapter = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const int level = b.blockFormat().headingLevel();
+        if (level != 2 && level != 3)
+            continue;
+        const QRectF rect = doc.documentLayout()->blockBoundingRect(b);
+        PdfHeading h;
+        h.title = b.text().trimmed();
+        h.level = level - 1;
+        h.page = int(rect.top() / pageHeight);
+        // A little above the heading, so that a jump shows it whole.
+        const qreal inPage = std::max<qreal>(0, rect.top() - h.page * pageHeight - 30);
+        h.top = kMargins.top() * 72 / 25.4 + inPage * 72 / kResolution;
+        if (level == 2 && afterContents)
+            h.anchor = QStringLiteral("chapter-%1").arg(++chapter);
+        if (level == 2 && h.title == kContentsTitle)
+            afterContents = true;
+        found << h;
+    }
+    return found;
+}
+
+// The contents: each chapter with the page number printed in the footer, linked to it.
+QString contentsHtml(const QList<PdfHeading> &headings)
+{
+    QString html = QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"4\">");
+    for (const PdfHeading &h : headings) {
+        if (h.anchor.isEmpty())
+            continue;
+        html += QStringLiteral("<tr><td><a href=\"#%1\" style=\"color: #000000; "
+                               "text-decoration: none\">%2</a></td>"
+                               "<td align=\"right\" width=\"12%\">%3</td></tr>")
+                    .arg(h.anchor, h.title.toHtmlEscaped(), QString::number(h.page + 1));
+    }
+    return html + QStringLiteral("</table>");
+}
+
 } // namespace
 
-bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images,
+bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, const QDateTime &date,
                     const QString &pdfPath, QString *error)
 {
-    QPdfWriter writer(pdfPath);
+    // Written in memory first: the bytes are made reproducible before the file exists.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
     writer.setResolution(kResolution);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, kMargins,
                                      QPageLayout::Millimeter));
@@ -48,12 +104,42 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images,
     doc.setDocumentMargin(0);
     for (auto it = images.cbegin(); it != images.cend(); ++it)
         doc.addResource(QTextDocument::ImageResource, QUrl(it.key()), it.value());
-    doc.setHtml(html);
-
     const QRect paintRect = writer.pageLayout().paintRectPixels(kResolution);
     const int footerHeight = mmToPixels(kFooterMm);
     const QSizeF pageSize(paintRect.width(), paintRect.height() - footerHeight);
     doc.setPageSize(pageSize);
+
+    // The contents' page numbers are those of a layout that holds the contents: laid out
+    // again until they stay (the second time, as every number has as many lines).
+    const QString prepared = joinJapaneseLines(html);
+    QList<PdfHeading> headings;
+    QString contents;
+    FigureFit figures;
+    for (int fix = 0;; ++fix) {
+        for (int pass = 0;; ++pass) {
+            const QString next = contentsHtml(headings);
+            if (pass > 0 && next == contents)
+                break;
+            if (pass == 4) {
+                *error = QStringLiteral("the contents' page numbers do not settle");
+                return false;
+            }
+            contents = next;
+            doc.setHtml(QString(prepared).replace(kContentsMarker, contents));
+            figures.apply(doc);
+            headings = headingsOf(doc, pageSize.height());
+        }
+        // Each picture is fixed, or given up, at most a few times.
+        if (fix == 40 || !figures.step(doc, pageSize.height()))
+            break;
+    }
+    // What the HTML would print as "など フォルダ名": a line break the joining missed, or a
+    // space typed in a Japanese sentence.
+    if (const QStringList spaces = spacesBetweenJapanese(doc.toPlainText()); !spaces.isEmpty()) {
+        *error = QStringLiteral("a half-width space between Japanese characters in the text: ") +
+                 spaces.join(QStringLiteral(" | "));
+        return false;
+    }
 
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -91,6 +177,20 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images,
         *error = QStringLiteral("cannot finish %1").arg(pdfPath);
         return false;
     }
+    QByteArray bytes = pdf.data();
+    if (!addOutlineAndLinks(bytes, headings, error))
+        return false;
+    if (!makeReproducible(bytes, date)) {
+        *error =
+            QStringLiteral("the PDF's dates or id were not found; it would not be reproducible");
+        return false;
+    }
+    QFile file(pdfPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        *error = QStringLiteral("cannot write %1").arg(pdfPath);
+        return false;
+    }
+    file.close();
     if (QFileInfo(pdfPath).size() <= 0) {
         *error = QStringLiteral("%1 is empty").arg(pdfPath);
         return false;

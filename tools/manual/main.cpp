@@ -1,12 +1,15 @@
 // marrowfold_manual: builds the manual's PDF from its HTML and screenshots of the real windows.
 //
 //   marrowfold_manual <manual.html> <outputFmt.def> <output.pdf> [--shots <folder>]
+//                     [--root <folder> --program <folder>]
 //
 // The windows are made as the program makes them, over a demo project in a temporary
-// folder, and are filled through their own commands; nothing is faked but the services that
-// would wait for the operator (message boxes, folder choosers) or open other programs. It runs
-// on the offscreen platform, so it needs no display. --shots also writes each screenshot as a
-// PNG, to look at them while writing the manual.
+// folder (or in the empty or missing --root, with the program folder at --program, so that
+// the screenshots show a studio's paths; the build runs it so, see run-in-studio.sh), and are
+// filled through their own commands; nothing is faked but the services that would wait for the
+// operator (message boxes, folder choosers) or open other programs. It runs on the offscreen
+// platform, so it needs no display. --shots also writes each screenshot as a PNG, to look at them
+// while writing the manual.
 
 #include "DemoPhotos.h"
 #include "ManualPdf.h"
@@ -217,32 +220,57 @@ int main(int argc, char **argv)
     mf::setUpLocalisation(app);
 
     QStringList args = QApplication::arguments().mid(1);
-    QString shotFolder;
-    if (const qsizetype at = args.indexOf(QStringLiteral("--shots"));
-        at >= 0 && at + 1 < args.size()) {
-        shotFolder = args.at(at + 1);
+    auto option = [&args](const char *name) {
+        const qsizetype at = args.indexOf(QString::fromLatin1(name));
+        if (at < 0 || at + 1 >= args.size())
+            return QString();
+        const QString value = args.at(at + 1);
         args.remove(at, 2);
+        return value;
+    };
+    const QString shotFolder = option("--shots");
+    if (!shotFolder.isEmpty())
         QDir().mkpath(shotFolder);
-    }
-    if (args.size() != 3)
+    const QString fixedRoot = option("--root");
+    const QString fixedProgram = option("--program");
+    if (args.size() != 3 || fixedRoot.isEmpty() != fixedProgram.isEmpty())
         return fail(QStringLiteral("usage: marrowfold_manual <manual.html> <outputFmt.def> "
-                                   "<output.pdf> [--shots <folder>]"));
+                                   "<output.pdf> [--shots <folder>] "
+                                   "[--root <folder> --program <folder>]"));
+    // The PDF's date: the one reproducible builds agree on when given, else a fixed day.
+    QDateTime pdfDate(QDate(2026, 10, 10), QTime(0, 0), Qt::UTC);
+    if (bool ok = false; qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH")) {
+        const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+        if (ok)
+            pdfDate = QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC);
+    }
     const QString html = readUtf8(args.at(0));
     if (html.isEmpty())
         return fail(QStringLiteral("cannot read %1").arg(args.at(0)));
 
     // A short, recognisable root: its path shows in the screenshots.
     QTemporaryDir tmp(QDir::tempPath() + QStringLiteral("/studio-XXXXXX"));
-    if (!tmp.isValid())
-        return fail(QStringLiteral("no temporary folder"));
+    if (fixedRoot.isEmpty()) {
+        if (!tmp.isValid())
+            return fail(QStringLiteral("no temporary folder"));
+    } else {
+        tmp.remove();
+        // Demo files mixed with others would change the screenshots: only a fresh folder.
+        for (const QString &folder : {fixedRoot, fixedProgram}) {
+            if (!QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) ||
+                !QDir().mkpath(folder))
+                return fail(QStringLiteral("%1 must be an empty or new folder").arg(folder));
+        }
+    }
     // While writing the manual, the demo's files are worth a look too.
-    if (!shotFolder.isEmpty()) {
+    if (!shotFolder.isEmpty() && fixedRoot.isEmpty()) {
         tmp.setAutoRemove(false);
         std::fprintf(stderr, "marrowfold_manual: demo project kept in %s\n",
                      qPrintable(tmp.path()));
     }
-    const QDir root(tmp.path());
-    const QString program = root.filePath(QStringLiteral("Velmora")) + u'/';
+    const QDir root(fixedRoot.isEmpty() ? tmp.path() : fixedRoot);
+    const QString program = fixedRoot.isEmpty() ? root.filePath(QStringLiteral("Velmora")) + u'/'
+                                                : QDir::cleanPath(fixedProgram) + u'/';
     const QString cameras = root.filePath(QStringLiteral("カメラ"));
     const QString saveParent = root.filePath(QStringLiteral("撮影データ"));
     QDir().mkpath(program);
@@ -303,7 +331,7 @@ int main(int argc, char **argv)
 
     // An earlier project, saved in spring: the history list then has something to offer.
     clock.date = QDateTime(QDate(2026, 4, 7), QTime(15, 10, 31));
-    typeInto(&mainWindow, "Edit2", QStringLiteral("桜ヶ丘小学校 入学式"));
+    typeInto(&mainWindow, "Edit2", QStringLiteral("桜ヶ丘小学校\u3000入学式"));
     chooser.next = {saveParent, entrance};
     mainWindow.BitBtn5Click();
     mainWindow.BitBtn1Click();
@@ -312,7 +340,7 @@ int main(int argc, char **argv)
 
     // The sports day: three camera folders, the last with its photos in subfolders.
     clock.date = QDateTime(QDate(2026, 10, 10), QTime(16, 42, 5));
-    typeInto(&mainWindow, "Edit2", QStringLiteral("桜ヶ丘小学校 運動会"));
+    typeInto(&mainWindow, "Edit2", QStringLiteral("桜ヶ丘小学校\u3000運動会"));
     chooser.next = {saveParent, class1, class2, guests};
     mainWindow.BitBtn5Click();
     for (int i = 0; i < 3; ++i)
@@ -347,7 +375,7 @@ int main(int argc, char **argv)
 
         titleDialog.show();
         child<QCheckBox>(&titleDialog, "CheckBox1")->setChecked(true);
-        typeInto(&titleDialog, "Edit13", QStringLiteral("桜ヶ丘小学校 運動会 2026"));
+        typeInto(&titleDialog, "Edit13", QStringLiteral("桜ヶ丘小学校\u3000運動会\u30002026"));
         child<QRadioButton>(&titleDialog, "RadioButton2")->setChecked(true);
         child<QCheckBox>(&titleDialog, "CheckBox2")->setChecked(true);
         child<QAbstractButton>(&titleDialog, "BitBtn3")->click(); // 高さ自動調整
@@ -435,7 +463,7 @@ int main(int argc, char **argv)
     }
 
     QString error;
-    if (!manual::writeManualPdf(html, shots.images, args.at(2), &error))
+    if (!manual::writeManualPdf(html, shots.images, pdfDate, args.at(2), &error))
         return fail(error);
     return 0;
 }
