@@ -29,18 +29,9 @@ void TForm1::buildGrid(QWidget *client, const QImage &unchecked, const QImage &c
     StringGrid1->setWordWrap(false);
     // Tab moves on to the next control; the arrow keys move inside the grid.
     StringGrid1->setTabKeyNavigation(false);
-    // A click runs the selection rule even on the cell that is already current (a second
-    // click on a check box unticks it), so clicks are taken from pressed(); a change of the
-    // current cell runs it only when the keyboard made it, or the click would count twice.
-    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid() && !m_gridPressPending)
-                    StringGrid1SelectCell(current.row() + 1, current.column());
-            });
-    connect(StringGrid1, &QAbstractItemView::pressed, this, [this](const QModelIndex &index) {
-        m_gridPressPending = false;
-        StringGrid1SelectCell(index.row() + 1, index.column());
-    });
+    // A second click on a check box unticks it.
+    connectCellChoice(StringGrid1, this, m_gridPressPending,
+                      [this](int row, int column) { StringGrid1SelectCell(row, column); });
 }
 
 void TForm1::refreshGrid()

@@ -145,18 +145,9 @@ TForm8::TForm8(const ProjectState &state, Services &services,
     StringGrid1->setTabKeyNavigation(false);
     StringGrid1->setGeometry(kGridLeft, kGridTop, kWidth - 2 * kGridLeft, kHeight - kGridTop - 10);
     StringGrid1->viewport()->installEventFilter(this);
-    // A click runs the selection rule even on the current row (a second click on a name
-    // unmarks it), so clicks come from pressed(); a change of the current cell counts only
-    // when the keyboard made it.
-    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) {
-                if (current.isValid() && !m_gridPressPending)
-                    StringGrid1SelectCell(current.row() + 1, current.column());
-            });
-    connect(StringGrid1, &QAbstractItemView::pressed, this, [this](const QModelIndex &index) {
-        m_gridPressPending = false;
-        StringGrid1SelectCell(index.row() + 1, index.column());
-    });
+    // A second click on a name unmarks it.
+    connectCellChoice(StringGrid1, this, m_gridPressPending,
+                      [this](int row, int column) { StringGrid1SelectCell(row, column); });
 
     connect(BitBtn1, &QToolButton::clicked, this, &TForm8::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm8::BitBtn2Click);
