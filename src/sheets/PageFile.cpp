@@ -91,30 +91,38 @@ SeriesPdf::SeriesPdf(const OutputSize &size, const QString &path) : m_size(size)
 // Without a commit, the new file is thrown away with the writer.
 SeriesPdf::~SeriesPdf() = default;
 
-bool SeriesPdf::addPage(const QImage &page)
+bool SeriesPdf::begin()
 {
-    if (m_failed)
-        return false;
+    if (m_writer || m_failed)
+        return !m_failed;
     // Qt reports exhaustion by throwing; it must not end the series' pages.
     try {
-        if (!m_writer) {
-            // Opened with the first page, once the page folder is sure to be wanted.
-            const QString folder = QFileInfo(m_path).absolutePath();
-            m_failed = m_size.dpi <= 0 || (!pathExists(folder) && !makePath(folder));
-            if (m_failed)
-                return false;
-            m_writer = std::make_unique<Writer>(m_path);
-            QPdfWriter &pdf = m_writer->pdf;
-            const QSizeF millimetres(m_size.paperWidth * 25.4 / m_size.dpi,
-                                     m_size.paperHeight * 25.4 / m_size.dpi);
-            pdf.setPageSize(QPageSize(millimetres, QPageSize::Millimeter));
-            pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-            pdf.setResolution(m_size.dpi);
-            pdf.setCreator(QStringLiteral("Marrowfold"));
-            m_failed = !m_writer->file.open() || !m_writer->painter.begin(&pdf);
-        } else {
+        const QString folder = QFileInfo(m_path).absolutePath();
+        m_failed = m_size.dpi <= 0 || (!pathExists(folder) && !makePath(folder));
+        if (m_failed)
+            return false;
+        m_writer = std::make_unique<Writer>(m_path);
+        QPdfWriter &pdf = m_writer->pdf;
+        const QSizeF millimetres(m_size.paperWidth * 25.4 / m_size.dpi,
+                                 m_size.paperHeight * 25.4 / m_size.dpi);
+        pdf.setPageSize(QPageSize(millimetres, QPageSize::Millimeter));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setResolution(m_size.dpi);
+        pdf.setCreator(QStringLiteral("Marrowfold"));
+        m_failed = !m_writer->file.open() || !m_writer->painter.begin(&pdf);
+    } catch (const std::bad_alloc &) {
+        m_failed = true;
+    }
+    return !m_failed;
+}
+
+bool SeriesPdf::addPage(const QImage &page)
+{
+    if (!begin())
+        return false;
+    try {
+        if (m_pages > 0)
             m_failed = !m_writer->pdf.newPage();
-        }
         if (!m_failed)
             m_writer->painter.drawImage(QRect(0, 0, m_size.paperWidth, m_size.paperHeight), page);
     } catch (const std::bad_alloc &) {

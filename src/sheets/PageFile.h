@@ -58,6 +58,9 @@ public:
     SeriesPdf(const SeriesPdf &) = delete;
     SeriesPdf &operator=(const SeriesPdf &) = delete;
 
+    // Opens the file (the writer's objects then belong to the calling thread); addPage opens
+    // it when this was not called. False once anything failed.
+    bool begin();
     // Adds the next page; false once anything failed (the file is then never put in place).
     bool addPage(const QImage &page);
     int pages() const { return m_pages; }

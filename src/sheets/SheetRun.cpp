@@ -106,7 +106,7 @@ public:
             auto encoding = std::async(
                 std::launch::async, [&] { return encodePage(page, now.bmp, now.quality, &bytes); });
             std::future<bool> adding;
-            if (m_pdf) // a failure here is told when the PDF would be put in place
+            if (m_pdf && m_pdf->begin()) // a failure is told when the PDF would be put in place
                 adding = std::async(std::launch::async, [&] { return m_pdf->addPage(page); });
             showPreview(page);
             const bool encoded = encoding.get();
