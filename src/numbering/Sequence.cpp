@@ -74,7 +74,7 @@ QString sequenceFolder(const ProjectState &state)
 namespace {
 
 int copyTree(ProjectState &state, Services &services, const QString &folder, bool include,
-             int &lastNumber, const OwnFolders &own)
+             int &lastNumber, const OwnFolders &own, int *unlogged)
 {
     const QList<DirEntry> entries = listEntries(folder);
     const QString logPath = joinPath(state.workFolder, kConversionLogName);
@@ -85,7 +85,8 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
         const QString source = joinPath(folder, e.name);
         if (e.isDir) {
             if (include && !own.skips(source) &&
-                copyTree(state, services, source, include, lastNumber, own) == SequenceStopped)
+                copyTree(state, services, source, include, lastNumber, own, unlogged) ==
+                    SequenceStopped)
                 return SequenceStopped;
             continue;
         }
@@ -99,8 +100,8 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
             const QString line = QStringLiteral("[%1] %2, %3")
                                      .arg(QString::asprintf("%04d", lastNumber), source, target);
             QByteArray record;
-            if (encodeCp932(line, &record))
-                appendRecord(logPath, record + "\r\n");
+            if (!encodeCp932(line, &record) || !appendRecord(logPath, record + "\r\n"))
+                ++*unlogged; // told once the run has ended
         } else if (services.prompter.ask(msg::copyFailedContinue.arg(source, target),
                                          state.titleText, Buttons::YesNo) != Answer::Yes) {
             return SequenceStopped;
@@ -112,10 +113,12 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
 } // namespace
 
 int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
-                         bool include, int &lastNumber)
+                         bool include, int &lastNumber, int *unlogged)
 {
     state.abortRequested = false;
-    return copyTree(state, services, folder, include, lastNumber, OwnFolders(state.saveFolder));
+    int ignored = 0;
+    return copyTree(state, services, folder, include, lastNumber, OwnFolders(state.saveFolder),
+                    unlogged ? unlogged : &ignored);
 }
 
 int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks)
@@ -210,14 +213,15 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     hooks.setBusyCursor(true);
     state.busy = true;
     int result = 0;
+    int unlogged = 0; // copies whose log line could not be written
     for (int r = 1; r <= state.folders.folderCount; ++r) {
         GridRow &cells = state.grid.rows[r];
         if (mode == Mode::Append && state.grid.isNumbered(r))
             continue;
         const int first = lastNumber + 1;
         if (CopyFolderToSequence(state, services, cells[ColPath],
-                                 cells[ColInclude] == QLatin1String("1"),
-                                 lastNumber) == SequenceStopped) {
+                                 cells[ColInclude] == QLatin1String("1"), lastNumber,
+                                 &unlogged) == SequenceStopped) {
             hooks.setBusyCursor(false);
             prompter.inform(msg::copyStopped.arg(cells[ColPath]), caption);
             hooks.setBusyCursor(true);
@@ -246,11 +250,16 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     state.buttons = RowButtons{false, false, false};
     state.dirty = true;
     state.busy = false;
-    const bool onDisk = hooks.flushToDisk(folder);
-    if (!onDisk) {
-        prompter.inform(msg::notOnDisk.arg(folder), caption);
+    // The log is how the folder list check finds what was copied: a copy it does not record
+    // is a write that failed, not a run that went well.
+    const bool flushed = hooks.flushToDisk(folder);
+    if (!flushed || unlogged > 0) {
+        prompter.inform(flushed ? msg::logNotWritten.arg(joinPath(folder, kConversionLogName))
+                                : msg::notOnDisk.arg(folder),
+                        caption);
         result = result == 0 ? -3 : result;
     }
+    const bool onDisk = flushed && unlogged == 0;
     // The project records what was copied either way; the folder opens only once it is safe.
     if (hooks.saveProject)
         hooks.saveProject();

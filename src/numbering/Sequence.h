@@ -21,8 +21,9 @@ enum SequenceResult { SequenceOk = 0, SequenceStopped = -1 };
 // Copies the photos of folder (and of its subfolders where include is set) into the work
 // folder, numbering from lastNumber + 1. -1 when stopped by Esc or by the operator after a
 // failed copy.
+// unlogged, when given, counts the copies whose conversion log line could not be written.
 int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
-                         bool include, int &lastNumber);
+                         bool include, int &lastNumber, int *unlogged = nullptr);
 
 // What the numbering command needs of the windows.
 struct SequenceHooks {
@@ -66,6 +67,9 @@ inline const QString cannotDeleteSequence =
 inline const QString noSourceFolders = QStringLiteral("コピー元画像フォルダが選択されていません。");
 inline const QString copyStopped =
     QStringLiteral("以下のフォルダが正常にコピー出来ませんでした。処理を中断します。\n\n%1");
+inline const QString logNotWritten = QStringLiteral(
+    "連番ファイル変換ログに記録出来なかったコピーがあります。\nディスクの空きと接続を"
+    "確認してください。\n%1");
 inline const QString copyFailedContinue =
     QStringLiteral("%1 から %2 のコピーが失敗しました。コピー作業を続行しますか？");
 inline const QString unloggableName = QStringLiteral(

@@ -232,19 +232,42 @@ private Q_SLOTS:
         QVERIFY(!f.state.busy);
     }
 
-    // A disk that does not confirm the copies: told as a write failure, the folder is not
-    // opened as if all went well, and the project still records what was copied.
+    // A disk that does not confirm the copies, or a log that cannot take their lines: told as
+    // a write failure, the folder is not opened as if all went well, and the project still
+    // records what was copied.
+    void diskThatDoesNotTakeTheCopies_data()
+    {
+        QTest::addColumn<bool>("logWritable");
+        QTest::addColumn<QString>("message"); // the path follows it
+        QTest::newRow("flush refused") << true
+                                       << QStringLiteral("以下のフォルダへの書き込みを完了出来ませ"
+                                                         "んでした。\nディスクの空きと接続を確認し"
+                                                         "てください。\n");
+        QTest::newRow("log refused") << false
+                                     << QStringLiteral("連番ファイル変換ログに記録出来なかったコピ"
+                                                       "ーがあります。\nディスクの空きと接続を確認"
+                                                       "してください。\n");
+    }
     void diskThatDoesNotTakeTheCopies()
     {
+        QFETCH(bool, logWritable);
+        QFETCH(QString, message);
         Fixture f({2});
-        f.diskTakesIt = false;
+        QString path = f.seq();
+        if (!logWritable) { // appending, where a folder stands in the log's place
+            QCOMPARE(f.run(), 0);
+            path += u'/' + mf::kConversionLogName;
+            QVERIFY(QFile::remove(path) && QDir().mkpath(path));
+            f.addSource("more", 1);
+            f.fakes.prompter.expect(Answer::No);
+            f.startAnswer = 3;
+            f.fakes.shell.opened.clear();
+        }
+        f.diskTakesIt = !logWritable;
         QCOMPARE(f.run(), -3);
-        QCOMPARE(f.fakes.prompter.texts(),
-                 QStringList{QStringLiteral("以下のフォルダへの書き込みを完了出来ませんでした。\n"
-                                            "ディスクの空きと接続を確認してください。\n") +
-                             f.seq()});
+        QCOMPARE(f.fakes.prompter.texts().last(), message + path);
         QVERIFY(f.fakes.shell.opened.isEmpty());
-        QCOMPARE(f.saves, 1);
+        QCOMPARE(f.seqFiles().size(), logWritable ? 2 : 3); // the copies themselves are there
     }
 
     void copyFailureDeclinedStops()
