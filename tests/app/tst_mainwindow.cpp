@@ -287,7 +287,6 @@ private Q_SLOTS:
         }
         auto *action = f.window->findChild<QAction *>(command);
         QVERIFY(action);
-        QCOMPARE(action->shortcut(), keys); // shown in the menu beside the caption
         QSignalSpy triggered(action, &QAction::triggered);
         QTest::keySequence(f.window.get(), keys);
         QCOMPARE(triggered.count(), 1);

@@ -247,18 +247,26 @@ private Q_SLOTS:
     }
 
     // Stopping when the second order comes up: the first order's copies stay, the rest is
-    // not copied; closing stops the same way and closes once the run has returned.
-    void stopMidRun_data()
+    // not copied; closing stops the same way and closes once the run has returned. With no run
+    // going, Esc does nothing, wherever the focus is; 閉じる and the close box close at once.
+    void stopOrClose_data()
     {
+        QTest::addColumn<bool>("running");
         QTest::addColumn<QString>("how");
         QTest::addColumn<bool>("closes");
-        QTest::newRow("stop button") << "BitBtn3" << false;
-        QTest::newRow("Esc") << "Esc" << false;
-        QTest::newRow("close button") << "BitBtn2" << true;
-        QTest::newRow("close box") << "close" << true;
+        QTest::newRow("stop button") << true << "BitBtn3" << false;
+        QTest::newRow("Esc") << true << "Esc" << false;
+        QTest::newRow("close button") << true << "BitBtn2" << true;
+        QTest::newRow("close box") << true << "close" << true;
+        QTest::newRow("idle, Esc") << false << "Esc" << false;
+        QTest::newRow("idle, Esc in a field") << false << "Edit3" << false;
+        QTest::newRow("idle, Esc in the table") << false << "StringGrid2" << false;
+        QTest::newRow("idle, close button") << false << "BitBtn2" << true;
+        QTest::newRow("idle, close box") << false << "close" << true;
     }
-    void stopMidRun()
+    void stopOrClose()
     {
+        QFETCH(bool, running);
         QFETCH(QString, how);
         QFETCH(bool, closes);
         ExportWindow w;
@@ -267,19 +275,30 @@ private Q_SLOTS:
         w.add(QStringLiteral("5"), {QStringLiteral("3")});
         w.open();
         w.click("CheckBox1");
+        const auto act = [&] {
+            if (how == "Esc")
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                            : w.form.get(),
+                                Qt::Key_Escape);
+            else if (how.startsWith("Edit") || how.startsWith("StringGrid"))
+                QTest::keyClick(w.child(how.toLatin1().constData()), Qt::Key_Escape);
+            else if (how == "close")
+                w.form->close();
+            else
+                w.click(how.toLatin1().constData());
+        };
+        if (!running) {
+            act();
+            QCOMPARE(w.form->isVisible(), !closes);
+            QCOMPARE(w.fakes.prompter.texts(), QStringList());
+            return;
+        }
         bool acted = false;
         w.fakes.pump.onPump = [&](int) {
             if (acted || !w.form->exportState().exportBusy || w.shownRow() != 2)
                 return;
             acted = true;
-            if (how == "Esc")
-                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
-                                                            : w.form.get(),
-                                Qt::Key_Escape);
-            else if (how == "close")
-                w.form->close();
-            else
-                w.click(how.toLatin1().constData());
+            act();
             QVERIFY(w.form->isVisible());
         };
         w.click("BitBtn1");
@@ -292,38 +311,6 @@ private Q_SLOTS:
         QVERIFY(w.child("BitBtn1")->isEnabled());
         QVERIFY(!w.child("BitBtn3")->isEnabled());
         QVERIFY(!w.form->exportState().abortExport);
-    }
-
-    // With no run going, every way out closes the window at once: Esc too, wherever the focus
-    // is (a view or field that took the key would keep the window open).
-    // When no run goes on, Esc does nothing; 閉じる and the close box close the window.
-    void closingWhenIdle_data()
-    {
-        QTest::addColumn<QString>("how");
-        QTest::addColumn<bool>("closes");
-        QTest::newRow("Esc") << "Esc" << false;
-        QTest::newRow("Esc in a field") << "Edit3" << false;
-        QTest::newRow("Esc in the table") << "StringGrid2" << false;
-        QTest::newRow("close button") << "BitBtn2" << true;
-        QTest::newRow("close box") << "close" << true;
-    }
-    void closingWhenIdle()
-    {
-        QFETCH(QString, how);
-        QFETCH(bool, closes);
-        ExportWindow w;
-        w.add(QStringLiteral("3"), {QStringLiteral("1")});
-        w.open();
-        if (how == "Esc")
-            QTest::keyClick(w.form.get(), Qt::Key_Escape);
-        else if (how.startsWith("Edit") || how.startsWith("StringGrid"))
-            QTest::keyClick(w.child(how.toLatin1().constData()), Qt::Key_Escape);
-        else if (how == "close")
-            w.form->close();
-        else
-            w.click("BitBtn2");
-        QCOMPARE(w.form->isVisible(), !closes);
-        QCOMPARE(w.fakes.prompter.texts(), QStringList());
     }
 
     // Bound as the program binds it: opened from the main window; while it runs, a new
