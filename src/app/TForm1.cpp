@@ -1,4 +1,5 @@
 #include "app/TForm1.h"
+#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "app/FolderGridModel.h"
@@ -170,11 +171,10 @@ void TForm1::buildControls()
     Label2->setBuddy(Edit2);
 
     Label4 = label("Label4", QStringLiteral("ロットNo."), {440, 84, 70, 24});
-    Edit3 = named(new QLineEdit(client), "Edit3");
+    Edit3 = named(new DirectInputEdit(client, DirectInputEdit::FullWidthDigits::Keep), "Edit3");
     Edit3->setGeometry(512, 84, 60, 24);
     Edit3->setMaxLength(3);
     Edit3->setValidator(new SingleLineValidator(Edit3));
-    Edit3->setAttribute(Qt::WA_InputMethodEnabled, false);
     setHint(Edit3, QStringLiteral("オプションの学校の識別番号です（最大3桁）"));
     Label4->setBuddy(Edit3);
 

@@ -9,9 +9,9 @@ ExportSettings exportSettingsFromFields(const QString &first, const QString &las
                                         bool folderPerOrderer)
 {
     ExportSettings s;
-    s.firstOrderer = parseAtol(first);
-    s.lastOrderer = parseAtol(last);
-    s.sampleColumns = parseAtol(columns);
+    s.firstOrderer = parseTypedNumber(first);
+    s.lastOrderer = parseTypedNumber(last);
+    s.sampleColumns = parseTypedNumber(columns);
     s.subtractSamples = subtractSamples;
     s.folderPerOrderer = folderPerOrderer;
     return s;

@@ -74,7 +74,7 @@ void RecountInput(OrderInput &input)
 {
     const int count = filledCells(input);
     input.countText = QString::number(count);
-    input.totalText = QString::number(qint64(count) * parseAtol(input.priceText));
+    input.totalText = QString::number(qint64(count) * parseTypedNumber(input.priceText));
 }
 
 int EnterOrder(OrderTable &table, OrderInput &input, Prompter &prompter, const QString &caption)
@@ -208,11 +208,13 @@ int ApplyPrice(OrderTable &table, OrderInput &input, Prompter &prompter, const Q
     if (!input.priceChanged)
         return PriceNothingPending;
     input.priceChanged = false;
-    // Only a price the entry would take may go to every order: a full-width or too long
-    // number would read as something else than what the operator sees.
-    const bool usable = input.priceText.isEmpty() ||
-                        (isDigits(input.priceText) && input.priceText.size() <= kPriceMaxChars);
-    const int price = parseAtol(input.priceText);
+    // Only a number may go to every order: a too long one, or one with other characters,
+    // would read as something else than what the operator sees. Full-width digits are the
+    // digits the operator typed.
+    const QString priceText = halfWidthDigits(input.priceText);
+    const bool usable =
+        priceText.isEmpty() || (isDigits(priceText) && priceText.size() <= kPriceMaxChars);
+    const int price = parseAtol(priceText);
     int result = PriceNotApplied;
     if (table.orderCount > 0 && price >= 0 && usable &&
         prompter.ask(msg::applyPrice.arg(price), caption, Buttons::YesNo) == Answer::Yes) {

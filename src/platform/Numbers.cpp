@@ -44,4 +44,18 @@ int parseAtol(const QByteArray &text)
                  text.size());
 }
 
+QString halfWidthDigits(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() >= u'０' && c.unicode() <= u'９')
+            c = QChar(u'0' + (c.unicode() - u'０'));
+    }
+    return text;
+}
+
+int parseTypedNumber(const QString &text)
+{
+    return parseAtol(halfWidthDigits(text));
+}
+
 } // namespace mf

@@ -85,7 +85,7 @@ bool checkField(const NumberField &f, const CustomSizeTexts &texts, OutputSize &
                 Prompter &prompter, const QString &titleText)
 {
     const QString &text = texts.*f.text;
-    const int value = parseAtol(text);
+    const int value = parseTypedNumber(text);
     if (text.isEmpty() || !inRange(value, f.range)) {
         prompter.inform(rangeMessage(f.message, f.range), titleText);
         return false;
@@ -142,7 +142,7 @@ CustomSizeTexts customSizeTexts(const OutputSize &size)
 
 QString unitLabel(const QString &pixels, int dpi)
 {
-    return fontHeightLabel(parseAtol(pixels), dpi);
+    return fontHeightLabel(parseTypedNumber(pixels), dpi);
 }
 
 GapLabels gapLabels(const CustomSizeTexts &texts)
@@ -151,7 +151,7 @@ GapLabels gapLabels(const CustomSizeTexts &texts)
     OutputSize size;
     for (const NumberField &f : kLayoutFields) {
         const QString &text = texts.*f.text;
-        size.*f.value = parseAtol(text);
+        size.*f.value = parseTypedNumber(text);
         if (text.isEmpty() || !inRange(size.*f.value, f.range))
             return {QStringLiteral("-"), QStringLiteral("-")};
     }
@@ -163,7 +163,7 @@ GapLabels gapLabels(const CustomSizeTexts &texts)
 
 std::optional<int> typedDpi(const QString &text)
 {
-    const int dpi = parseAtol(text);
+    const int dpi = parseTypedNumber(text);
     if (!text.isEmpty() && inRange(dpi, kDpiRange))
         return dpi;
     return std::nullopt;
@@ -210,11 +210,11 @@ int RegisterCustomSize(OutputSizeTable &sizes, const CustomSizeTexts &texts,
     OutputSize size;
     bool numbersOk = checkField(kDpi, texts, size, prompter, titleText);
     if (numbersOk) {
-        size.paperWidthMm = PixelsToMm(parseAtol(texts.paperWidth), size.dpi);
-        size.paperHeightMm = PixelsToMm(parseAtol(texts.paperHeight), size.dpi);
-        numbersOk = checkMillimetres(parseAtol(texts.paperWidth), size.dpi,
+        size.paperWidthMm = PixelsToMm(parseTypedNumber(texts.paperWidth), size.dpi);
+        size.paperHeightMm = PixelsToMm(parseTypedNumber(texts.paperHeight), size.dpi);
+        numbersOk = checkMillimetres(parseTypedNumber(texts.paperWidth), size.dpi,
                                      u"画面の幅サイズが不正です。(%1 ～%2)", prompter, titleText);
-        numbersOk = checkMillimetres(parseAtol(texts.paperHeight), size.dpi,
+        numbersOk = checkMillimetres(parseTypedNumber(texts.paperHeight), size.dpi,
                                      u"画面の縦サイズが不正です。(%1 ～%2)", prompter, titleText) &&
                     numbersOk;
     }

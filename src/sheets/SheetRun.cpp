@@ -279,8 +279,8 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
     const SheetOptions options = hooks.options();
     if (project.folderCount < 1 || options.sizeIndex < 0 || options.sizeIndex >= sizes.count)
         return SheetRunResult::Ignored;
-    const int start = std::max(1, parseAtol(options.startText));
-    const int end = parseAtol(options.endText);
+    const int start = std::max(1, parseTypedNumber(options.startText));
+    const int end = parseTypedNumber(options.endText);
 
     const OutputSize &size = sizes.sizes[size_t(options.sizeIndex)];
     if (ColumnGap(size) < 0 || RowGap(size) < 0) {

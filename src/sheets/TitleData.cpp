@@ -61,13 +61,13 @@ TitleSettings titleSettingsFromFields(const TitleFields &fields)
     TitleSettings s;
     s.showTitle = fields.showTitle;
     s.title = fields.title;
-    s.titleFontHeight = parseAtol(fields.titleHeight);
+    s.titleFontHeight = parseTypedNumber(fields.titleHeight);
     s.titleAlign = fields.align;
     s.showPageNumber = fields.showPageNumber;
     s.pageLabel = fields.pageLabel;
     s.pageSuffix = fields.pageSuffix;
-    s.pageFontHeight = parseAtol(fields.pageHeight);
-    s.pageOffset = parseAtol(fields.pageOffset);
+    s.pageFontHeight = parseTypedNumber(fields.pageHeight);
+    s.pageOffset = parseTypedNumber(fields.pageOffset);
     return s;
 }
 

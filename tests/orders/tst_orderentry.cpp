@@ -173,23 +173,31 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("price");
         QTest::addColumn<int>("answer"); // 0 not asked
+        QTest::addColumn<QString>("asked");
         QTest::addColumn<int>("result");
         QTest::addColumn<QString>("row");
         QTest::addColumn<QString>("totalText");
         const QString old = "1/3/100/300:1,2,3";
-        QTest::newRow("applied") << "0500" << 1 << 1 << "1/3/500/1500:1,2,3"
+        QTest::newRow("applied") << "0500" << 1 << "500" << 1 << "1/3/500/1500:1,2,3"
                                  << "1000";
-        QTest::newRow("declined") << "500" << 2 << 2 << old << "1000";
-        QTest::newRow("cleared asks for 0") << "" << 1 << 1 << "1/3/0/0:1,2,3"
+        QTest::newRow("declined") << "500" << 2 << "500" << 2 << old << "1000";
+        QTest::newRow("cleared asks for 0") << "" << 1 << "0" << 1 << "1/3/0/0:1,2,3"
                                             << "0";
-        QTest::newRow("full-width not offered") << "５００" << 0 << 2 << old << "0";
-        QTest::newRow("large, 64-bit") << "999999999" << 1 << 1 << "1/3/999999999/2999999997:1,2,3"
-                                       << "1999999998";
+        QTest::newRow("full-width typed") << "５００" << 1 << "500" << 1 << "1/3/500/1500:1,2,3"
+                                          << "1000";
+        QTest::newRow("half and full-width") << "1５0" << 1 << "150" << 1 << "1/3/150/450:1,2,3"
+                                             << "300";
+        QTest::newRow("full-width and a letter not offered")
+            << "５x" << 0 << "" << 2 << old << "10";
+        QTest::newRow("large, 64-bit")
+            << "999999999" << 1 << "999999999" << 1 << "1/3/999999999/2999999997:1,2,3"
+            << "1999999998";
     }
     void applyPrice()
     {
         QFETCH(QString, price);
         QFETCH(int, answer);
+        QFETCH(QString, asked);
         auto t = std::make_unique<OrderTable>();
         t->row(1) = Order{"1", "3", "100", "300", {"1", "2", "3"}};
         t->orderCount = 1;
@@ -203,6 +211,10 @@ private Q_SLOTS:
             p.expect(answer == 1 ? Answer::Yes : Answer::No);
         QTEST(ApplyPrice(*t, in, p, kTitleText), "result");
         QCOMPARE(p.boxes.size(), answer ? 1 : 0);
+        if (answer)
+            QCOMPARE(p.boxes.at(0).text,
+                     QStringLiteral("写真一枚の価格が") + asked +
+                         QStringLiteral("円に変更されました。全注文に反映しますか？"));
         QTEST(rowText(*t, 1), "row");
         QTEST(in.totalText, "totalText");
         QVERIFY(!in.priceChanged);

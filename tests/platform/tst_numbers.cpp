@@ -9,31 +9,42 @@
 class NumbersTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // parseAtol, and parseTypedNumber, which reads full-width digits as the digits they show.
     void atol_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
-        QTest::newRow("plain") << "123" << 123;
-        QTest::newRow("leading blanks") << " \t 42" << 42;
-        QTest::newRow("sign minus") << "-2" << -2;
-        QTest::newRow("sign plus") << "+7" << 7;
-        QTest::newRow("trailing letters") << "12a" << 12;
-        QTest::newRow("letters only") << "abc" << 0;
-        QTest::newRow("empty") << "" << 0;
-        QTest::newRow("sign only") << "-" << 0;
-        QTest::newRow("blank between sign") << "- 5" << 0;
-        QTest::newRow("leading zeros") << "0007" << 7;
-        QTest::newRow("overflow saturates") << "99999999999999999999" << INT_MAX;
-        QTest::newRow("negative overflow") << "-99999999999999999999" << INT_MIN;
-        QTest::newRow("int min") << "-2147483648" << INT_MIN;
-        QTest::newRow("full-width digits are no digits") << QStringLiteral("１２") << 0;
+        QTest::addColumn<int>("typed");
+        QTest::newRow("plain") << "123" << 123 << 123;
+        QTest::newRow("leading blanks") << " \t 42" << 42 << 42;
+        QTest::newRow("sign minus") << "-2" << -2 << -2;
+        QTest::newRow("sign plus") << "+7" << 7 << 7;
+        QTest::newRow("trailing letters") << "12a" << 12 << 12;
+        QTest::newRow("letters only") << "abc" << 0 << 0;
+        QTest::newRow("empty") << "" << 0 << 0;
+        QTest::newRow("sign only") << "-" << 0 << 0;
+        QTest::newRow("blank between sign") << "- 5" << 0 << 0;
+        QTest::newRow("leading zeros") << "0007" << 7 << 7;
+        QTest::newRow("overflow saturates") << "99999999999999999999" << INT_MAX << INT_MAX;
+        QTest::newRow("negative overflow") << "-99999999999999999999" << INT_MIN << INT_MIN;
+        QTest::newRow("int min") << "-2147483648" << INT_MIN << INT_MIN;
+        QTest::newRow("full-width 12") << QStringLiteral("１２") << 0 << 12;
+        QTest::newRow("full-width 5") << QStringLiteral("５") << 0 << 5;
+        QTest::newRow("full-width 0 and 9") << QStringLiteral("９０") << 0 << 90;
+        QTest::newRow("half then full") << QStringLiteral("1５") << 1 << 15;
+        QTest::newRow("full-width then letters") << QStringLiteral("１５０円") << 0 << 150;
+        QTest::newRow("full-width minus stays a letter") << QStringLiteral("－５") << 0 << 0;
+        QTest::newRow("full-width letters") << QStringLiteral("ａ１") << 0 << 0;
+        QTest::newRow("ideographic space is no blank") << QStringLiteral("　５") << 0 << 0;
     }
     void atol()
     {
         QFETCH(QString, text);
         QFETCH(int, value);
+        QFETCH(int, typed);
         QCOMPARE(mf::parseAtol(text), value);
         QCOMPARE(mf::parseAtol(text.toUtf8()), value);
+        QCOMPARE(mf::parseTypedNumber(text), typed);
     }
 
     void endsWithSeparator_data()

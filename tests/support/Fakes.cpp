@@ -11,6 +11,8 @@ mf::Answer ScriptedPrompter::ask(const QString &text, const QString &caption, mf
                                  bool warningIcon)
 {
     boxes.append(RecordedBox{text, caption, true, buttons, warningIcon});
+    if (whileAsking)
+        whileAsking();
     if (m_answers.isEmpty()) {
         unexpectedQuestion = true;
         qWarning("unexpected question: %s", qPrintable(text));

@@ -36,6 +36,8 @@ public:
     // Texts of every box shown, in order.
     QStringList texts() const;
     QList<RecordedBox> boxes;
+    // Runs while a question is open, before it is answered (a real box would take the focus).
+    std::function<void()> whileAsking;
     // Set when a question came with no scripted answer.
     bool unexpectedQuestion = false;
 

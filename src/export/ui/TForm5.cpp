@@ -1,4 +1,5 @@
 #include "export/ui/TForm5.h"
+#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "orders/ui/OrderGridModels.h"
@@ -99,11 +100,9 @@ void TForm5::buildControls()
         return l;
     };
     auto field = [this](QLabel *caption, const char *name, const QRect &geometry) {
-        auto *e = named(new QLineEdit(this), name);
+        auto *e = named(new DirectInputEdit(this), name);
         e->setGeometry(geometry);
         e->setAlignment(Qt::AlignRight);
-        // Numbers only: an input method would type full-width digits.
-        e->setAttribute(Qt::WA_InputMethodEnabled, false);
         caption->setBuddy(e);
         return e;
     };

@@ -1,6 +1,7 @@
 #include "numbering/ui/TForm7.h"
 
 #include "numbering/StartNumber.h"
+#include "platform/ui/DirectInputEdit.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,13 +23,12 @@ TForm7::TForm7(const QString &titleText, QWidget *parent)
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(16, 20, 90, 22);
 
-    Edit1 = new QLineEdit(QStringLiteral("1"), this);
+    // Refuses what is not a digit with its own message, full-width digits included.
+    Edit1 = new DirectInputEdit(this, DirectInputEdit::FullWidthDigits::Keep);
+    Edit1->setText(QStringLiteral("1"));
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(110, 18, 110, 24);
     Edit1->setMaxLength(4);
-    // Half-width digits only: no input method composition.
-    Edit1->setAttribute(Qt::WA_InputMethodEnabled, false);
-    Edit1->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
     Label1->setBuddy(Edit1);
 
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),

@@ -1,5 +1,6 @@
 #include "orders/ui/OrderGridModels.h"
 
+#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/FixedColumnTableView.h"
 
 #include <QHeaderView>
@@ -162,10 +163,9 @@ void OrderTableModel::refresh()
 QWidget *InputCellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
                                          const QModelIndex &index) const
 {
-    auto *editor = new QLineEdit(parent);
+    auto *editor = new DirectInputEdit(parent, DirectInputEdit::FullWidthDigits::Keep);
     editor->setFrame(false);
     editor->setMaxLength(kPhotoCellMaxChars);
-    editor->setAttribute(Qt::WA_InputMethodEnabled, false);
     editor->setAccessibleName(
         QStringLiteral("写真番号 %1-%2")
             .arg(QString::number(index.row() + 1), QString::number(index.column() + 1)));

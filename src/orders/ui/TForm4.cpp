@@ -1,4 +1,5 @@
 #include "orders/ui/TForm4.h"
+#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "orders/OrderFile.h"
@@ -109,17 +110,25 @@ void TForm4::buildControls()
     GroupBox1->setGeometry(8, 6, 600, 228);
 
     Label1 = label(GroupBox1, "Label1", QStringLiteral("注文者Ｎｏ."), {12, 28, 80, 24});
-    Edit1 = field(GroupBox1, Label1, "Edit1", {96, 28, 110, 24});
+    // Both refuse what is not a digit when the order is entered, naming the field.
+    auto numberField = [](QWidget *parent, QLabel *caption, const char *name,
+                          const QRect &geometry) {
+        auto *e = named(new DirectInputEdit(parent, DirectInputEdit::FullWidthDigits::Keep), name);
+        e->setGeometry(geometry);
+        e->setAlignment(Qt::AlignRight);
+        caption->setBuddy(e);
+        return e;
+    };
+    Edit1 = numberField(GroupBox1, Label1, "Edit1", {96, 28, 110, 24});
     Edit1->setMaxLength(kOrdererMaxChars);
     Label2 = label(GroupBox1, "Label2", QStringLiteral("1枚の値段"), {12, 62, 80, 24});
-    Edit2 = field(GroupBox1, Label2, "Edit2", {96, 62, 110, 24});
+    auto *price = numberField(GroupBox1, Label2, "Edit2", {96, 62, 110, 24});
+    // The price stands for the next order too: typing replaces it, however the field was
+    // reached (after a price question the focus comes back without a Tab).
+    price->setSelectAllOnFocus(true);
+    Edit2 = price;
     Edit2->setMaxLength(kPriceMaxChars);
     Label3 = label(GroupBox1, "Label3", QStringLiteral("円"), {210, 62, 20, 24});
-    for (QLineEdit *e : {Edit1, Edit2}) {
-        // Numbers only: an input method would type full-width digits the entry refuses.
-        e->setAttribute(Qt::WA_InputMethodEnabled, false);
-        e->setAlignment(Qt::AlignRight);
-    }
 
     Label4 = label(GroupBox1, "Label4", QStringLiteral("合計枚数"), {12, 112, 80, 24});
     Edit3 = field(GroupBox1, Label4, "Edit3", {96, 112, 110, 24});

@@ -1,4 +1,5 @@
 #include "sheets/ui/TForm10.h"
+#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "platform/Codec.h"
@@ -78,9 +79,9 @@ TForm10::TForm10(const QString &titleText, const QString &programFolder, Prompte
         return e;
     };
     auto numberEdit = [&](const char *name, int maxLength, const QRect &geometry) {
-        QLineEdit *e = edit(name, maxLength, geometry);
-        // Digits only: no input method composition.
-        e->setAttribute(Qt::WA_InputMethodEnabled, false);
+        auto *e = named(new DirectInputEdit(this), name);
+        e->setGeometry(geometry);
+        e->setMaxLength(maxLength);
         return e;
     };
 
@@ -218,7 +219,7 @@ void TForm10::UpdateFontHeights()
     const OutputSize *size = selectedSize();
     if (!size)
         return;
-    Label18->setText(fontHeightLabel(parseAtol(Edit11->text()), size->dpi));
+    Label18->setText(fontHeightLabel(parseTypedNumber(Edit11->text()), size->dpi));
     Label3->setText(fontHeightLabel(parseAtol(Edit2->text()), size->dpi));
 }
 

@@ -1,5 +1,6 @@
 #include "sheets/ui/TForm2.h"
 #include "platform/Format.h"
+#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/ScreenFit.h"
 #include "platform/ui/WidgetNames.h"
 
@@ -219,11 +220,15 @@ void TForm2::buildControls()
     Edit3 = field(Label8, "Edit3", {486, 46, 70, 24});
     Edit3->setMaxLength(16);
     Label2 = label("Label2", QStringLiteral("開始番号"), {566, 48, 50, 20});
-    Edit1 = field(Label2, "Edit1", {618, 46, 56, 24});
+    auto numberField = [this](QLabel *caption, const char *name, const QRect &geometry) {
+        auto *e = named(new DirectInputEdit(this), name);
+        e->setGeometry(geometry);
+        caption->setBuddy(e);
+        return e;
+    };
+    Edit1 = numberField(Label2, "Edit1", {618, 46, 56, 24});
     Label7 = label("Label7", QStringLiteral("終了番号"), {684, 48, 50, 20});
-    Edit2 = field(Label7, "Edit2", {736, 46, 56, 24});
-    for (QLineEdit *e : {Edit1, Edit2})
-        e->setInputMethodHints(Qt::ImhPreferNumbers);
+    Edit2 = numberField(Label7, "Edit2", {736, 46, 56, 24});
 
     auto check = [this](const char *name, const QString &caption, bool on, const QString &hint) {
         auto *c = named(new QCheckBox(caption, this), name);

@@ -1,4 +1,5 @@
 #include "sheets/ui/TForm3.h"
+#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include <QGroupBox>
@@ -93,8 +94,6 @@ TForm3::TForm3(OutputSizeTable &sizes, int selected, const QString &programFolde
                       const QPoint &unitAt) {
         auto *l = label(group, captionName, caption, {at.x(), at.y() + 2, 44, 18});
         edit = field(editName, 4, {at.x() + 46, at.y(), 50, 22}, group);
-        // Pixel counts: no input method composition.
-        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
         l->setBuddy(edit);
         label(group, unitName, QStringLiteral("pix"), {unitAt, QSize(100, 18)});
     };
@@ -175,7 +174,10 @@ int TForm3::registeredIndex() const
 
 QLineEdit *TForm3::field(const char *name, int maxLength, const QRect &geometry, QWidget *parent)
 {
-    auto *edit = named(new QLineEdit(parent ? parent : this), name);
+    // Every field but the name is a number read without a word.
+    QWidget *owner = parent ? parent : this;
+    auto *edit = named(
+        qstrcmp(name, "Edit13") == 0 ? new QLineEdit(owner) : new DirectInputEdit(owner), name);
     edit->setGeometry(geometry);
     edit->setMaxLength(maxLength);
     return edit;

@@ -72,12 +72,11 @@ struct OrderWindow {
         type(orderer);
         key(Qt::Key_Return);
         QCOMPARE(focus(), child("Edit2"));
-        if (!price.isEmpty()) {
-            child<QLineEdit>("Edit2")->selectAll();
-            type(price);
-        }
+        if (!price.isEmpty())
+            type(price); // over the price shown: the field selects it as the focus comes
         key(Qt::Key_Return);
         for (const QString &p : photos) {
+            QVERIFY(focus());
             QCOMPARE(focus()->parentWidget(), grid("StringGrid1")->viewport());
             type(p);
             key(Qt::Key_Return);
@@ -199,7 +198,7 @@ private Q_SLOTS:
         QStringList expected;
         if (priceTyped) {
             w.child("Edit2")->setFocus();
-            OrderWindow::type(QStringLiteral("0"));
+            OrderWindow::type(QStringLiteral("2000"));
             QVERIFY(w.form->priceTimer()->isActive());
             w.fakes.prompter.expect(Answer::Yes);
             expected << msg::applyPrice.arg(2000);
@@ -231,7 +230,7 @@ private Q_SLOTS:
         OrderWindow w;
         w.enterByKeyboard(QStringLiteral("1"), QStringLiteral("200"), {QStringLiteral("4")});
         w.child("Edit2")->setFocus();
-        OrderWindow::type(QStringLiteral("5"));
+        OrderWindow::type(QStringLiteral("2005"));
         QTimer *timer = w.form->priceTimer();
         const int firstRemaining = timer->remainingTime();
         QTest::qWait(20);
@@ -251,6 +250,52 @@ private Q_SLOTS:
         QTRY_COMPARE(w.fakes.prompter.texts(), QStringList{msg::applyPrice.arg(20050)});
         QCOMPARE(w.form->table().row(1).total, QStringLiteral("20050"));
         QVERIFY(!timer->isActive());
+    }
+
+    // Prices typed order after order, however the focus came back to the field: a real box for
+    // each price question takes the focus and gives it back, as on the desktop. Each typed price
+    // replaces the one shown.
+    void priceTypedOverTheLastOne_data()
+    {
+        QTest::addColumn<bool>("clickIntoPrice");
+        QTest::newRow("Enter from the orderer number") << false;
+        QTest::newRow("a click into the price") << true;
+    }
+    void priceTypedOverTheLastOne()
+    {
+        QFETCH(bool, clickIntoPrice);
+        OrderWindow w;
+        w.fakes.prompter.whileAsking = [&w] {
+            QMessageBox box(QMessageBox::Question, kTitle, QStringLiteral("?"),
+                            QMessageBox::Yes | QMessageBox::No, w.form.get());
+            QTimer::singleShot(0, &box, [&box] { box.done(QMessageBox::No); });
+            box.exec();
+            // The window manager gives the activation back to the window under the box.
+            QApplication::setActiveWindow(w.form.get());
+        };
+        w.enterByKeyboard(QStringLiteral("1"), QStringLiteral("200"), {QStringLiteral("4")});
+        w.fakes.prompter.expect(Answer::No);
+        w.enterByKeyboard(QStringLiteral("2"), QStringLiteral("300"), {QStringLiteral("5")});
+        w.fakes.prompter.expect(Answer::No);
+        if (!clickIntoPrice) {
+            w.enterByKeyboard(QStringLiteral("3"), QStringLiteral("400"), {QStringLiteral("6")});
+        } else {
+            OrderWindow::type(QStringLiteral("3"));
+            QTest::mouseClick(w.child("Edit2"), Qt::LeftButton);
+            QTRY_COMPARE(w.child<QLineEdit>("Edit2")->selectedText(), QStringLiteral("300"));
+            OrderWindow::type(QStringLiteral("400"));
+            OrderWindow::key(Qt::Key_Return); // to the photo numbers
+            OrderWindow::type(QStringLiteral("6"));
+            OrderWindow::key(Qt::Key_Return);
+            OrderWindow::key(Qt::Key_Return); // an empty cell: to 入力
+            OrderWindow::key(Qt::Key_Return);
+        }
+        const OrderTable &t = w.form->table();
+        QCOMPARE(t.orderCount, 3);
+        QCOMPARE(QStringList({t.row(1).unitPrice, t.row(2).unitPrice, t.row(3).unitPrice}),
+                 QStringList({"200", "300", "400"}));
+        QCOMPARE(w.fakes.prompter.texts(),
+                 QStringList({msg::applyPrice.arg(300), msg::applyPrice.arg(400)}));
     }
 
     // A photo number with no file is marked as the cell is left; the order still enters.
