@@ -7,6 +7,7 @@
 #include "orders/OrderList.h"
 
 #include <QDir>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -216,7 +217,9 @@ private Q_SLOTS:
         QTest::newRow("0x1A, NUL, zero orderer, no photos")
             << QByteArray("3,1,5,5,9\x1a,4\r\n0,1,5,5,9\r\n4,0,5,0\r\n5,1,5,5,6#,7\r\n\x1a")
                    .replace('#', '\0')
-            << 0 << QStringList{"3/1/5/5:9", "5/2/5/10:6,7"} << QStringList{"?5"};
+            << 0 << QStringList{"3/1/5/5:9", "5/2/5/10:6,7"}
+            << QStringList{"?5",
+                           "注文ファイルの以下の行は注文として読み込めませんでした：2, 3行目"};
         QTest::newRow("count disagrees, corrected")
             << QByteArray("7,4,100,400,1,2,3\r\n") << 0 << QStringList{"7/3/100/300:1,2,3"}
             << QStringList{"?7"};
@@ -259,6 +262,63 @@ private Q_SLOTS:
         QCOMPARE(f.prompter.texts(), expected);
         QCOMPARE(m_table->saved, !boxes.join("").startsWith('?'));
         QVERIFY(QFileInfo(m_project.saveFolder).isDir()); // created on the way
+    }
+
+    // The same two orders as the program writes them and as spreadsheets save them back;
+    // a line that held a number but is no order is named once, and the table is changed.
+    void spreadsheetCopies_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("message"); // "" none
+        const QByteArray own = kExample + "8,2,1000,2000,6,6" + QByteArray(98, ',') + "\r\n";
+        const QStringList both{"12/3/200/600:5,17,5", "8/2/1000/2000:6,6"};
+        const QByteArray quoted = "\"12\",\"3\",\"200\",\"600\",\"5\",\"17\",\"5\",\"\"\r\n"
+                                  "\"8\",\"2\",\"1,000\",\"2,000\",\"6\",\"x,7\",\"6\"\r\n";
+        const QString text = "注文者No.\t枚数\t単価\t合計\t1枚目\r\n12\t3\t200\t600\t5\t17\t5\r\n"
+                             "8\t2\t1,000\t2,000\t6\t6\r\n";
+        const QString notRead = "注文ファイルの以下の行は注文として読み込めませんでした：";
+        auto utf16 = [&text](QStringConverter::Encoding e, const char *mark) {
+            QStringEncoder encoder(e);
+            return QByteArray(mark, 2) + QByteArray(encoder.encode(text));
+        };
+        QTest::newRow("own file") << own << both << "";
+        QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + own << both << "";
+        QTest::newRow("quoted, thousands, quoted comma") << quoted << both << "";
+        QTest::newRow("quote in quotes, number after it")
+            << QByteArray("\"1\"\"\"2\",1,5,5,9\r\n") << QStringList{"1/1/5/5:9"} << "";
+        QTest::newRow("UTF-16 LE, TABs, heading")
+            << utf16(QStringConverter::Utf16LE, "\xFF\xFE") << both << "";
+        QTest::newRow("UTF-16 BE") << utf16(QStringConverter::Utf16BE, "\xFE\xFF") << both << "";
+        QTest::newRow("short rows, LF, heading, empty rows at the end")
+            << sjis("注文者No.,枚数,単価,合計,1枚目,2枚目\n12,3,200,600,5,17,5\n"
+                    "8,2,1000,2000,6,6\n,,,,,\n\n0,0\n")
+            << both << "";
+        QTest::newRow("TAB line keeps 7,8 apart and 1,2000 unjoined")
+            << QByteArray("1\t2\t10\t20\t7,8\r\n2\t3\t1\t3\t9\t1,2000\r\n")
+            << QStringList{"1/2/10/20:7,8", "2/3/1/3:9,1,2000"} << "";
+        QTest::newRow("orderer 0, no photos, heading not first, huge number unread")
+            << QByteArray("12,3,200,600,5,17,5\r\n0,1,5,5,9\r\n8,2,1000,2000,6,6\r\n"
+                          "12,0,200,0\r\nNo.,,,,1\r\n0,1,1,1,12345678901\r\n")
+            << both << notRead + "2, 4, 5, 6行目";
+        QByteArray many = own;
+        for (int i = 0; i < 25; ++i)
+            many += "x,1,200,200,5\r\n";
+        QTest::newRow("25 lines unread: 20 named and the count")
+            << many << both
+            << notRead + "3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, "
+                         "22, …行目（全25行）";
+    }
+    void spreadsheetCopies()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        writeFile(path("in.csv"), bytes);
+        FakeServices f;
+        QCOMPARE(LoadOrderFile(*m_table, path("in.csv"), m_project, f.prompter), int(LoadOrdersOk));
+        QTEST(rowsOf(*m_table), "rows");
+        QCOMPARE(f.prompter.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(m_table->saved, message.isEmpty());
     }
 
     // The default order file and order list are named after the project in the program
