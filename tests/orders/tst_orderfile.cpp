@@ -238,6 +238,15 @@ private Q_SLOTS:
                                              << QStringList{msg::orderNegativePrice.arg(1)};
         QTest::newRow("CR-only file") << QByteArray("1,1,1,1,1\r2,1,1,1,2\r") << -3 << keep
                                       << QStringList{msg::orderLineCrOnly.arg(1)};
+        QTest::newRow("grouped negative price")
+            << QByteArray("1,1,\"-1,200\",-1200,5\r\n") << -3 << keep
+            << QStringList{msg::orderNegativePrice.arg(1)};
+        QTest::newRow("grouped price really too large")
+            << QByteArray("1,1,\"12,345,678,901\",1,5\r\n") << -3 << keep
+            << QStringList{msg::orderNumberTooLarge.arg(1)};
+        QTest::newRow("UTF-16 over 16 MB")
+            << QByteArray("\xFF\xFE", 2) + QByteArray("1\0,\0", 4).repeated(4 * 1024 * 1024) << -3
+            << keep << QStringList{msg::orderFileTooLarge};
         QTest::newRow("2001 orders") << QByteArray("1,1,1,1,1\r\n").repeated(2001) << -3 << keep
                                      << QStringList{msg::orderFileTooManyOrders.arg(2001)};
     }
@@ -301,13 +310,26 @@ private Q_SLOTS:
             << QByteArray("12,3,200,600,5,17,5\r\n0,1,5,5,9\r\n8,2,1000,2000,6,6\r\n"
                           "12,0,200,0\r\nNo.,,,,1\r\n0,1,1,1,12345678901\r\n")
             << both << notRead + "2, 4, 5, 6行目";
+        QTest::newRow("full-width or missing orderer first is no heading")
+            << sjis("１２,1,5,5,9\r\n") + ",1,5,5,9\r\n" + own << both << notRead + "1, 2行目";
+        QTest::newRow("quoted TAB, price with yen after it")
+            << QByteArray("12\t3\t200\t600\t5\t17\t5\t\"x\t9\"\r\n8,2,\"1,000") + sjis("円") +
+                   "\",2000,6,6\r\n"
+            << both << "";
+        QByteArray twenty;
+        for (int i = 0; i < 20; ++i)
+            twenty += "0,1,5,5,9\r\n";
+        QTest::newRow("20 lines unread: all named")
+            << twenty + own << both
+            << notRead +
+                   "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20行目";
         QByteArray many = own;
-        for (int i = 0; i < 25; ++i)
+        for (int i = 0; i < 21; ++i)
             many += "x,1,200,200,5\r\n";
-        QTest::newRow("25 lines unread: 20 named and the count")
+        QTest::newRow("21 lines unread: 20 named and the count")
             << many << both
             << notRead + "3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, "
-                         "22, …行目（全25行）";
+                         "22, …行目（全21行）";
     }
     void spreadsheetCopies()
     {
