@@ -1,5 +1,5 @@
 // The order CSV file, loaded for a project whose save folder exists. A file that loads is saved
-// again and must load back as the same table without a question.
+// again and must load back as the same table without a question or a line left unread.
 #include "FuzzPrompter.h"
 #include "FuzzTarget.h"
 
@@ -36,6 +36,8 @@ MF_FUZZ_TARGET(orderfile)
     mf::fuzz::YesPrompter yes;
     MF_FUZZ_CHECK(mf::LoadOrderFile(*back, again, *project, yes) == mf::LoadOrdersOk);
     MF_FUZZ_CHECK(back->orderCount == table->orderCount);
+    // Nothing was corrected and no line was left unread: the table matches its file.
+    MF_FUZZ_CHECK(back->saved);
     for (int r = 1; r <= table->orderCount && r <= back->orderCount; ++r)
         for (int c = mf::ColOrderer; c < mf::ColFirstPhoto + mf::kPhotosPerOrder; ++c)
             MF_FUZZ_CHECK(back->row(r).cell(c) == table->row(r).cell(c));

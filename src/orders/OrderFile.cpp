@@ -1,5 +1,6 @@
 #include "orders/OrderFile.h"
 
+#include "orders/OrderFileText.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
@@ -7,6 +8,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -29,44 +31,94 @@ bool isCsvName(const QString &path)
     return path.right(3).compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
 }
 
-// One line of an order file, split the way every reader of the program splits: a field
-// ends at a comma, TAB, CR, LF or 0x1A, and the line ends at the first CR, LF or 0x1A.
-struct SplitLine {
-    QList<QByteArray> fields;
-    bool moreAfterCr = false; // data after a CR: the file separates lines by CR alone
-};
-
-SplitLine splitOrderLine(const QByteArray &line)
-{
-    SplitLine out;
-    QByteArray field;
-    qsizetype i = 0;
-    for (; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == ',' || c == '\t') {
-            out.fields.append(field);
-            field.clear();
-        } else if (c == '\r' || c == '\n' || c == '\x1a') {
-            break;
-        } else {
-            field.append(c);
-        }
-    }
-    out.fields.append(field);
-    if (i < line.size() && line[i] == '\r') {
-        for (qsizetype j = i + 1; j < line.size(); ++j) {
-            if (line[j] != '\r' && line[j] != '\n' && line[j] != '\x1a') {
-                out.moreAfterCr = true;
-                break;
-            }
-        }
-    }
-    return out;
-}
-
 bool fitsInt(qint64 v)
 {
     return v >= INT_MIN && v <= INT_MAX;
+}
+
+// What one line of an order file holds, its fields read as numbers.
+struct LineValues {
+    qint64 orderer = 0, statedCount = 0, price = 0, statedTotal = 0;
+    QList<qint64> photos;     // the values above 0 among the fields after the fourth
+    bool tooLarge = false;    // a number that the table cannot hold
+    bool holdsNumber = false; // some field is a number above 0
+};
+
+LineValues valuesOf(const QList<QByteArray> &f)
+{
+    LineValues v;
+    auto number = [&f](int i) -> qint64 { return i < f.size() ? orderFieldValue(f[i]) : 0; };
+    v.orderer = number(0);
+    v.statedCount = number(1);
+    v.price = number(2);
+    v.statedTotal = number(3);
+    v.tooLarge = !fitsInt(v.orderer) || !fitsInt(v.statedCount) || !fitsInt(v.price);
+    for (qsizetype i = 4; i < f.size(); ++i) {
+        const qint64 photo = orderFieldValue(f[i]);
+        if (photo <= 0)
+            continue;
+        v.tooLarge = v.tooLarge || !fitsInt(photo);
+        v.photos.append(photo);
+    }
+    v.holdsNumber = v.orderer > 0 || v.statedCount > 0 || v.price > 0 || v.statedTotal > 0 ||
+                    !v.photos.isEmpty();
+    return v;
+}
+
+bool isBlankLine(const QList<QByteArray> &fields)
+{
+    return std::all_of(fields.begin(), fields.end(),
+                       [](const QByteArray &f) { return f.trimmed().isEmpty(); });
+}
+
+// Lines that held a number but were not loaded as an order: named once after the load, the
+// first ones by number, so that a file of thousands of such lines still fits a message box.
+class NotReadLines {
+public:
+    void add(int line)
+    {
+        if (m_listed.size() < kListed)
+            m_listed.append(QString::number(line));
+        ++m_count;
+    }
+    bool isEmpty() const { return m_count == 0; }
+    QString message() const
+    {
+        const QString listed = m_listed.join(QStringLiteral(", "));
+        return m_count <= kListed
+                   ? msg::orderLinesNotRead.arg(listed)
+                   : msg::orderLinesNotReadMany.arg(listed, QString::number(m_count));
+    }
+
+private:
+    static constexpr int kListed = 20;
+    QStringList m_listed;
+    int m_count = 0;
+};
+
+// The save folder is made current before a load; asks whether to go on when it cannot be.
+bool settleSaveFolder(const ProjectState &project, Prompter &prompter)
+{
+    const QString &caption = project.titleText;
+    const QString &folder = project.saveFolder;
+    if (isEnterableDir(folder))
+        return true;
+    if (!makePath(folder) && prompter.ask(msg::orderSaveFolderNotCreated.arg(folder), caption,
+                                          Buttons::YesNo) != Answer::Yes)
+        return false;
+    return isEnterableDir(folder) ||
+           prompter.ask(msg::orderSaveFolderNotEnterable, caption, Buttons::YesNo) == Answer::Yes;
+}
+
+void appendOrder(OrderTable &table, const LineValues &v)
+{
+    Order &row = table.row(++table.orderCount);
+    row.ordererNumber = QString::number(v.orderer);
+    row.photoCount = QString::number(v.photos.size());
+    row.unitPrice = QString::number(v.price);
+    row.total = QString::number(v.price * v.photos.size());
+    for (qsizetype k = 0; k < v.photos.size(); ++k)
+        row.photoNumbers[std::size_t(k)] = QString::number(v.photos[k]);
 }
 
 } // namespace
@@ -121,90 +173,97 @@ int SaveOrderFile(OrderTable &table, const ProjectState &project, Prompter &prom
     return SaveOrdersOk;
 }
 
-int LoadOrderFile(OrderTable &table, const QString &path, const ProjectState &project,
-                  Prompter &prompter)
-{
-    const QString &caption = project.titleText;
-    const QString &folder = project.saveFolder;
-    if (!isEnterableDir(folder)) {
-        if (!makePath(folder) && prompter.ask(msg::orderSaveFolderNotCreated.arg(folder), caption,
-                                              Buttons::YesNo) != Answer::Yes)
-            return LoadOrdersStopped;
-        if (!isEnterableDir(folder) &&
-            prompter.ask(msg::orderSaveFolderNotEnterable, caption, Buttons::YesNo) != Answer::Yes)
-            return LoadOrdersStopped;
-    }
+namespace {
 
-    LineReader reader(kOrderLineBuffer, LongLines::Split, kOrderFileMaxBytes);
-    if (!reader.open(path)) {
-        prompter.inform(msg::orderFileCannotOpen, caption);
-        return LoadOrdersCannotOpen;
-    }
+// Reads the orders of the file into loaded. corrected: a line's count or total disagreed and
+// the operator went on.
+int readOrders(LineReader &reader, OrderTable &loaded, NotReadLines &notRead, bool &corrected,
+               const QString &caption, Prompter &prompter)
+{
     auto refuse = [&](const QString &text) {
         prompter.inform(text, caption);
         return LoadOrdersRefused;
     };
-
-    // Rows are collected apart and replace the table only when the whole file was taken,
-    // so a refused or stopped load leaves the table as it was.
-    auto loaded = std::make_unique<OrderTable>();
-    bool corrected = false;
+    bool contentSeen = false;
     int lineNumber = 0;
     QByteArray line;
     while (reader.readLine(&line)) {
         ++lineNumber;
         if (!line.endsWith('\n') && line.size() >= kOrderLineBuffer - 1)
             return refuse(msg::orderLineTooLong.arg(lineNumber));
-        const SplitLine split = splitOrderLine(line);
+        if (lineNumber == 1)
+            skipUtf8Bom(&line);
+        const OrderLineFields split = splitOrderLine(line);
         if (split.moreAfterCr)
             return refuse(msg::orderLineCrOnly.arg(lineNumber));
-
-        const QList<QByteArray> &f = split.fields;
-        auto number = [&f](int i) -> qint64 { return i < f.size() ? parseAmount(f[i]) : 0; };
-        const qint64 orderer = number(0), statedCount = number(1), price = number(2);
-        const qint64 statedTotal = number(3);
-        QList<qint64> photos;
-        bool tooLarge = !fitsInt(orderer) || !fitsInt(statedCount) || !fitsInt(price);
-        for (qsizetype i = 4; i < f.size(); ++i) {
-            const qint64 photo = parseAmount(f[i]);
-            if (photo <= 0)
-                continue;
-            tooLarge = tooLarge || !fitsInt(photo);
-            photos.append(photo);
-        }
-        if (photos.size() > kPhotosPerOrder)
+        const LineValues v = valuesOf(split.fields);
+        if (v.photos.size() > kPhotosPerOrder)
             return refuse(msg::orderLineTooManyPhotos.arg(lineNumber));
-        if (photos.isEmpty() || orderer < 1)
+        const bool firstContent = !contentSeen && !isBlankLine(split.fields);
+        contentSeen = contentSeen || firstContent;
+        if (v.photos.isEmpty() || v.orderer < 1) {
+            // Empty rows and a heading row above the orders are no orders; any other line
+            // that holds a number looked like one, and the operator is told.
+            if (v.holdsNumber && !(firstContent && isHeadingField(split.fields[0])))
+                notRead.add(lineNumber);
             continue;
-        if (tooLarge)
+        }
+        if (v.tooLarge)
             return refuse(msg::orderNumberTooLarge.arg(lineNumber));
         // The entry takes digits only; a negative price would take money off the totals.
-        if (price < 0)
+        if (v.price < 0)
             return refuse(msg::orderNegativePrice.arg(lineNumber));
-        if (loaded->orderCount >= kMaxOrders)
+        if (loaded.orderCount >= kMaxOrders)
             return refuse(msg::orderFileTooManyOrders.arg(lineNumber));
-
-        if (price * statedCount != statedTotal || statedCount != photos.size()) {
-            if (prompter.ask(msg::orderMismatch.arg(orderer), caption, Buttons::YesNo) !=
+        if (v.price * v.statedCount != v.statedTotal || v.statedCount != v.photos.size()) {
+            if (prompter.ask(msg::orderMismatch.arg(v.orderer), caption, Buttons::YesNo) !=
                 Answer::Yes)
                 return LoadOrdersStopped;
             corrected = true;
         }
-        Order &row = loaded->row(++loaded->orderCount);
-        row.ordererNumber = QString::number(orderer);
-        row.photoCount = QString::number(photos.size());
-        row.unitPrice = QString::number(price);
-        row.total = QString::number(price * photos.size());
-        for (qsizetype k = 0; k < photos.size(); ++k)
-            row.photoNumbers[std::size_t(k)] = QString::number(photos[k]);
+        appendOrder(loaded, v);
     }
     if (reader.stoppedAtCap())
         return refuse(msg::orderFileTooLarge);
+    return LoadOrdersOk;
+}
+
+} // namespace
+
+int LoadOrderFile(OrderTable &table, const QString &path, const ProjectState &project,
+                  Prompter &prompter)
+{
+    const QString &caption = project.titleText;
+    if (!settleSaveFolder(project, prompter))
+        return LoadOrdersStopped;
+
+    LineReader reader(kOrderLineBuffer, LongLines::Split, kOrderFileMaxBytes);
+    switch (openOrderText(reader, path, kOrderFileMaxBytes)) {
+    case OrderTextOpen::Ready: break;
+    case OrderTextOpen::CannotOpen:
+        prompter.inform(msg::orderFileCannotOpen, caption);
+        return LoadOrdersCannotOpen;
+    case OrderTextOpen::TooLarge:
+        prompter.inform(msg::orderFileTooLarge, caption);
+        return LoadOrdersRefused;
+    }
+
+    // Rows are collected apart and replace the table only when the whole file was taken,
+    // so a refused or stopped load leaves the table as it was.
+    auto loaded = std::make_unique<OrderTable>();
+    NotReadLines notRead;
+    bool corrected = false;
+    const int result = readOrders(reader, *loaded, notRead, corrected, caption, prompter);
+    if (result != LoadOrdersOk)
+        return result;
 
     table.orders = std::move(loaded->orders);
     table.orderCount = loaded->orderCount;
-    if (corrected)
+    // The table no longer matches the file: closing asks to save it.
+    if (corrected || !notRead.isEmpty())
         table.saved = false;
+    if (!notRead.isEmpty())
+        prompter.inform(notRead.message(), caption);
     return LoadOrdersOk;
 }
 

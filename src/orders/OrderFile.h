@@ -1,6 +1,7 @@
 #pragma once
 // The order CSV file: one line per order, 104 comma-separated fields (orderer number, count,
 // unit price, total, photo cells 1..100), Shift-JIS, CR LF after every line, no quoting.
+// The loader also reads the file as spreadsheets save it back (OrderFileText.h).
 
 #include "orders/OrderFileChooser.h"
 #include "orders/OrderTable.h"
@@ -41,8 +42,10 @@ enum LoadOrdersResult {
 };
 
 // Fills the table from the file. On success the rows are replaced and saved is cleared when
-// a line needed a correction (count or total disagreeing); on any failure the table is left
-// exactly as it was (callers then reset it). The callers set orderFilePath and saved first.
+// a line needed a correction (count or total disagreeing) or when lines that held a number
+// were not loaded as orders; those are named in one message after the load. On any failure
+// the table is left exactly as it was (callers then reset it). The callers set
+// orderFilePath and saved first.
 int LoadOrderFile(OrderTable &table, const QString &path, const ProjectState &project,
                   Prompter &prompter);
 
@@ -97,6 +100,11 @@ inline const QString orderNegativePrice =
     QStringLiteral("注文ファイルの%1行目の単価がマイナスの値なので読み込めません。");
 inline const QString orderFileTooLarge =
     QStringLiteral("注文ファイルが大き過ぎるので読み込めません。");
+// Lines that held a number but were no order; the first 20 line numbers, then the count.
+inline const QString orderLinesNotRead =
+    QStringLiteral("注文ファイルの以下の行は注文として読み込めませんでした：%1行目");
+inline const QString orderLinesNotReadMany =
+    QStringLiteral("注文ファイルの以下の行は注文として読み込めませんでした：%1, …行目（全%2行）");
 } // namespace msg
 
 } // namespace mf

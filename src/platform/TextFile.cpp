@@ -18,7 +18,7 @@ LineReader::LineReader(int bufferSize, LongLines longLines, qint64 maxFileBytes)
       m_maxFileBytes(maxFileBytes)
 {}
 
-bool LineReader::open(const QString &path)
+void LineReader::restart()
 {
     m_file.close();
     m_chunk.clear();
@@ -28,9 +28,21 @@ bool LineReader::open(const QString &path)
     m_consumed = 0;
     m_skippedLines = 0;
     m_stoppedAtCap = false;
+}
 
+bool LineReader::open(const QString &path)
+{
+    restart();
     // Unbuffered: the reader has its own chunks, and reads no further than it asks.
     return openRegularFile(path, &m_file, QIODevice::Unbuffered);
+}
+
+void LineReader::openBytes(const QByteArray &bytes)
+{
+    restart();
+    // One chunk and no file behind it: fill() ends the reading when the chunk is used up.
+    m_chunk = bytes;
+    m_fetched = bytes.size();
 }
 
 bool LineReader::fill()

@@ -30,6 +30,8 @@ public:
     // False also for anything that is not a regular file (device, FIFO, folder): a FIFO
     // never blocks, /dev/zero is never read.
     bool open(const QString &path);
+    // Reads bytes already in memory (text a reader converted first) the same way.
+    void openBytes(const QByteArray &bytes);
     bool isOpen() const { return m_file.isOpen(); }
     // False at the end of the file when nothing more was read, and once more than
     // maxFileBytes bytes would have to be read: a line cut by the cap is not returned.
@@ -47,6 +49,7 @@ private:
     int peekByte();
     int takeByte();
     void skipRestOfLine();
+    void restart();
 
     QFile m_file;
     int m_bufferSize;

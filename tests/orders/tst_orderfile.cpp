@@ -7,6 +7,7 @@
 #include "orders/OrderList.h"
 
 #include <QDir>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -216,7 +217,9 @@ private Q_SLOTS:
         QTest::newRow("0x1A, NUL, zero orderer, no photos")
             << QByteArray("3,1,5,5,9\x1a,4\r\n0,1,5,5,9\r\n4,0,5,0\r\n5,1,5,5,6#,7\r\n\x1a")
                    .replace('#', '\0')
-            << 0 << QStringList{"3/1/5/5:9", "5/2/5/10:6,7"} << QStringList{"?5"};
+            << 0 << QStringList{"3/1/5/5:9", "5/2/5/10:6,7"}
+            << QStringList{"?5",
+                           "注文ファイルの以下の行は注文として読み込めませんでした：2, 3行目"};
         QTest::newRow("count disagrees, corrected")
             << QByteArray("7,4,100,400,1,2,3\r\n") << 0 << QStringList{"7/3/100/300:1,2,3"}
             << QStringList{"?7"};
@@ -235,6 +238,15 @@ private Q_SLOTS:
                                              << QStringList{msg::orderNegativePrice.arg(1)};
         QTest::newRow("CR-only file") << QByteArray("1,1,1,1,1\r2,1,1,1,2\r") << -3 << keep
                                       << QStringList{msg::orderLineCrOnly.arg(1)};
+        QTest::newRow("grouped negative price")
+            << QByteArray("1,1,\"-1,200\",-1200,5\r\n") << -3 << keep
+            << QStringList{msg::orderNegativePrice.arg(1)};
+        QTest::newRow("grouped price really too large")
+            << QByteArray("1,1,\"12,345,678,901\",1,5\r\n") << -3 << keep
+            << QStringList{msg::orderNumberTooLarge.arg(1)};
+        QTest::newRow("UTF-16 over 16 MB")
+            << QByteArray("\xFF\xFE", 2) + QByteArray("1\0,\0", 4).repeated(4 * 1024 * 1024) << -3
+            << keep << QStringList{msg::orderFileTooLarge};
         QTest::newRow("2001 orders") << QByteArray("1,1,1,1,1\r\n").repeated(2001) << -3 << keep
                                      << QStringList{msg::orderFileTooManyOrders.arg(2001)};
     }
@@ -259,6 +271,76 @@ private Q_SLOTS:
         QCOMPARE(f.prompter.texts(), expected);
         QCOMPARE(m_table->saved, !boxes.join("").startsWith('?'));
         QVERIFY(QFileInfo(m_project.saveFolder).isDir()); // created on the way
+    }
+
+    // The same two orders as the program writes them and as spreadsheets save them back;
+    // a line that held a number but is no order is named once, and the table is changed.
+    void spreadsheetCopies_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("message"); // "" none
+        const QByteArray own = kExample + "8,2,1000,2000,6,6" + QByteArray(98, ',') + "\r\n";
+        const QStringList both{"12/3/200/600:5,17,5", "8/2/1000/2000:6,6"};
+        const QByteArray quoted = "\"12\",\"3\",\"200\",\"600\",\"5\",\"17\",\"5\",\"\"\r\n"
+                                  "\"8\",\"2\",\"1,000\",\"2,000\",\"6\",\"x,7\",\"6\"\r\n";
+        const QString text = "注文者No.\t枚数\t単価\t合計\t1枚目\r\n12\t3\t200\t600\t5\t17\t5\r\n"
+                             "8\t2\t1,000\t2,000\t6\t6\r\n";
+        const QString notRead = "注文ファイルの以下の行は注文として読み込めませんでした：";
+        auto utf16 = [&text](QStringConverter::Encoding e, const char *mark) {
+            QStringEncoder encoder(e);
+            return QByteArray(mark, 2) + QByteArray(encoder.encode(text));
+        };
+        QTest::newRow("own file") << own << both << "";
+        QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + own << both << "";
+        QTest::newRow("quoted, thousands, quoted comma") << quoted << both << "";
+        QTest::newRow("quote in quotes, number after it")
+            << QByteArray("\"1\"\"\"2\",1,5,5,9\r\n") << QStringList{"1/1/5/5:9"} << "";
+        QTest::newRow("UTF-16 LE, TABs, heading")
+            << utf16(QStringConverter::Utf16LE, "\xFF\xFE") << both << "";
+        QTest::newRow("UTF-16 BE") << utf16(QStringConverter::Utf16BE, "\xFE\xFF") << both << "";
+        QTest::newRow("short rows, LF, heading, empty rows at the end")
+            << sjis("注文者No.,枚数,単価,合計,1枚目,2枚目\n12,3,200,600,5,17,5\n"
+                    "8,2,1000,2000,6,6\n,,,,,\n\n0,0\n")
+            << both << "";
+        QTest::newRow("TAB line keeps 7,8 apart and 1,2000 unjoined")
+            << QByteArray("1\t2\t10\t20\t7,8\r\n2\t3\t1\t3\t9\t1,2000\r\n")
+            << QStringList{"1/2/10/20:7,8", "2/3/1/3:9,1,2000"} << "";
+        QTest::newRow("orderer 0, no photos, heading not first, huge number unread")
+            << QByteArray("12,3,200,600,5,17,5\r\n0,1,5,5,9\r\n8,2,1000,2000,6,6\r\n"
+                          "12,0,200,0\r\nNo.,,,,1\r\n0,1,1,1,12345678901\r\n")
+            << both << notRead + "2, 4, 5, 6行目";
+        QTest::newRow("full-width or missing orderer first is no heading")
+            << sjis("１２,1,5,5,9\r\n") + ",1,5,5,9\r\n" + own << both << notRead + "1, 2行目";
+        QTest::newRow("quoted TAB, price with yen after it")
+            << QByteArray("12\t3\t200\t600\t5\t17\t5\t\"x\t9\"\r\n8,2,\"1,000") + sjis("円") +
+                   "\",2000,6,6\r\n"
+            << both << "";
+        QByteArray twenty;
+        for (int i = 0; i < 20; ++i)
+            twenty += "0,1,5,5,9\r\n";
+        QTest::newRow("20 lines unread: all named")
+            << twenty + own << both
+            << notRead +
+                   "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20行目";
+        QByteArray many = own;
+        for (int i = 0; i < 21; ++i)
+            many += "x,1,200,200,5\r\n";
+        QTest::newRow("21 lines unread: 20 named and the count")
+            << many << both
+            << notRead + "3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, "
+                         "22, …行目（全21行）";
+    }
+    void spreadsheetCopies()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        writeFile(path("in.csv"), bytes);
+        FakeServices f;
+        QCOMPARE(LoadOrderFile(*m_table, path("in.csv"), m_project, f.prompter), int(LoadOrdersOk));
+        QTEST(rowsOf(*m_table), "rows");
+        QCOMPARE(f.prompter.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+        QCOMPARE(m_table->saved, message.isEmpty());
     }
 
     // The default order file and order list are named after the project in the program
