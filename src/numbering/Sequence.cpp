@@ -76,7 +76,10 @@ namespace {
 int copyTree(ProjectState &state, Services &services, const QString &folder, bool include,
              int &lastNumber, const OwnFolders &own, int *unlogged)
 {
-    const QList<DirEntry> entries = listEntries(folder);
+    bool readError = false;
+    const QList<DirEntry> entries = listEntries(folder, nullptr, &readError);
+    if (readError) // the photos after the failed read would be left out unseen
+        return SequenceStopped;
     const QString logPath = joinPath(state.workFolder, kConversionLogName);
     for (const DirEntry &e : entries) {
         services.pump.processPendingEvents();
@@ -210,6 +213,8 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         }
     }
 
+    // What a run that was killed half way left: a copy is whole only under its final name.
+    removeStaleTemporaries(folder);
     hooks.setBusyCursor(true);
     state.busy = true;
     int result = 0;

@@ -1,5 +1,8 @@
 #include "platform/FileSystem.h"
 
+#include "platform/FileSystemSeams.h"
+#include "platform/FolderReader.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,15 +47,7 @@ bool stableLess(const QString &a, const QString &b)
     return a < b;
 }
 
-// Photo tools and file managers sort and date photos by it. The copy itself is whole
-// either way, so a file system that refuses the time does not fail it.
-void keepModificationTime(const std::filesystem::path &source, const std::filesystem::path &target)
-{
-    std::error_code ec;
-    const auto time = std::filesystem::last_write_time(source, ec);
-    if (!ec)
-        std::filesystem::last_write_time(target, time, ec);
-}
+std::atomic<seams::ReadDirCall> g_readDir{nullptr};
 
 // Empties the folder open at dirFd, which it takes over and closes. All names are read before
 // any is removed: readdir gives no promise about a folder that changes while it is read.
@@ -63,28 +58,18 @@ bool clearOpenFolder(int dirFd)
         ::close(dirFd);
         return false;
     }
-    struct Name {
-        QByteArray bytes;
-        bool isDir;
-    };
-    QList<Name> names;
-    while (const dirent *e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
-        bool isDir = e->d_type == DT_DIR;
-        if (e->d_type == DT_UNKNOWN) {
-            struct stat st;
-            isDir =
-                ::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-        }
-        names.append(Name{QByteArray(e->d_name), isDir});
+    QList<RawDirEntry> names;
+    // A folder that cannot be read to its end may hold more stale photos than we saw.
+    if (!readFolder(dir, &names)) {
+        ::closedir(dir);
+        return false;
     }
     // In byte order, so a failure always leaves the same entries behind.
     std::sort(names.begin(), names.end(),
-              [](const Name &a, const Name &b) { return a.bytes < b.bytes; });
+              [](const RawDirEntry &a, const RawDirEntry &b) { return a.name < b.name; });
     bool ok = true;
-    for (const Name &n : names) {
-        const char *raw = n.bytes.constData();
+    for (const RawDirEntry &n : names) {
+        const char *raw = n.name.constData();
         if (!n.isDir) {
             if (::unlinkat(dirFd, raw, 0) != 0 && errno != ENOENT) {
                 ok = false;
@@ -111,34 +96,59 @@ bool clearOpenFolder(int dirFd)
 
 } // namespace
 
-QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable)
+bool readFolder(DIR *dir, QList<RawDirEntry> *entries)
+{
+    const int fd = ::dirfd(dir);
+    const seams::ReadDirCall call = g_readDir.load();
+    for (;;) {
+        // readdir tells a failed read from the end of the folder only by errno, which it
+        // leaves alone at the end.
+        errno = 0;
+        const dirent *e = call ? call(dir) : ::readdir(dir);
+        if (!e)
+            return errno == 0;
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        bool isDir = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st;
+            isDir = ::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        }
+        entries->append(RawDirEntry{QByteArray(e->d_name), isDir});
+    }
+}
+
+void seams::setReadDirCall(ReadDirCall call)
+{
+    g_readDir = call;
+}
+
+QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable, bool *readError)
 {
     QList<DirEntry> out;
     QStringList bad;
+    if (readError)
+        *readError = false;
     // The raw names, because QDir drops names that are not valid UTF-8 without a word (or
     // mangles them into names that cannot be opened again).
     DIR *dir = folder.isEmpty() ? nullptr : ::opendir(QFile::encodeName(folder).constData());
+    QList<RawDirEntry> raw;
     if (dir) {
-        const int fd = ::dirfd(dir);
-        while (const dirent *e = ::readdir(dir)) {
-            const char *raw = e->d_name;
-            if (std::strcmp(raw, ".") == 0 || std::strcmp(raw, "..") == 0)
-                continue;
-            QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-            QString name = utf8.decode(QByteArrayView(raw));
-            if (utf8.hasError()) {
-                bad.append(std::move(name));
-                continue;
-            }
-            // A symbolic link is never a folder here, whatever it points to.
-            bool isDir = e->d_type == DT_DIR;
-            if (e->d_type == DT_UNKNOWN) {
-                struct stat st;
-                isDir = ::fstatat(fd, raw, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-            }
-            out.append(DirEntry{std::move(name), isDir});
-        }
+        const bool whole = readFolder(dir, &raw);
         ::closedir(dir);
+        if (!whole) {
+            raw.clear(); // never half a folder passed off as the whole of it
+            if (readError)
+                *readError = true;
+        }
+    }
+    for (const RawDirEntry &e : raw) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+        QString name = utf8.decode(e.name);
+        if (utf8.hasError())
+            bad.append(std::move(name));
+        else
+            out.append(DirEntry{std::move(name), e.isDir});
     }
     std::sort(out.begin(), out.end(),
               [](const DirEntry &a, const DirEntry &b) { return stableLess(a.name, b.name); });
@@ -222,128 +232,6 @@ bool removeEmptyDir(const QString &path)
 bool renamePath(const QString &from, const QString &to)
 {
     return QFile::rename(from, to);
-}
-
-namespace {
-
-std::atomic<bool> g_rangeCopy{true};
-
-enum class RangeCopy { Copied, Unsupported, TargetExists, Failed };
-
-// The copy inside the kernel: copy_file_range moves the bytes without bringing them up to
-// us, and on file systems that share blocks (Btrfs, XFS) it clones the file, which takes no
-// time however large the photo. Unsupported means nothing was left behind and the ordinary
-// copy should be tried.
-RangeCopy copyByRange(const QByteArray &from, const QByteArray &to, bool exclusive)
-{
-    if (!g_rangeCopy)
-        return RangeCopy::Unsupported;
-    const int in = ::open(from.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0)
-        return RangeCopy::Failed;
-    struct stat st;
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        return RangeCopy::Failed;
-    }
-    const int out =
-        ::open(to.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (exclusive ? O_EXCL : 0),
-               (st.st_mode & 0777) | S_IWUSR);
-    if (out < 0) {
-        const bool exists = errno == EEXIST;
-        ::close(in);
-        return exists ? RangeCopy::TargetExists : RangeCopy::Failed;
-    }
-    RangeCopy result = RangeCopy::Copied;
-    for (off_t left = st.st_size; left > 0;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(left), 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && left == st.st_size &&
-            (errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP)) {
-            result = RangeCopy::Unsupported;
-            break;
-        }
-        if (n <= 0) { // an error, or the source became shorter while we copied it
-            result = RangeCopy::Failed;
-            break;
-        }
-        left -= n;
-    }
-    if (result == RangeCopy::Copied) {
-        // As the camera wrote it: the time, and the permissions the ordinary copy gives.
-        const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-        ::futimens(out, times);
-        ::fchmod(out, st.st_mode & 0777);
-    }
-    ::close(in);
-    // close() is where some file systems (NFS, SMB) report that the data did not fit.
-    if (::close(out) != 0 && result == RangeCopy::Copied)
-        result = RangeCopy::Failed;
-    if (result != RangeCopy::Copied)
-        ::unlink(to.constData());
-    return result;
-}
-
-} // namespace
-
-void setRangeCopyEnabled(bool enabled)
-{
-    g_rangeCopy = enabled;
-}
-
-CopyResult copyFile(const QString &source, const QString &target, bool replace)
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // Only a regular file is copied: a FIFO named like a photo would block the copy until
-    // some other program wrote to it.
-    if (fs::status(toFsPath(source), ec).type() != fs::file_type::regular)
-        return CopyResult::Failed;
-    const QByteArray from = QFile::encodeName(source);
-    const fs::path dst = toFsPath(target);
-    if (replace) {
-        // Copy beside the target first, so that a failure never costs the file it replaces.
-        const QString partName = target + QLatin1String(".part~");
-        const fs::path part = toFsPath(partName);
-        fs::remove(part, ec);
-        ec.clear();
-        const RangeCopy ranged = copyByRange(from, QFile::encodeName(partName), false);
-        bool copied = ranged == RangeCopy::Copied;
-        if (ranged == RangeCopy::Unsupported &&
-            fs::copy_file(toFsPath(source), part, fs::copy_options::none, ec) && !ec) {
-            keepModificationTime(toFsPath(source), part);
-            copied = true;
-        }
-        if (copied) {
-            fs::rename(part, dst, ec);
-            if (!ec)
-                return CopyResult::Copied;
-        }
-        std::error_code ignored;
-        fs::remove(part, ignored);
-        return CopyResult::Failed;
-    }
-    if (fs::symlink_status(dst, ec).type() != fs::file_type::not_found)
-        return CopyResult::TargetExists;
-    ec.clear();
-    switch (copyByRange(from, QFile::encodeName(target), true)) {
-    case RangeCopy::Copied: return CopyResult::Copied;
-    case RangeCopy::TargetExists: return CopyResult::TargetExists;
-    case RangeCopy::Failed: return CopyResult::Failed;
-    case RangeCopy::Unsupported: break;
-    }
-    if (fs::copy_file(toFsPath(source), dst, fs::copy_options::none, ec) && !ec) {
-        keepModificationTime(toFsPath(source), dst);
-        return CopyResult::Copied;
-    }
-    if (ec == std::errc::file_exists)
-        return CopyResult::TargetExists;
-    // The target did not exist before: what is there now is a partial copy and must not
-    // pass for a photo.
-    std::error_code ignored;
-    fs::remove(dst, ignored);
-    return CopyResult::Failed;
 }
 
 bool flushFileSystem(const QString &folder)

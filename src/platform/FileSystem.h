@@ -6,6 +6,9 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <functional>
 
 namespace mf {
 
@@ -20,7 +23,10 @@ struct DirEntry {
 // undecodable, when given, receives the entries directly in folder whose names are not valid
 // UTF-8 (shown as text with the bad bytes as U+FFFD, for messages); they are not listed.
 // It is replaced on each call and comes in the same stable order.
-QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable = nullptr);
+// A read that fails half way (a flaky USB drive or share) gives an empty list, never the part
+// read so far, and sets readError when given; a folder read to its end clears it.
+QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable = nullptr,
+                            bool *readError = nullptr);
 
 // Names of the entries directly in the folder that match "*.jpg" without regard to case.
 QStringList listJpegNames(const QString &folder);
@@ -43,18 +49,35 @@ bool renamePath(const QString &from, const QString &to);
 // their names as bytes, so a name that is not valid UTF-8 (Shift-JIS from a zip made on
 // Windows) goes too; a symbolic link is removed itself, never followed. 0 when the folder is
 // empty afterwards (also when it does not exist), -1 at the first entry that cannot be
-// removed or a folder that cannot be read; the entries not reached yet stay.
+// removed or a folder that cannot be read to its end; the entries not reached yet stay.
 int ClearFolder(const QString &folder);
 
 enum class CopyResult { Copied, TargetExists, Failed };
-// Copies with the system's file copy. Without replace, an existing target is left alone
-// and reported; a copy that fails half way is removed so no truncated file stays behind.
+// Copies with the system's file copy. The copy is written under a temporary name in the
+// target's folder and takes its final name only when whole, so neither a failure nor a kill
+// ever leaves a cut file under the final name (a kill may leave the temporary: see
+// removeStaleTemporaries). Without replace, an existing target is left alone and reported.
 // The copy keeps the source's modification time (when the file system lets us set it).
 // It copies inside the kernel (a clone where the file system shares blocks) and falls back to
-// the ordinary copy where that is not supported.
+// the ordinary copy where that is not available; which pairs of file systems lack it is
+// remembered for the rest of the run.
 CopyResult copyFile(const QString &source, const QString &target, bool replace = false);
 // For tests and benchmarks: false makes every copy take the ordinary way.
 void setRangeCopyEnabled(bool enabled);
+
+// The temporary name of a copy: ".mfcopy-", six letters or digits, ".part". It starts with a
+// dot and does not end in ".jpg", so it is never taken for a photo, a page or an orderer's
+// folder, and no name the program gives a file has this shape.
+bool isCopyTemporaryName(QStringView name);
+// An atomic save that did not finish (QSaveFile, where the file system cannot hold an unnamed
+// file) leaves "<final name>.XXXXXX", six letters or digits. True when name is that of a
+// final name that isOwnFile accepts.
+bool isSaveTemporaryName(QStringView name, const std::function<bool(QStringView)> &isOwnFile);
+// Removes what interrupted writes left directly in folder: copy temporaries, and the
+// temporaries of atomic saves of the files isOwnFile accepts (none when it is empty). Nothing
+// else is touched. False when the folder could not be read or a temporary stayed.
+bool removeStaleTemporaries(const QString &folder,
+                            const std::function<bool(QStringView)> &isOwnFile = {});
 
 // Puts everything written on the folder's file system onto the disk; false when that failed
 // (a full disk, a drive pulled out): then what was written there may not be complete.

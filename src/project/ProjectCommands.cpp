@@ -7,6 +7,7 @@
 #include "project/Messages.h"
 #include "project/ProjectFields.h"
 #include "project/ProjectFile.h"
+#include "project/StaleFiles.h"
 #include "project/WorkLog.h"
 
 namespace mf {
@@ -47,6 +48,7 @@ bool usableAsFolderName(const QString &name)
 OutputFormatStatus startUp(ProjectState &state, Prompter &prompter, Clock &clock)
 {
     state.history.clear();
+    removeStaleProgramTemporaries(state.programFolder);
     const OutputFormatStatus status = ReadOutputFormat(state.programFolder, &state.outputFormat);
     switch (status) {
     case OutputFormatStatus::NotFound:

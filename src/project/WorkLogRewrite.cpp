@@ -12,6 +12,25 @@ namespace mf {
 namespace {
 // The most a line of the log may take, its line end included, and still be read.
 constexpr int kLineRoom = kWorkLogLineBuffer - 1;
+
+// The backup appears whole or not at all: a prune killed half way must not leave an empty
+// backup where the history was meant to be kept.
+bool backUpWorkLog(const QString &log, const QString &backup)
+{
+    QFile in;
+    AtomicFileWriter out(backup);
+    if (!openRegularFile(log, &in) || !out.open())
+        return false;
+    for (;;) {
+        const QByteArray piece = in.read(1024 * 1024);
+        if (in.error() != QFileDevice::NoError)
+            return false;
+        if (piece.isEmpty())
+            return out.commit();
+        if (out.write(piece) != piece.size())
+            return false;
+    }
+}
 } // namespace
 
 bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
@@ -150,14 +169,12 @@ bool RewriteWorkLog(ManagedHistory &history, const QString &programFolder, const
 
     // Every backup is history nothing else holds: a taken name is passed over, never replaced.
     bool backedUp = false;
-    for (int n = 0; n <= kMaxWorkLogBackupNumber && !backedUp; ++n) {
+    for (int n = 0; n <= kMaxWorkLogBackupNumber; ++n) {
         const QString backup = joinPath(programFolder, QString::asprintf("work_log%05d.txt", n));
         if (pathExists(backup))
             continue;
-        const CopyResult result = copyFile(log, backup, false);
-        if (result == CopyResult::Failed)
-            break;
-        backedUp = result == CopyResult::Copied;
+        backedUp = backUpWorkLog(log, backup);
+        break;
     }
     if (!backedUp) {
         prompter.inform(msg::workLogBackupFailed, caption);

@@ -79,6 +79,19 @@ QString seriesPdfPath(const QString &workFolder, const QString &filePrefix)
     return joinPath(pageFolder(workFolder), filePrefix + QStringLiteral("一覧.pdf"));
 }
 
+bool isPageFileName(QStringView name)
+{
+    if (name.endsWith(u"一覧.pdf"))
+        return true;
+    if (!name.endsWith(QLatin1String(".jpg")) && !name.endsWith(QLatin1String(".bmp")))
+        return false;
+    // "page" and three or more digits before the extension.
+    qsizetype digits = 0;
+    for (qsizetype i = name.size() - 5; i >= 0 && name[i] >= u'0' && name[i] <= u'9'; --i)
+        ++digits;
+    return digits >= 3 && name.chopped(4 + digits).endsWith(QLatin1String("page"));
+}
+
 struct SeriesPdf::Writer {
     explicit Writer(const QString &path) : file(path), pdf(&file) {}
     AtomicFileWriter file;

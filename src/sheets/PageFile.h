@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringView>
 
 #include <memory>
 
@@ -46,6 +47,10 @@ int savePageBytes(const QByteArray *bytes, int pageNumber, bool asBmp, const Pag
 
 // "<folder>/<prefix>一覧.pdf".
 QString seriesPdfPath(const QString &workFolder, const QString &filePrefix);
+
+// A page's or the series PDF's file name, whatever the prefix: the files a sample sheet run
+// replaces whole in the page folder.
+bool isPageFileName(QStringView name);
 
 // The whole series as one PDF, a page per sheet at the paper's physical size, made from
 // the pages in memory as they are saved (so neither a page left from an earlier series nor

@@ -325,6 +325,8 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
     }
     if (state.running)
         return SheetRunResult::Ignored;
+    // Pages and a PDF whose saving a kill cut short left their temporaries behind.
+    removeStaleTemporaries(pageFolder(project.workFolder), isPageFileName);
 
     hooks.disableSizeList();
     hooks.setBusy(true);

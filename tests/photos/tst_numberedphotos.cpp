@@ -34,6 +34,9 @@ private Q_SLOTS:
         QTest::newRow("zero") << "" << QStringList{"0000.jpg", "00000.jpg"} << QList<int>{};
         QTest::newRow("other extension")
             << "" << QStringList{"0001.jpeg", "0002.jpg.txt"} << QList<int>{};
+        QTest::newRow("what a killed copy or save left")
+            << "" << QStringList{".mfcopy-a9Z0bY.part", "0001.jpg.a9Z0bY", "0002.jpg"}
+            << QList<int>{2};
         QTest::newRow("folder named like a photo")
             << "" << QStringList{"0009.jpg/"} << QList<int>{};
     }

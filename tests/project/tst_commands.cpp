@@ -85,6 +85,31 @@ private Q_SLOTS:
                 values);
     }
 
+    // What saves and copies killed half way left in the program folder goes at the next start;
+    // everything else there stays.
+    void startUpClearsStaleTemporaries()
+    {
+        const QStringList stale{"work_log.txt.a1B2c3",         "work_log00003.txt.a1B2c3",
+                                "project00012.txt.Zz9yX8",     "event.csv.abcdef",
+                                "event_注文リスト.txt.abcdef", "event_title.dat.ABCDEF",
+                                "Marrowfold.ini.q1w2e3",       ".mfcopy-0a1B2c.part"};
+        const QStringList kept{
+            "work_log.txt",       "_project00012.txt", "notes.txt.abcdef", "project0012.txt.abcdef",
+            "work_log.txt.abcde", "outputFmt.def",     "event.csv",        "event.csv.abcdef.bak"};
+        QTemporaryDir tmp;
+        for (const QString &name : stale + kept)
+            testfiles::writeFile(tmp.filePath(name), "x");
+        ProjectState state;
+        state.programFolder = tmp.path() + u'/';
+        FakeClock clock;
+        ScriptedPrompter prompter;
+        mf::startUp(state, prompter, clock);
+        QStringList left = QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QStringList expected = kept;
+        expected.sort();
+        QCOMPARE(left, expected);
+    }
+
     void closeQuery_data()
     {
         QTest::addColumn<bool>("dirty");

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/resource.h>
+
 using namespace mf;
 using testfiles::readFile;
 using testfiles::writeFile;
@@ -239,6 +241,19 @@ private Q_SLOTS:
         QCOMPARE(rc, 0);
         QCOMPARE(readFile(program + kWorkLogName), log);
         QCOMPARE(readFile(program + QStringLiteral("work_log00000.txt")), log);
+
+        // Killed half way through the backup (the size limit ends the process as a kill
+        // would): no cut backup takes a backup's name.
+        writeFile(program + kWorkLogName, records(0, 200));
+        QCOMPARE(testfiles::runInChild([&] {
+                     const rlimit noCore{0, 0}, limit{4096, 4096};
+                     setrlimit(RLIMIT_CORE, &noCore);
+                     setrlimit(RLIMIT_FSIZE, &limit);
+                     return RewriteWorkLog(history, program, kCaption, prompter) ? 1 : 2;
+                 }),
+                 -1);
+        QVERIFY(!QFile::exists(program + QStringLiteral("work_log00001.txt")));
+        writeFile(program + kWorkLogName, log);
 
         QVERIFY(!RewriteWorkLog(history, program + QStringLiteral("gone/"), kCaption, prompter));
         ManagedHistory empty;

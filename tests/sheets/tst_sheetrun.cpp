@@ -462,12 +462,18 @@ private Q_SLOTS:
         QCOMPARE(onWindowThread->load(), 0);
     }
 
-    // Old pages: the question comes for JPEG pages only; Cancel writes nothing.
+    // Old pages: the question comes for JPEG pages only; Cancel writes nothing. What saves
+    // of pages and of the PDF killed half way left goes with the next run, nothing else.
     void oldPages()
     {
         Fixture f(range(1, 3));
         testfiles::writeFile(f.pages() + "/page009.bmp", "old");
+        for (const char *name : {"page003.jpg.a1B2c3", "12_page0010.bmp.Q9w8E7", "一覧.pdf.Zz9yX8",
+                                 "mine.txt.a1B2c3", "page.jpg.a1B2c3"})
+            testfiles::writeFile(f.pages() + "/" + QString::fromUtf8(name), "cut");
         f.press();
+        QCOMPARE(QDir(f.pages()).entryList(QDir::Files, QDir::Name),
+                 QStringList({"mine.txt.a1B2c3", "page.jpg.a1B2c3", "page001.jpg", "page009.bmp"}));
         QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::sheetsDone});
         f.fakes.prompter.boxes.clear();
         f.fakes.prompter.expect(Answer::Cancel);

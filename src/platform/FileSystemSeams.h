@@ -1,0 +1,26 @@
+#pragma once
+// Seams for tests: each replaces one system call of the file system layer, so that a test can
+// make it fail the way a share, a sandbox or a flaky drive does, or end the program at a
+// chosen point of a copy. Nothing but tests sets them; nullptr puts the system call back.
+
+#include <dirent.h>
+#include <sys/types.h>
+
+namespace mf::seams {
+
+// Stands for copy_file_range(in, nullptr, out, nullptr, length, 0). Setting it also forgets
+// the file systems on which the kernel copy was found missing.
+using RangeCopyCall = ssize_t (*)(int in, int out, size_t length);
+void setRangeCopyCall(RangeCopyCall call);
+
+// Stands for readdir.
+using ReadDirCall = dirent *(*)(DIR *dir);
+void setReadDirCall(ReadDirCall call);
+
+// The points of a copy at which a hook is called, in this order; BytesCopied after every
+// piece of the file that reached the temporary file.
+enum class CopyPoint { TemporaryCreated, BytesCopied, Whole, Published };
+using CopyPointHook = void (*)(CopyPoint point);
+void setCopyPointHook(CopyPointHook hook);
+
+} // namespace mf::seams
