@@ -190,7 +190,10 @@ Run measure(Side &side)
     timer.start();
     p.start(QStringLiteral("/usr/bin/time"),
             QStringList{QStringLiteral("-f"), QStringLiteral("%M")} + side.command);
-    p.waitForFinished(-1);
+    if (!p.waitForFinished(-1)) {
+        std::fprintf(stderr, "cannot run /usr/bin/time: apt-get install time\n");
+        return {};
+    }
     const double seconds = timer.nsecsElapsed() / 1e9;
     QStringList err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed().split(u'\n');
     const QString peak = err.takeLast(); // "/usr/bin/time -f %M" writes its line last
