@@ -20,6 +20,7 @@
 #include "BenchServices.h"
 #include "CameraJpeg.h"
 #include "ExportPeer.h"
+#include "Measure.h"
 #include "export/OrderExport.h"
 #include "orders/OrderTable.h"
 #include "photos/NumberedPhotos.h"
@@ -100,34 +101,6 @@ void fillOrders(mf::OrderTable &table, int orderers, int photos)
     }
 }
 
-struct Copied {
-    int files = 0;
-    qint64 bytes = 0;
-};
-
-Copied jpegsBelow(const QString &root)
-{
-    Copied c;
-    QDirIterator it(root, {QStringLiteral("*.jpg")}, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        ++c.files;
-        c.bytes += it.fileInfo().size();
-    }
-    return c;
-}
-
-double median(const std::vector<double> &sorted)
-{
-    const std::size_t n = sorted.size();
-    return n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
-}
-
-void flushWrites()
-{
-    QProcess::execute(QStringLiteral("sync"), {});
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -176,7 +149,7 @@ int main(int argc, char **argv)
     // writes pending.
     QProcess::execute(QStringLiteral("sh"),
                       {QStringLiteral("-c"), QStringLiteral("cat \"$0\"/* > /dev/null"), sequence});
-    flushWrites();
+    bench::flushWrites();
 
     bench::Services bench;
     mf::Services &services = bench.services;
@@ -187,7 +160,7 @@ int main(int argc, char **argv)
 
     const QString exportFolder = mf::exportFolderOf(project->saveFolder);
     const QString cpTarget = work.filePath(QStringLiteral("cp"));
-    Copied exported;
+    bench::Copied exported;
     QString script;
     double flushSeconds = 0;
     const auto timeFlush = [&](const QString &folder) {
@@ -199,7 +172,7 @@ int main(int argc, char **argv)
     };
     const auto runExport = [&]() -> double {
         QDir(exportFolder).removeRecursively(); // a fresh folder, as on a project's first run
-        flushWrites();
+        bench::flushWrites();
         QElapsedTimer timer;
         timer.start();
         const int rc = mf::RunExport(job, state, false);
@@ -208,17 +181,17 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "export failed: %d\n", rc);
             return -1;
         }
-        exported = jpegsBelow(exportFolder);
+        exported = bench::jpegsBelow(exportFolder);
         return timeFlush(exportFolder) ? seconds : -1;
     };
     const auto runCp = [&]() -> double {
         QDir(cpTarget).removeRecursively();
-        flushWrites();
+        bench::flushWrites();
         QElapsedTimer timer;
         timer.start();
         const int rc = QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), script});
         const double seconds = timer.nsecsElapsed() / 1e9;
-        const Copied copied = jpegsBelow(cpTarget);
+        const bench::Copied copied = bench::jpegsBelow(cpTarget);
         if (rc != 0 || copied.files != exported.files || copied.bytes != exported.bytes) {
             std::fprintf(stderr, "cp did not copy the same files (%d of %d)\n", copied.files,
                          exported.files);
@@ -270,16 +243,16 @@ int main(int argc, char **argv)
     std::sort(cpTimes.begin(), cpTimes.end());
     const double bestExport = exportTimes.front();
     const double bestCp = cpTimes.front();
-    const double medianExport = median(exportTimes);
-    const double medianCp = median(cpTimes);
+    const double medianExport = bench::median(exportTimes);
+    const double medianCp = bench::median(cpTimes);
     std::printf("export: best %.3f s, %.1f MB/s; median %.3f s\n", bestExport, mb / bestExport,
                 medianExport);
     std::printf("cp:     best %.3f s, %.1f MB/s; median %.3f s\n", bestCp, mb / bestCp, medianCp);
     std::sort(exportFlushes.begin(), exportFlushes.end());
     std::sort(flushedRatios.begin(), flushedRatios.end());
-    std::printf("flush:  median syncfs %.3f s\n", median(exportFlushes));
+    std::printf("flush:  median syncfs %.3f s\n", bench::median(exportFlushes));
     std::printf("ratio export / cp: best %.2f, median %.2f; with the flush (cp + sync) median "
                 "%.2f (%d rounds)\n",
-                bestExport / bestCp, medianExport / medianCp, median(flushedRatios), rounds);
+                bestExport / bestCp, medianExport / medianCp, bench::median(flushedRatios), rounds);
     return 0;
 }

@@ -13,6 +13,7 @@
 
 #include "BenchServices.h"
 #include "CameraJpeg.h"
+#include "Measure.h"
 #include "numbering/Sequence.h"
 #include "platform/Jpeg.h"
 #include "platform/SystemServices.h"
@@ -44,13 +45,6 @@ qint64 folderBytes(const QString &folder)
     return total;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n == 0 ? 0 : n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 double secondsOf(const std::function<bool()> &work)
 {
     QElapsedTimer timer;
@@ -68,11 +62,6 @@ bool fsyncEach(const QString &folder)
         ::close(fd);
     }
     return true;
-}
-
-void flushWrites()
-{
-    QProcess::execute(QStringLiteral("sync"), {});
 }
 
 } // namespace
@@ -124,7 +113,7 @@ int main(int argc, char **argv)
     const QString cpTarget = work.filePath(QStringLiteral("cp"));
     const auto number = [&] {
         QDir(save).removeRecursively();
-        flushWrites();
+        bench::flushWrites();
         mf::ProjectState state;
         state.titleText = mf::kTitleText;
         mf::setupGrid(state);
@@ -139,7 +128,7 @@ int main(int argc, char **argv)
     const auto copy = [&] {
         QDir(cpTarget).removeRecursively();
         QDir().mkpath(cpTarget);
-        flushWrites();
+        bench::flushWrites();
         return secondsOf([&] {
             return QProcess::execute(QStringLiteral("sh"),
                                      {QStringLiteral("-c"), QStringLiteral("cp \"$0\"/* \"$1\"/"),
@@ -192,14 +181,14 @@ int main(int argc, char **argv)
             ratioFlushed.push_back((r.numbering + r.flush) / (r.cp + r.cpSync));
     }
     const double mb = bytes / (1024.0 * 1024.0);
-    const double mn = median(numbering), mc = median(cp);
+    const double mn = bench::median(numbering), mc = bench::median(cp);
     std::printf("files: %d, %.1f MB, %d rounds\n", int(QDir(source).entryList(QDir::Files).size()),
                 mb, rounds);
     std::printf("numbering: median %.3f s, %.1f MB/s\n", mn, mb / mn);
     std::printf("cp:        median %.3f s, %.1f MB/s\n", mc, mb / mc);
-    std::printf("flush:     median syncfs %.3f s, fsync each file %.3f s\n", median(syncfs),
-                median(fsyncEachFile));
+    std::printf("flush:     median syncfs %.3f s, fsync each file %.3f s\n", bench::median(syncfs),
+                bench::median(fsyncEachFile));
     std::printf("ratio numbering / cp: median %.2f; with the flush (cp + sync) median %.2f\n",
-                median(ratio), median(ratioFlushed));
+                bench::median(ratio), bench::median(ratioFlushed));
     return 0;
 }
