@@ -6,6 +6,8 @@
 #include <QTextLayout>
 #include <QTextTable>
 
+#include <algorithm>
+
 namespace manual {
 
 namespace {
@@ -16,6 +18,8 @@ namespace {
 // legible.
 constexpr qreal kMinFigureScale = 0.7;
 constexpr qreal kEmptyPageShare = 0.2;
+// What starts this near the top of a page starts the page: moving it would not help.
+constexpr qreal kPageTopShare = 0.05;
 
 // The pictures of the text (not those in tables, as on the title page), in order.
 QList<int> figurePositions(const QTextDocument &doc)
@@ -30,6 +34,39 @@ QList<int> figurePositions(const QTextDocument &doc)
         }
     }
     return positions;
+}
+
+// The headings of the text, in order.
+QList<QTextBlock> headingBlocks(const QTextDocument &doc)
+{
+    QList<QTextBlock> headings;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b.blockFormat().headingLevel() > 0 && !QTextCursor(b).currentTable())
+            headings << b;
+    }
+    return headings;
+}
+
+// Where a line of a block is printed. A line pushed to the next page stays in its block,
+// which then starts on the page before: the line, not the block, tells the page.
+qreal lineTop(const QTextDocument &doc, const QTextBlock &block, int line)
+{
+    const qreal top = doc.documentLayout()->blockBoundingRect(block).top();
+    const QTextLayout *layout = block.layout();
+    if (!layout || layout->lineCount() == 0)
+        return top;
+    return top + layout->lineAt(std::min(line, layout->lineCount() - 1)).y();
+}
+
+// The page on which the start of what follows a heading ends: its second line, or a
+// table's second row. A heading alone with less than that at the foot of a page looks lost.
+int pageOfStart(const QTextDocument &doc, const QTextBlock &block, qreal pageHeight)
+{
+    if (QTextTable *table = QTextCursor(block).currentTable()) {
+        const QTextTableCell cell = table->cellAt(std::min(1, table->rows() - 1), 0);
+        return int(lineTop(doc, cell.firstCursorPosition().block(), 0) / pageHeight);
+    }
+    return int(lineTop(doc, block, 1) / pageHeight);
 }
 
 qreal bottomOf(const QTextDocument &doc, const QTextBlock &block)
@@ -56,9 +93,45 @@ void FigureFit::apply(QTextDocument &doc) const
             format.setHeight(format.height() * it.value());
         cursor.setCharFormat(format);
     }
+    const QList<QTextBlock> headings = headingBlocks(doc);
+    for (int heading : m_movedHeadings) {
+        if (heading >= headings.size())
+            continue;
+        QTextBlockFormat format;
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        QTextCursor(headings.at(heading)).mergeBlockFormat(format);
+    }
+    // Changed in place, the layout is redone only in part: the blocks between an earlier
+    // page break and a resized picture kept no lines and were missing from the PDF.
+    doc.markContentsDirty(0, doc.characterCount());
 }
 
 bool FigureFit::step(const QTextDocument &doc, qreal pageHeight)
+{
+    // A moved heading moves what follows it, pictures too: headings first.
+    return keepHeadingWithNext(doc, pageHeight) || fitPicture(doc, pageHeight);
+}
+
+bool FigureFit::keepHeadingWithNext(const QTextDocument &doc, qreal pageHeight)
+{
+    const QList<QTextBlock> headings = headingBlocks(doc);
+    for (int i = 0; i < headings.size(); ++i) {
+        const QTextBlock heading = headings.at(i);
+        if (m_movedHeadings.contains(i) || !heading.next().isValid())
+            continue;
+        const qreal top = lineTop(doc, heading, 0);
+        const int page = int(top / pageHeight);
+        if (top - page * pageHeight <= pageHeight * kPageTopShare)
+            continue;
+        if (pageOfStart(doc, heading.next(), pageHeight) > page) {
+            m_movedHeadings.insert(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FigureFit::fitPicture(const QTextDocument &doc, qreal pageHeight)
 {
     const QList<int> positions = figurePositions(doc);
     for (int i = 0; i < positions.size(); ++i) {
@@ -71,8 +144,8 @@ bool FigureFit::step(const QTextDocument &doc, qreal pageHeight)
         if (!block.layout() || block.layout()->lineCount() < 1)
             continue;
         const QTextLine line = block.layout()->lineAt(0);
-        const qreal lineTop = rect.top() + line.y();
-        const int page = int(lineTop / pageHeight);
+        const qreal pictureTop = rect.top() + line.y();
+        const int page = int(pictureTop / pageHeight);
         const qreal pageTop = page * pageHeight;
         const QTextBlock next = block.next();
         // A caption is the smaller text right after a picture.
@@ -94,7 +167,8 @@ bool FigureFit::step(const QTextDocument &doc, qreal pageHeight)
             }
             return true;
         }
-        if (page == 0 || lineTop - pageTop > pageHeight * 0.05 || !block.previous().isValid())
+        if (page == 0 || pictureTop - pageTop > pageHeight * kPageTopShare ||
+            !block.previous().isValid())
             continue;
         const qreal free = pageTop - bottomOf(doc, block.previous());
         if (free < pageHeight * kEmptyPageShare)

@@ -1,6 +1,7 @@
 #include "ManualPdf.h"
 #include "FigureFit.h"
 #include "ManualText.h"
+#include "PageFill.h"
 #include "PdfOutline.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -79,6 +80,51 @@ QString contentsHtml(const QList<PdfHeading> &headings)
     return html + QStringLiteral("</table>");
 }
 
+// Draws one page of the paginated document, as the PDF prints it.
+void drawPage(QPainter &painter, QTextDocument &doc, const QSizeF &pageSize, int page)
+{
+    painter.save();
+    const QRectF visible(0, page * pageSize.height(), pageSize.width(), pageSize.height());
+    painter.translate(0, -visible.top());
+    painter.setClipRect(visible);
+    doc.drawContents(&painter, visible);
+    painter.restore();
+}
+
+// No page but a chapter's last is less than half full, measured on each page drawn as the
+// PDF prints it (small: only the lowest row that is not white counts).
+bool checkPageFill(QTextDocument &doc, const QSizeF &pageSize, const QList<PdfHeading> &headings,
+                   QString *error)
+{
+    constexpr qreal kScale = 0.125;
+    QList<qreal> fills;
+    for (int page = 0; page < doc.pageCount(); ++page) {
+        QImage image((pageSize * kScale).toSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(kScale, kScale);
+        drawPage(painter, doc, pageSize, page);
+        painter.end();
+        fills << pageFill(image);
+    }
+    QSet<int> chapterFirstPages;
+    for (const PdfHeading &h : headings) {
+        if (h.level == 1)
+            chapterFirstPages << h.page;
+    }
+    const QList<int> underfilled = underfilledPages(fills, chapterFirstPages);
+    if (underfilled.isEmpty())
+        return true;
+    QStringList pages;
+    for (int page : underfilled) {
+        pages << QStringLiteral("page %1 is %2 % full")
+                     .arg(QString::number(page + 1), QString::number(qRound(fills.at(page) * 100)));
+    }
+    *error = QStringLiteral("only a chapter's last page may be less than half full, but ") +
+             pages.join(QStringLiteral(", "));
+    return false;
+}
+
 } // namespace
 
 bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, const QDateTime &date,
@@ -129,8 +175,8 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, co
             figures.apply(doc);
             headings = headingsOf(doc, pageSize.height());
         }
-        // Each picture is fixed, or given up, at most a few times.
-        if (fix == 40 || !figures.step(doc, pageSize.height()))
+        // Each heading is moved once, each picture fixed or given up at most a few times.
+        if (fix == 60 || !figures.step(doc, pageSize.height()))
             break;
     }
     // What the HTML would print as "など フォルダ名": a line break the joining missed, or a
@@ -140,6 +186,8 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, co
                  spaces.join(QStringLiteral(" | "));
         return false;
     }
+    if (!checkPageFill(doc, pageSize, headings, error))
+        return false;
 
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -152,12 +200,7 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, co
     for (int page = 0; page < pages; ++page) {
         if (page > 0)
             writer.newPage();
-        painter.save();
-        const QRectF visible(0, page * pageSize.height(), pageSize.width(), pageSize.height());
-        painter.translate(0, -visible.top());
-        painter.setClipRect(visible);
-        doc.drawContents(&painter, visible);
-        painter.restore();
+        drawPage(painter, doc, pageSize, page);
 
         // The title page carries no footer.
         if (page == 0)
