@@ -577,55 +577,41 @@ private Q_SLOTS:
     // does not confirm them, the run says so as numbering does, and the folder stays shut.
     void flushedBeforeDone_data()
     {
-        QTest::addColumn<QList<int>>("numbers");
-        QTest::addColumn<Damaged>("damaged");
-        QTest::addColumn<bool>("continuous"); // with the PDF
+        QTest::addColumn<bool>("continuous");  // with the PDF; else one page of two: not done yet
+        QTest::addColumn<int>("damagedPhoto"); // 0: none
         QTest::addColumn<bool>("flushWorks");
-        QTest::addColumn<QString>("flushed"); // "": none; "pages": the page folder, "PDF": with
-                                              // the series PDF already in place
         QTest::addColumn<QStringList>("boxes");
         const QString notOnDisk = msg::notOnDisk, notLoadable = msg::photoNotLoadable;
-        QTest::newRow("done") << range(1, 20) << Damaged{} << true << true << "PDF"
-                              << QStringList{msg::sheetsDone};
-        QTest::newRow("the disk does not confirm")
-            << range(1, 20) << Damaged{} << true << false << "PDF" << QStringList{notOnDisk};
-        QTest::newRow("one page of two: not done yet")
-            << range(1, 20) << Damaged{} << false << false << "" << QStringList();
-        QTest::newRow("no page made") << QList<int>{1} << Damaged{{1, "damaged/truncated.jpg"}}
-                                      << true << false << "" << QStringList{notLoadable};
+        QTest::newRow("done") << true << 0 << true << QStringList{msg::sheetsDone};
+        QTest::newRow("not on the disk") << true << 0 << false << QStringList{notOnDisk};
+        QTest::newRow("one page of two") << false << 0 << false << QStringList();
         QTest::newRow("pages before a damaged photo")
-            << range(1, 20) << Damaged{{18, "damaged/truncated.jpg"}} << true << false << "pages"
-            << QStringList{notLoadable, notOnDisk};
+            << true << 18 << false << QStringList{notLoadable, notOnDisk};
     }
     void flushedBeforeDone()
     {
-        QFETCH(QList<int>, numbers);
-        QFETCH(Damaged, damaged);
         QFETCH(bool, continuous);
+        QFETCH(int, damagedPhoto);
         QFETCH(bool, flushWorks);
-        QFETCH(QString, flushed);
         QFETCH(QStringList, boxes);
-        Fixture f(numbers, damaged);
+        Fixture f(range(1, 20),
+                  damagedPhoto ? Damaged{{damagedPhoto, "damaged/truncated.jpg"}} : Damaged{});
         f.options.continuous = f.options.pdf = continuous;
-        QStringList flushes;
+        QStringList flushes; // the folder, and whether the series PDF was in place by then
         f.hooks.flushToDisk = [&](const QString &folder) {
-            flushes.append(folder == f.pages()
-                               ? (QFile::exists(f.pages() + QStringLiteral("/一覧.pdf"))
-                                      ? QStringLiteral("PDF")
-                                      : QStringLiteral("pages"))
-                               : folder);
+            flushes << folder << (QFile::exists(f.pages() + "/一覧.pdf") ? "PDF" : "");
             return flushWorks;
         };
         f.press();
-        for (QString &box : boxes) {
-            if (box == msg::notOnDisk)
-                box = box.arg(f.pages());
-            else if (box == msg::photoNotLoadable)
-                box = box.arg(f.seq() + QString::asprintf("/%04d.jpg", damaged.firstKey()));
-        }
+        for (QString &box : boxes)
+            box = box == msg::notOnDisk ? box.arg(f.pages())
+                  : box == msg::photoNotLoadable
+                      ? box.arg(f.seq() + QString::asprintf("/%04d.jpg", damagedPhoto))
+                      : box;
         QCOMPARE(f.fakes.prompter.texts(), boxes);
-        QCOMPARE(flushes, flushed.isEmpty() ? QStringList() : QStringList{flushed});
-        QCOMPARE(f.fakes.shell.opened.contains(f.pages()), flushWorks || flushed.isEmpty());
+        const QStringList flushed{f.pages(), damagedPhoto ? "" : "PDF"};
+        QCOMPARE(flushes, boxes.isEmpty() ? QStringList() : flushed);
+        QCOMPARE(f.fakes.shell.opened.contains(f.pages()), flushWorks || boxes.isEmpty());
     }
 
     // Cells are made ahead; an option changed during the run still reaches the next cell,
