@@ -7,8 +7,14 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <csetjmp>
+#include <cstdio> // jpeglib.h needs FILE and size_t declared first
 #include <cstring>
 #include <memory>
+
+#include <jpeglib.h>
+
+#include <jerror.h> // the message codes of the warnings
 
 namespace mf {
 
@@ -128,21 +134,125 @@ int tiffOrientation(const unsigned char *t, qsizetype n)
     return 1;
 }
 
-int readHeader(tjhandle handle, const QByteArray &data, int *w, int *h, int *subsamp, int *cs)
+// What the decoders need of a frame header.
+struct Frame {
+    int width = 0;
+    int height = 0;
+    bool cmyk = false;      // four components: decoded as CMYK, then converted
+    bool plainOnly = false; // TurboJPEG has no name for its sampling: only plain libjpeg takes it
+};
+
+// Progressive files with more scans than this are refused: each scan costs a pass over the
+// whole image, and no camera writes more than a dozen.
+constexpr int kMaxScans = 500;
+
+// Plain libjpeg, for what TurboJPEG will not take: sampling factors it cannot classify (a
+// 4:1:1 photo turned losslessly has 1x4), and files it stopped on at a warning, since it
+// cannot say which warning that was. Errors and harmful warnings jump back to the setjmp of
+// the function that called libjpeg; nothing between holds an object with a destructor.
+struct PlainJpeg {
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    jpeg_progress_mgr progress{};
+    std::jmp_buf jump{};
+
+    PlainJpeg()
+    {
+        cinfo.err = jpeg_std_error(&errors);
+        errors.error_exit = fail;
+        errors.emit_message = message;
+        errors.output_message = [](j_common_ptr) {}; // never on the terminal
+        progress.progress_monitor = monitor;
+        cinfo.client_data = this; // kept by jpeg_create_decompress
+    }
+    // Also when creating it failed half way: libjpeg then left nothing to free.
+    ~PlainJpeg() { jpeg_destroy_decompress(&cinfo); }
+    PlainJpeg(const PlainJpeg &) = delete;
+    PlainJpeg &operator=(const PlainJpeg &) = delete;
+
+    [[noreturn]] static void fail(j_common_ptr c)
+    {
+        std::longjmp(static_cast<PlainJpeg *>(c->client_data)->jump, 1);
+    }
+    static void message(j_common_ptr c, int level)
+    {
+        if (level < 0 && !warningLosesNoPixel(c->err->msg_code))
+            fail(c);
+    }
+    static void monitor(j_common_ptr c)
+    {
+        if (reinterpret_cast<j_decompress_ptr>(c)->input_scan_number > kMaxScans)
+            fail(c);
+    }
+    // Stray bytes before a marker are skipped whole after the data they follow was decoded,
+    // and an unknown JFIF revision is only a header field. Every other warning (data that
+    // ends early, a bad code, a lost restart) means pixels made up by the decoder.
+    static bool warningLosesNoPixel(int code)
+    {
+        return code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR;
+    }
+};
+
+bool plainHeader(PlainJpeg &jpeg, const QByteArray &data)
+{
+    if (setjmp(jpeg.jump))
+        return false;
+    jpeg_create_decompress(&jpeg.cinfo);
+    jpeg.cinfo.progress = &jpeg.progress;
+    jpeg_mem_src(&jpeg.cinfo, reinterpret_cast<const unsigned char *>(data.constData()),
+                 static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&jpeg.cinfo, TRUE);
+    return true;
+}
+
+// Decodes into rows of stride bytes at pixels, sized for the output dimensions.
+bool plainScanlines(PlainJpeg &jpeg, unsigned char *pixels, qsizetype stride)
+{
+    if (setjmp(jpeg.jump))
+        return false;
+    jpeg_start_decompress(&jpeg.cinfo);
+    while (jpeg.cinfo.output_scanline < jpeg.cinfo.output_height) {
+        JSAMPROW row = pixels + qsizetype(jpeg.cinfo.output_scanline) * stride;
+        jpeg_read_scanlines(&jpeg.cinfo, &row, 1);
+    }
+    // Reads on to the end marker: stray bytes or a cut file show up only here.
+    jpeg_finish_decompress(&jpeg.cinfo);
+    return true;
+}
+
+bool plainOutputSize(PlainJpeg &jpeg)
+{
+    if (setjmp(jpeg.jump))
+        return false;
+    jpeg_calc_output_dimensions(&jpeg.cinfo);
+    return true;
+}
+
+int readHeader(tjhandle handle, const QByteArray &data, Frame *frame)
 {
     if (data.size() < 4)
         return JpegNotJpeg;
     const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
-    if (tjDecompressHeader3(handle, bytes, static_cast<unsigned long>(data.size()), w, h, subsamp,
-                            cs) != 0)
+    int w = 0, h = 0, subsamp = 0, cs = 0;
+    if (tjDecompressHeader3(handle, bytes, static_cast<unsigned long>(data.size()), &w, &h,
+                            &subsamp, &cs) == 0) {
+        *frame = {w, h, cs == TJCS_CMYK || cs == TJCS_YCCK, false};
+    } else {
+        PlainJpeg jpeg;
+        if (!plainHeader(jpeg, data))
+            return JpegNotJpeg;
+        const J_COLOR_SPACE space = jpeg.cinfo.jpeg_color_space;
+        *frame = {int(jpeg.cinfo.image_width), int(jpeg.cinfo.image_height),
+                  space == JCS_CMYK || space == JCS_YCCK, true};
+    }
+    if (frame->width <= 0 || frame->height <= 0)
         return JpegNotJpeg;
-    if (*w <= 0 || *h <= 0)
-        return JpegNotJpeg;
-    if (static_cast<qint64>(*w) * *h > kMaxJpegPixels)
+    if (static_cast<qint64>(frame->width) * frame->height > kMaxJpegPixels)
         return JpegTooLarge;
-    FrameHeader frame;
-    if (findFrameHeader(bytes, data.size(), &frame) && isProgressiveFrame(frame.marker) &&
-        static_cast<qint64>(*w) * *h * frame.components * 2 > kMaxJpegCoefficientBytes)
+    FrameHeader header;
+    if (findFrameHeader(bytes, data.size(), &header) && isProgressiveFrame(header.marker) &&
+        static_cast<qint64>(frame->width) * frame->height * header.components * 2 >
+            kMaxJpegCoefficientBytes)
         return JpegTooLarge;
     return JpegOk;
 }
@@ -259,18 +369,18 @@ int readJpegInfo(const QString &path, JpegInfo *info)
     TjHandle handle(tjInitDecompress());
     if (!handle)
         return JpegDamaged;
-    int w = 0, h = 0, subsamp = 0, cs = 0;
-    int rc = readHeader(handle.get(), data, &w, &h, &subsamp, &cs);
+    Frame frame;
+    int rc = readHeader(handle.get(), data, &frame);
     if (rc == JpegNotJpeg && !file.atEnd()) {
         file.close();
         rc = readWholeFile(path, &data);
         if (rc == JpegOk)
-            rc = readHeader(handle.get(), data, &w, &h, &subsamp, &cs);
+            rc = readHeader(handle.get(), data, &frame);
     }
     if (rc != JpegOk)
         return rc;
-    info->width = w;
-    info->height = h;
+    info->width = frame.width;
+    info->height = frame.height;
     info->orientation = readExifOrientation(data);
     return JpegOk;
 }
@@ -284,61 +394,111 @@ int decodeJpeg(const QString &path, QImage *out, int minWidth, int minHeight)
     return decodeJpegData(data, out, minWidth, minHeight);
 }
 
-int decodeJpegData(const QByteArray &data, QImage *out, int minWidth, int minHeight)
+namespace {
+
+// The smallest DCT scale (1/8, 1/4, 1/2; 1 for full size) whose result is still at least
+// minWidth x minHeight: the denominator. Both decoders round scaled sides up.
+int scaleDenominator(const Frame &frame, int minWidth, int minHeight)
 {
-    TjHandle handle(tjInitDecompress());
-    if (!handle)
-        return JpegDamaged;
-    int w = 0, h = 0, subsamp = 0, cs = 0;
-    int rc = readHeader(handle.get(), data, &w, &h, &subsamp, &cs);
-    if (rc != JpegOk)
-        return rc;
-
-    // Smallest scale whose result still covers the wanted size. TurboJPEG lists its
-    // factors from the largest down.
-    int scaledW = w, scaledH = h;
-    if (minWidth > 0 || minHeight > 0) {
-        int count = 0;
-        tjscalingfactor *factors = tjGetScalingFactors(&count);
-        for (int i = 0; factors && i < count; ++i) {
-            const tjscalingfactor f = factors[i];
-            // 1/2, 1/4 and 1/8 have fast reduced inverse DCTs; the other factors save little.
-            if (f.num != 1)
-                continue;
-            const int sw = TJSCALED(w, f), sh = TJSCALED(h, f);
-            if (sw >= minWidth && sh >= minHeight &&
-                sw * static_cast<qint64>(sh) < scaledW * static_cast<qint64>(scaledH)) {
-                scaledW = sw;
-                scaledH = sh;
-            }
-        }
+    if (minWidth <= 0 && minHeight <= 0)
+        return 1;
+    for (int d = 8; d > 1; d /= 2) {
+        if ((frame.width + d - 1) / d >= minWidth && (frame.height + d - 1) / d >= minHeight)
+            return d;
     }
+    return 1;
+}
 
+// An internal result: TurboJPEG stopped at a warning, which plain libjpeg is to judge.
+constexpr int kTurboWarned = 1;
+
+int turboDecode(tjhandle handle, const QByteArray &data, const Frame &frame, int d, QImage *out)
+{
+    const tjscalingfactor scale{1, d};
+    const int w = TJSCALED(frame.width, scale), h = TJSCALED(frame.height, scale);
     const int flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
     const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
     const auto size = static_cast<unsigned long>(data.size());
-    if (cs == TJCS_CMYK || cs == TJCS_YCCK) {
+    const auto failed = [handle] {
+        return tjGetErrorCode(handle) == TJERR_WARNING ? kTurboWarned : int(JpegDamaged);
+    };
+    if (frame.cmyk) {
         std::unique_ptr<unsigned char[]> cmyk(
-            new (std::nothrow) unsigned char[static_cast<size_t>(scaledW) * scaledH * 4]);
+            new (std::nothrow) unsigned char[static_cast<size_t>(w) * h * 4]);
         if (!cmyk)
             return JpegTooLarge;
-        if (tjDecompress2(handle.get(), bytes, size, cmyk.get(), scaledW, scaledW * 4, scaledH,
-                          TJPF_CMYK, flags) != 0)
-            return JpegDamaged;
-        QImage image = cmykToBgr(cmyk.get(), scaledW, scaledH);
+        if (tjDecompress2(handle, bytes, size, cmyk.get(), w, w * 4, h, TJPF_CMYK, flags) != 0)
+            return failed();
+        QImage image = cmykToBgr(cmyk.get(), w, h);
         if (image.isNull())
             return JpegTooLarge;
         *out = std::move(image);
         return JpegOk;
     }
-    QImage image(scaledW, scaledH, QImage::Format_BGR888);
+    QImage image(w, h, QImage::Format_BGR888);
     if (image.isNull())
         return JpegTooLarge;
-    if (tjDecompress2(handle.get(), bytes, size, image.bits(), scaledW,
-                      static_cast<int>(image.bytesPerLine()), scaledH, TJPF_BGR, flags) != 0)
+    if (tjDecompress2(handle, bytes, size, image.bits(), w, static_cast<int>(image.bytesPerLine()),
+                      h, TJPF_BGR, flags) != 0)
+        return failed();
+    *out = std::move(image);
+    return JpegOk;
+}
+
+// The same decode through plain libjpeg (same IDCT and upsampling defaults as TurboJPEG).
+int plainDecode(const QByteArray &data, const Frame &frame, int d, QImage *out)
+{
+    PlainJpeg jpeg;
+    if (!plainHeader(jpeg, data))
+        return JpegNotJpeg;
+    jpeg.cinfo.out_color_space = frame.cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg.cinfo.scale_num = 1;
+    jpeg.cinfo.scale_denom = static_cast<unsigned>(d);
+    if (!plainOutputSize(jpeg))
+        return JpegDamaged;
+    const int w = int(jpeg.cinfo.output_width), h = int(jpeg.cinfo.output_height);
+    if (frame.cmyk) {
+        std::unique_ptr<unsigned char[]> cmyk(
+            new (std::nothrow) unsigned char[static_cast<size_t>(w) * h * 4]);
+        if (!cmyk)
+            return JpegTooLarge;
+        if (!plainScanlines(jpeg, cmyk.get(), qsizetype(w) * 4))
+            return JpegDamaged;
+        QImage image = cmykToBgr(cmyk.get(), w, h);
+        if (image.isNull())
+            return JpegTooLarge;
+        *out = std::move(image);
+        return JpegOk;
+    }
+    QImage image(w, h, QImage::Format_BGR888);
+    if (image.isNull())
+        return JpegTooLarge;
+    if (!plainScanlines(jpeg, image.bits(), image.bytesPerLine()))
         return JpegDamaged;
     *out = std::move(image);
     return JpegOk;
+}
+
+} // namespace
+
+int decodeJpegData(const QByteArray &data, QImage *out, int minWidth, int minHeight)
+{
+    TjHandle handle(tjInitDecompress());
+    if (!handle)
+        return JpegDamaged;
+    Frame frame;
+    const int rc = readHeader(handle.get(), data, &frame);
+    if (rc != JpegOk)
+        return rc;
+    const int d = scaleDenominator(frame, minWidth, minHeight);
+    // The common samplings take TurboJPEG's faster way; the rest, and a file it stopped on
+    // at a warning, go to plain libjpeg, which tells a harmless warning from lost pixels.
+    if (!frame.plainOnly) {
+        const int turbo = turboDecode(handle.get(), data, frame, d, out);
+        if (turbo != kTurboWarned)
+            return turbo;
+    }
+    return plainDecode(data, frame, d, out);
 }
 
 int encodeJpeg(const QImage &image, int quality, QByteArray *out)

@@ -1,5 +1,6 @@
 #pragma once
-// JPEG through TurboJPEG. Decoded rasters are 24-bit BGR (QImage::Format_BGR888).
+// JPEG through TurboJPEG, and through plain libjpeg for the files TurboJPEG will not take.
+// Decoded rasters are 24-bit BGR (QImage::Format_BGR888).
 
 #include <QByteArray>
 #include <QImage>
@@ -52,8 +53,10 @@ QImage orientedImage(const QImage &stored, int orientation);
 
 // Decodes at full size (minWidth = minHeight = 0) or, to save time and memory, at the
 // smallest DCT scale (1/8, 1/4, 1/2 ...) whose result is still at least minWidth wide and
-// minHeight high. Greyscale and CMYK files come out as colour. A decoder warning (for
-// example a truncated file) counts as a failure: a grey-filled photo must never pass.
+// minHeight high. Every sampling that libjpeg decodes loads, also per-component factors
+// such as 1x4 (a 4:1:1 photo turned a quarter). Greyscale and CMYK files come out as colour.
+// A decoder warning about lost pixels (a truncated file, corrupt data) counts as a failure:
+// a grey-filled photo must never pass. Stray bytes before a marker lose none and pass.
 int decodeJpeg(const QString &path, QImage *out, int minWidth = 0, int minHeight = 0);
 int decodeJpegData(const QByteArray &data, QImage *out, int minWidth = 0, int minHeight = 0);
 

@@ -39,15 +39,47 @@ struct CellPipeline::Shared {
     CellMaker make;
 };
 
-CellPipeline::CellPipeline(int workers, int maxAhead, CellMaker make)
+CellPipeline::CellPipeline(int workers, int maxAhead, CellMaker make, ThreadStarter start)
     : m_shared(std::make_shared<Shared>())
 {
     m_shared->maxAhead = std::max(1, maxAhead);
     m_shared->make = make ? std::move(make) : CellMaker(MakeCell);
+    if (!start)
+        start = [](std::function<void()> body) { return std::thread(std::move(body)); };
     const int count = workers < 1 ? defaultWorkers() : workers;
-    m_shared->alive = count;
-    for (int i = 0; i < count; ++i)
-        m_threads.emplace_back(&CellPipeline::work, m_shared);
+    // A thread left joinable by an exception here would end the program in its destructor.
+    try {
+        m_threads.reserve(size_t(count));
+        for (int i = 0; i < count; ++i) {
+            {
+                const std::lock_guard lock(m_shared->mutex);
+                ++m_shared->alive;
+            }
+            try {
+                m_threads.push_back(start([shared = m_shared] { work(shared); }));
+            } catch (...) {
+                const std::lock_guard lock(m_shared->mutex);
+                --m_shared->alive; // this one never ran
+                throw;
+            }
+        }
+    } catch (...) { // std::system_error from the system, std::bad_alloc from the vector
+        stopAndJoin();
+    }
+}
+
+// The workers started hold no photo yet: they end at once.
+void CellPipeline::stopAndJoin()
+{
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        m_shared->quit = true;
+        m_shared->cancel = true;
+    }
+    m_shared->changed.notify_all();
+    for (std::thread &t : m_threads)
+        t.join();
+    m_threads.clear();
 }
 
 CellPipeline::~CellPipeline()

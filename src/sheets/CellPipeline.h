@@ -17,10 +17,15 @@
 
 namespace mf {
 
+// Starts one worker thread running body; throws std::system_error when the system has no
+// thread to give, as std::thread does. A test's stand-in fails on purpose.
+using ThreadStarter = std::function<std::thread(std::function<void()> body)>;
+
 class CellPipeline {
 public:
-    // workers < 1: one per core. make defaults to MakeCell.
-    CellPipeline(int workers, int maxAhead, CellMaker make = {});
+    // workers < 1: one per core. make defaults to MakeCell, start to std::thread. When a
+    // worker cannot be started, those already started are stopped and joined: see started().
+    CellPipeline(int workers, int maxAhead, CellMaker make = {}, ThreadStarter start = {});
     ~CellPipeline();
     CellPipeline(const CellPipeline &) = delete;
     CellPipeline &operator=(const CellPipeline &) = delete;
@@ -45,9 +50,13 @@ public:
 
     static int defaultWorkers();
 
+    // False when a worker could not be started: nothing is made, and the run must not wait.
+    bool started() const { return !m_threads.empty(); }
+
 private:
     struct Shared;
     static void work(const std::shared_ptr<Shared> &shared);
+    void stopAndJoin();
 
     std::shared_ptr<Shared> m_shared;
     std::vector<std::thread> m_threads;

@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -145,6 +146,23 @@ bool SeriesPdf::addPage(const QImage &page)
         m_failed = true;
     if (!m_failed)
         ++m_pages;
+    return !m_failed;
+}
+
+bool SeriesPdf::catchUp(const QStringList &saved)
+{
+    for (qsizetype i = m_pages; i < saved.size() && !m_failed; ++i) {
+        QImage page;
+        if (saved[i].endsWith(QLatin1String(".jpg"))) {
+            m_failed = decodeJpeg(saved[i], &page) != JpegOk;
+        } else {
+            QImageReader reader(saved[i]);
+            reader.setAllocationLimit(0); // a page is as large as its paper asks
+            m_failed = !reader.read(&page);
+        }
+        if (!m_failed)
+            addPage(page);
+    }
     return !m_failed;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <memory>
@@ -53,9 +54,9 @@ QString seriesPdfPath(const QString &workFolder, const QString &filePrefix);
 bool isPageFileName(QStringView name);
 
 // The whole series as one PDF, a page per sheet at the paper's physical size, made from
-// the pages in memory as they are saved (so neither a page left from an earlier series nor
-// the image reader's size limit can reach it). It replaces an earlier PDF only on commit():
-// a series that stops or fails leaves that one as it was.
+// the pages in memory as they are saved (so no page left from an earlier series can reach
+// it); pages saved before it was begun are read back from the files this series wrote. It replaces
+// an earlier PDF only on commit(): a series that stops or fails leaves that one as it was.
 class SeriesPdf {
 public:
     SeriesPdf(const OutputSize &size, const QString &path);
@@ -68,6 +69,9 @@ public:
     bool begin();
     // Adds the next page; false once anything failed (the file is then never put in place).
     bool addPage(const QImage &page);
+    // Adds, read back from their files, the pages of saved (the page files of the series in
+    // order) that it does not hold yet: those saved before it was begun.
+    bool catchUp(const QStringList &saved);
     int pages() const { return m_pages; }
     // Ends the file and puts it in place. Reports a failure itself.
     int commit(const PageTarget &target, Prompter &prompter);

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
 #include "project/DesktopOpen.h"
+#include "project/Messages.h"
 #include "sheets/CellImage.h"
 #include "sheets/CellPipeline.h"
 #include "sheets/PageFile.h"
@@ -11,6 +12,7 @@
 
 #include <future>
 #include <memory>
+#include <utility>
 
 namespace mf {
 
@@ -42,16 +44,15 @@ bool sameRequest(const CellRequest &a, const CellRequest &b)
 class Press {
 public:
     Press(const OutputSize &size, const SheetProject &project, SheetRunState &state,
-          Services &services, const SheetHooks &hooks, QList<NumberedPhoto> photos, int endNumber,
-          SeriesPdf *pdf)
+          Services &services, const SheetHooks &hooks, QList<NumberedPhoto> photos, int endNumber)
         : m_size(size), m_project(project), m_state(state), m_services(services), m_hooks(hooks),
           m_photos(std::move(photos)), m_end(endNumber),
-          m_highest(m_photos.isEmpty() ? 0 : m_photos.last().number), m_pdf(pdf),
+          m_highest(m_photos.isEmpty() ? 0 : m_photos.last().number),
           m_pipeline(
               hooks.workers,
               2 * std::max(1, hooks.workers < 1 ? CellPipeline::defaultWorkers() : hooks.workers) +
                   2,
-              hooks.makeCell)
+              hooks.makeCell, hooks.startWorker)
     {
         // The photos this series may still place, in order; their cells are made ahead.
         const SheetOptions options = m_hooks.options();
@@ -69,6 +70,11 @@ public:
     // Produces pages; returns whether the series became complete.
     bool run()
     {
+        if (!m_pipeline.started()) {
+            m_services.prompter.inform(msg::workersNotStarted, m_project.titleText);
+            m_failed = true;
+            return true;
+        }
         QImage page(m_size.paperWidth, m_size.paperHeight, QImage::Format_BGR888);
         if (page.isNull()) {
             m_services.prompter.inform(msg::sheetsNoMemory, m_project.titleText);
@@ -106,16 +112,23 @@ public:
             auto encoding = std::async(
                 std::launch::async, [&] { return encodePage(page, now.bmp, now.quality, &bytes); });
             std::future<bool> adding;
-            if (m_pdf && m_pdf->begin()) // a failure is told when the PDF would be put in place
-                adding = std::async(std::launch::async, [&] { return m_pdf->addPage(page); });
+            if (SeriesPdf *pdf = seriesPdf(now)) {
+                adding = std::async(std::launch::async, [&, pdf] {
+                    return pdf->catchUp(m_state.seriesPages) && pdf->addPage(page);
+                });
+            }
             showPreview(page);
             const bool encoded = encoding.get();
             if (adding.valid())
                 adding.get();
             const PageTarget target{m_project.workFolder, m_project.filePrefix,
                                     m_project.titleText};
-            if (savePageBytes(encoded ? &bytes : nullptr, m_state.pagesOutput + 1, now.bmp, target,
-                              m_services.prompter) != PageSaved)
+            const int number = m_state.pagesOutput + 1;
+            if (savePageBytes(encoded ? &bytes : nullptr, number, now.bmp, target,
+                              m_services.prompter) == PageSaved)
+                m_state.seriesPages.append(
+                    pageFilePath(m_project.workFolder, m_project.filePrefix, number, now.bmp));
+            else
                 m_complete = m_failed = true;
             m_state.pagesOutput += 1;
             if (m_complete || !now.continuous)
@@ -127,6 +140,16 @@ public:
     bool failed() const { return m_failed || m_outOfMemory; }
 
 private:
+    // The series' PDF once it is to be made, begun on this thread (its writer's objects belong
+    // to it); null while it is not wanted. A failure is told when the PDF would be put in place.
+    SeriesPdf *seriesPdf(const SheetOptions &now)
+    {
+        if (!m_state.pdf && wantsSeriesPdf(now))
+            m_state.pdf = std::make_unique<SeriesPdf>(
+                m_size, seriesPdfPath(m_project.workFolder, m_project.filePrefix));
+        return m_state.pdf && m_state.pdf->begin() ? m_state.pdf.get() : nullptr;
+    }
+
     void showPreview(const QImage &page)
     {
         if (m_hooks.showPreview) {
@@ -241,7 +264,6 @@ private:
     QList<NumberedPhoto> m_photos;
     int m_end;
     int m_highest;
-    SeriesPdf *m_pdf; // null: no PDF is made of this series
     CellPipeline m_pipeline;
     QList<int> m_queuedNumbers;
     int m_taken = 0;
@@ -252,6 +274,41 @@ private:
     bool m_failed = false;
 };
 
+// The end of a series that was not stopped: its PDF, as the options now ask, then the pages
+// and the PDF onto the disk, then the completion message unless a failure was told. False
+// when the disk did not confirm the pages.
+bool endSeries(const OutputSize &size, const SheetProject &project, SheetRunState &state,
+               Services &services, const SheetHooks &hooks, bool failed)
+{
+    const QString &caption = project.titleText;
+    std::unique_ptr<SeriesPdf> pdf = std::move(state.pdf);
+    const QStringList pages = std::exchange(state.seriesPages, {});
+    if (state.pagesOutput == 0) {
+        if (!failed)
+            services.prompter.inform(msg::sheetsNone, caption);
+        return true;
+    }
+    if (!failed && wantsSeriesPdf(hooks.options())) {
+        // Begun late (the boxes were ticked after the first pages), or not at all: the pages
+        // saved before it are read back.
+        if (!pdf)
+            pdf = std::make_unique<SeriesPdf>(
+                size, seriesPdfPath(project.workFolder, project.filePrefix));
+        pdf->catchUp(pages);
+        const PageTarget target{project.workFolder, project.filePrefix, caption};
+        failed = pdf->commit(target, services.prompter) != PageSaved;
+    }
+    const QString folder = pageFolder(project.workFolder);
+    if (!hooks.flushToDisk(folder)) {
+        services.prompter.inform(msg::notOnDisk.arg(folder), caption);
+        return false;
+    }
+    // After a message that told of a failure, no box may claim that all went well.
+    if (!failed)
+        services.prompter.inform(msg::sheetsDone, caption);
+    return true;
+}
+
 } // namespace
 
 void resetRunState(SheetRunState &state)
@@ -261,6 +318,8 @@ void resetRunState(SheetRunState &state)
     state.photosPlaced = 0;
     state.continuationPending = false;
     state.stopRequested = false;
+    state.seriesPages.clear();
+    state.pdf.reset(); // an unfinished PDF is thrown away; an earlier one stays as it was
 }
 
 bool requestStop(SheetRunState &state)
@@ -301,6 +360,8 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         state.pagesOutput = 0;
         state.photosPlaced = 0;
         state.nextNumber = start;
+        state.seriesPages.clear();
+        state.pdf.reset();
     }
     if (project.workFolder.size() <= 2) {
         prompter.inform(msg::noSaveFolder, caption);
@@ -336,17 +397,10 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
     QList<NumberedPhoto> photos = numberedPhotos(photoFolder, project.filePrefix);
     const int highest = photos.isEmpty() ? 0 : photos.last().number;
 
-    // A continuous series from its first page is also gathered into one PDF, which replaces
-    // an earlier one only once the whole series is saved.
-    const PageTarget target{project.workFolder, project.filePrefix, caption};
-    std::unique_ptr<SeriesPdf> pdf;
-    if (options.pdf && options.continuous && state.pagesOutput == 0)
-        pdf = std::make_unique<SeriesPdf>(size,
-                                          seriesPdfPath(project.workFolder, project.filePrefix));
     bool complete;
     bool failed;
     {
-        Press press(size, project, state, services, hooks, std::move(photos), end, pdf.get());
+        Press press(size, project, state, services, hooks, std::move(photos), end);
         complete = press.run();
         failed = press.failed();
     }
@@ -360,19 +414,16 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         hooks.reset();
         result = SheetRunResult::Stopped;
     } else {
+        bool onDisk = true;
         if (complete) {
             state.continuationPending = false;
             hooks.setOutputCaption(msg::startCaption);
-            const SheetOptions now = hooks.options();
-            if (pdf && !failed && now.pdf && state.pagesOutput > 0 &&
-                pdf->commit(target, prompter) != PageSaved)
-                failed = true;
-            // After a message that told of a failure, no box may claim that all went well.
-            if (!failed)
-                prompter.inform(state.pagesOutput > 0 ? msg::sheetsDone : msg::sheetsNone, caption);
+            onDisk = endSeries(size, project, state, services, hooks, failed);
             result = SheetRunResult::Complete;
         }
-        openOrTell(services.shell, prompter, pageFolder(project.workFolder), caption);
+        // Like the numbered folder, the page folder opens only once what it holds is safe.
+        if (onDisk)
+            openOrTell(services.shell, prompter, pageFolder(project.workFolder), caption);
     }
     hooks.setBusy(false);
     state.running = false;

@@ -2,17 +2,22 @@
 // The output run of the sample sheets: lays the numbered photos out on pages of the selected
 // output size, in ascending photo-number order, saves each page and shows it.
 
+#include "platform/FileSystem.h"
 #include "platform/Services.h"
 #include "sheets/CellImage.h"
+#include "sheets/CellPipeline.h"
 #include "sheets/OutputSize.h"
+#include "sheets/PageFile.h"
 #include "sheets/PageLayout.h"
 #include "sheets/TitleSettings.h"
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 namespace mf {
 
@@ -39,6 +44,13 @@ struct SheetOptions {
     bool pdf = false;    // a continuous series is also written as one PDF
 };
 
+// Whether the series is gathered into one PDF: the PDF box with continuous output. What
+// counts is how both stand when the series ends, however they stood when it began.
+inline bool wantsSeriesPdf(const SheetOptions &options)
+{
+    return options.pdf && options.continuous;
+}
+
 // What the run needs of the project.
 struct SheetProject {
     QString workFolder; // the save folder while the sample sheet window is open
@@ -55,6 +67,8 @@ struct SheetRunState {
     bool continuationPending = false;
     std::atomic<bool> stopRequested{false};
     bool running = false;
+    QStringList seriesPages;        // the page files saved since the series began, in order
+    std::unique_ptr<SeriesPdf> pdf; // begun once the series is to be gathered into a PDF
 };
 
 // Where a series stands, after each photo placed.
@@ -80,8 +94,11 @@ struct SheetHooks {
     std::function<void()> reset = [] {};
     // After each photo placed.
     std::function<void(const SheetProgress &)> progress = [](const SheetProgress &) {};
-    int workers = 0;    // 0: one per core
-    CellMaker makeCell; // what the workers run; empty: MakeCell
+    int workers = 0;           // 0: one per core
+    CellMaker makeCell;        // what the workers run; empty: MakeCell
+    ThreadStarter startWorker; // empty: std::thread
+    // Puts the pages on the disk before the run says it is done.
+    std::function<bool(const QString &folder)> flushToDisk = flushFileSystem;
     // Told of every photo placed: its number, the cell's top-left corner and where the photo
     // was drawn.
     std::function<void(int number, QPoint cell, QRect drawn)> cellPlaced = [](int, QPoint, QRect) {
@@ -120,6 +137,9 @@ inline const QString cannotDeletePages =
 inline const QString sheetsStopped = QStringLiteral("処理を中断しました。");
 inline const QString sheetsDone = QStringLiteral("一覧を出力しました。");
 inline const QString sheetsNone = QStringLiteral("一覧は作成されませんでした。");
+inline const QString workersNotStarted =
+    QStringLiteral("作業用のスレッドを開始出来ないのでサンプル画像の作成が出来ません。\n他のプ"
+                   "ログラムを終了してからやり直してください。");
 inline const QString nextPageCaption = QStringLiteral("次ページを出力");
 inline const QString startCaption = QStringLiteral("出力開始");
 } // namespace msg

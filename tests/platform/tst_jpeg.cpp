@@ -1,3 +1,4 @@
+#include "JpegFiles.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "platform/Jpeg.h"
@@ -120,6 +121,61 @@ private Q_SLOTS:
         QCOMPARE(mf::decodeJpeg(path, &image), result);
         QCOMPARE(image.size(), QSize(3, 3)); // the caller's raster is left alone
         QCOMPARE(mf::decodeJpeg(path, &image, 64, 48), result);
+    }
+
+    // Every file libjpeg decodes loads, through the same scaled decoding, with libjpeg's own
+    // pixels; a warning that loses no pixel passes, data that ends early or is corrupt does
+    // not. reference: the file whose plain libjpeg decode the result must equal.
+    void whatLibjpegDecodes_data()
+    {
+        QTest::addColumn<QByteArray>("jpeg");
+        QTest::addColumn<QByteArray>("reference"); // empty: refused as damaged
+        using S = QList<QSize>;
+        const QByteArray turned = jpegfiles::encode(203, 150, S{{1, 4}, {1, 1}, {1, 1}});
+        const QByteArray common = jpegfiles::encode(203, 150, S{{2, 2}, {1, 1}, {1, 1}});
+        const QByteArray restarts = jpegfiles::encode(203, 150, S{{2, 2}, {1, 1}, {1, 1}}, true);
+        const QByteArray wide = jpegfiles::encode(203, 150, S{{4, 2}, {1, 1}, {1, 1}});
+        const QByteArray mixed = jpegfiles::encode(203, 150, S{{2, 2}, {2, 1}, {1, 2}});
+        const QByteArray none;
+        QTest::newRow("4:1:1 turned a quarter, 1x4") << turned << turned;
+        QTest::newRow("4x2") << wide << wide;
+        QTest::newRow("per component 2x2/2x1/1x2") << mixed << mixed;
+        QTest::newRow("4:2:0") << common << common;
+        QTest::newRow("stray bytes before the end marker")
+            << jpegfiles::strayBytesBeforeEnd(common) << common;
+        QTest::newRow("stray bytes before the end marker, 1x4")
+            << jpegfiles::strayBytesBeforeEnd(turned) << turned;
+        QTest::newRow("stray bytes before a restart marker")
+            << jpegfiles::strayBytesBeforeRestart(restarts) << restarts;
+        QTest::newRow("truncated") << jpegfiles::truncated(common) << none;
+        QTest::newRow("truncated, 1x4") << jpegfiles::truncated(turned) << none;
+        QTest::newRow("marker in the data") << jpegfiles::markerInData(common) << none;
+        QTest::newRow("restart out of order") << jpegfiles::restartOutOfOrder(restarts) << none;
+    }
+    void whatLibjpegDecodes()
+    {
+        QFETCH(QByteArray, jpeg);
+        QFETCH(QByteArray, reference);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("odd.jpg");
+        testfiles::writeFile(path, jpeg);
+        mf::JpegInfo info;
+        QCOMPARE(mf::readJpegInfo(path, &info), int(mf::JpegOk));
+        QCOMPARE(QSize(info.width, info.height), QSize(203, 150));
+        // Full size, and a thumbnail's 1/4 scale (51 x 38 is the smallest that covers 40 x 30).
+        for (int d : {1, 4}) {
+            QImage image(3, 3, QImage::Format_BGR888);
+            const int rc = mf::decodeJpeg(path, &image, d == 1 ? 0 : 40, d == 1 ? 0 : 30);
+            if (reference.isEmpty()) {
+                QCOMPARE(rc, int(mf::JpegDamaged));
+                QCOMPARE(image.size(), QSize(3, 3));
+                continue;
+            }
+            QCOMPARE(rc, int(mf::JpegOk));
+            const QImage expected = jpegfiles::decode(reference, d);
+            QCOMPARE(image.size(), expected.size());
+            QVERIFY2(image == expected, qPrintable(QStringLiteral("scale 1/%1").arg(d)));
+        }
     }
 
     // A progressive frame makes libjpeg keep every DCT coefficient of the image (2 bytes

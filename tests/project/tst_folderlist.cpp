@@ -1,3 +1,4 @@
+#include "JpegFiles.h"
 #include "ProjectFixture.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
@@ -150,6 +151,13 @@ private Q_SLOTS:
         QVERIFY(loadThumbnail(state, turned, true));
         QVERIFY(state.thumbnails.first.pixel(20, 40) != state.faceColour.rgb());
         QCOMPARE(state.thumbnails.first.pixel(40, 10), state.faceColour.rgb()); // 32 x 48
+        // A 4:1:1 photo turned losslessly has 1x4 sampling, and a thumbnail like any other.
+        const QString odd = tmp.path() + QStringLiteral("/odd.jpg");
+        testfiles::writeFile(odd, jpegfiles::encode(480, 640, {{1, 4}, {1, 1}, {1, 1}}));
+        clearThumbnails(state);
+        QVERIFY(loadThumbnail(state, odd, true));
+        QVERIFY(state.thumbnails.first.pixel(20, 40) != state.faceColour.rgb());
+        QCOMPARE(state.thumbnails.first.pixel(40, 10), state.faceColour.rgb()); // 36 x 48
 
         for (const auto &[photo, thumb] : {std::pair{QSize(1600, 1067), QSize(64, 42)},
                                            {QSize(100, 100), QSize(48, 48)},

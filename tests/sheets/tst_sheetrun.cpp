@@ -1,7 +1,9 @@
 #include "Fakes.h"
+#include "JpegFiles.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "platform/Jpeg.h"
+#include "project/Messages.h"
 #include "project/ProjectState.h"
 #include "sheets/PageFile.h"
 #include "sheets/PhotoOps.h"
@@ -49,6 +51,10 @@ struct Fixture {
             if (damaged.value(n) == QLatin1String("fifo")) {
                 QDir().mkpath(seq());
                 QCOMPARE_EQ(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+                continue;
+            }
+            if (damaged.value(n) == QLatin1String("1x4")) { // a 4:1:1 photo turned a quarter
+                testfiles::writeFile(target, jpegfiles::encode(480, 640, {{1, 4}, {1, 1}, {1, 1}}));
                 continue;
             }
             testfiles::copyShared(damaged.contains(n) ? testfiles::testdata(damaged[n])
@@ -140,6 +146,8 @@ QList<int> range(int from, int to)
         out.append(n);
     return out;
 }
+
+enum Boxes { Continuous = 1, Pdf = 2, Bmp = 4 };
 
 struct Scenario {
     QList<int> numbers;
@@ -261,6 +269,8 @@ private Q_SLOTS:
             << Scenario{range(1, 20), {}, true, "0", "5", {"1:1-5"}, {done}, {"page001.jpg"}};
         QTest::newRow("start 18") << Scenario{range(1, 20), {},          true,   "18",
                                               "",           {"1:18-20"}, {done}, {"page001.jpg"}};
+        QTest::newRow("photo with 1x4 sampling") << Scenario{
+            range(1, 5), {{3, "1x4"}}, true, "1", "", {"1:1-5"}, {done}, {"page001.jpg"}};
         QTest::newRow("damaged photo")
             << Scenario{range(1, 5), {{3, "damaged/truncated.jpg"}}, true,           "1", "",
                         {"1:1-2"},   {msg::photoNotLoadable},        {"page001.jpg"}};
@@ -439,6 +449,171 @@ private Q_SLOTS:
                  QStringList{QFileInfo(path).fileName()}); // no temporary file left
     }
 
+    // The series PDF follows the boxes as they stand when the series ends, however they stood
+    // when it began: pages saved before the PDF was begun are read back. An earlier series
+    // (without numbers) left its pages and its PDF; expected: the PDF's pages as the page
+    // files, or empty for the PDF as it was before the series (gone after Yes).
+    void seriesPdfFollowsTheEndingOptions_data()
+    {
+        QTest::addColumn<QList<int>>("presses"); // the boxes at each press: Continuous | Pdf | Bmp
+        QTest::addColumn<int>("switchAt");       // the boxes become switchTo while its page shows
+        QTest::addColumn<int>("switchTo");
+        QTest::addColumn<bool>("deleteEarlier"); // the answer to the question about old pages
+        QTest::addColumn<QStringList>("pdf");
+        const int c = Continuous, p = Pdf;
+        const QStringList both{"page001.jpg", "page002.jpg"};
+        QTest::newRow("one page, then continuous with the PDF, earlier deleted")
+            << QList<int>{0, c | p} << 0 << 0 << true << both;
+        QTest::newRow("one page, then continuous with the PDF, earlier kept")
+            << QList<int>{0, c | p} << 0 << 0 << false << both;
+        QTest::newRow("a BMP page, then continuous with the PDF")
+            << QList<int>{Bmp, c | p} << 0 << 0 << false
+            << QStringList{"page001.bmp", "page002.jpg"};
+        QTest::newRow("PDF ticked while page 1 shows")
+            << QList<int>{c} << 16 << (c | p) << false << both;
+        QTest::newRow("PDF ticked while the last page shows")
+            << QList<int>{c} << 20 << (c | p) << true << both;
+        QTest::newRow("PDF unticked during the run")
+            << QList<int>{c | p} << 16 << c << false << QStringList();
+        QTest::newRow("continuous unticked during the run")
+            << QList<int>{c | p} << 16 << p << false << QStringList();
+        QTest::newRow("PDF box without continuous")
+            << QList<int>{p, p} << 0 << 0 << true << QStringList();
+    }
+    void seriesPdfFollowsTheEndingOptions()
+    {
+        QFETCH(QList<int>, presses);
+        QFETCH(int, switchAt);
+        QFETCH(int, switchTo);
+        QFETCH(bool, deleteEarlier);
+        QFETCH(QStringList, pdf);
+        Fixture f(range(1, 20));
+        const QString pdfPath = f.pages() + QStringLiteral("/一覧.pdf");
+        f.options.continuous = f.options.pdf = true;
+        f.options.showNumbers = false;
+        f.press();
+        const QByteArray earlier = testfiles::readFile(pdfPath);
+        QVERIFY(!earlier.isEmpty());
+        f.fakes.prompter.boxes.clear();
+        f.fakes.prompter.expect(deleteEarlier ? Answer::Yes : Answer::No);
+        f.options.showNumbers = true;
+        const auto setBoxes = [&f](int boxes) {
+            f.options.continuous = boxes & Continuous;
+            f.options.pdf = boxes & Pdf;
+            f.options.bmp = boxes & Bmp;
+        };
+        int last = 0;
+        f.hooks.cellPlaced = [&last](int number, QPoint, QRect) { last = number; };
+        f.hooks.showPreview = [&](const QImage &) {
+            if (last == switchAt)
+                setBoxes(switchTo);
+        };
+        for (int boxes : presses) {
+            setBoxes(boxes);
+            f.press();
+        }
+        QCOMPARE(f.fakes.prompter.texts(), QStringList({msg::deleteOldPages, msg::sheetsDone}));
+        QVERIFY(!f.state.pdf && f.state.seriesPages.isEmpty());
+        QStringList files = QDir(f.pages()).entryList(QDir::Files); // no temporary file left
+        files.removeOne(QStringLiteral("一覧.pdf"));
+        QVERIFY2(files.size() <= 3 && files.contains("page002.jpg"), qPrintable(files.join(' ')));
+        if (pdf.isEmpty()) {
+            QVERIFY(testfiles::readFile(pdfPath) == (deleteEarlier ? QByteArray() : earlier));
+            return;
+        }
+        const QList<QImage> images = pdfImages(testfiles::readFile(pdfPath));
+        QCOMPARE(images.size(), pdf.size());
+        for (int i = 0; i < pdf.size(); ++i) {
+            const QImage page(f.pages() + u'/' + pdf[i]);
+            QCOMPARE(images[i].size(), page.size());
+            QVERIFY2(meanDifference(images[i], page) < 2.0, qPrintable(pdf[i]));
+        }
+    }
+
+    // A worker that cannot be started ends the run with a message, not the program: the ones
+    // already started are stopped and joined, and nothing is saved.
+    void workerThatCannotStart_data()
+    {
+        QTest::addColumn<int>("workers");
+        QTest::addColumn<int>("failingStart"); // from 1
+        QTest::newRow("the only worker") << 1 << 1;
+        QTest::newRow("the second of three") << 3 << 2;
+        QTest::newRow("the last of three") << 3 << 3;
+    }
+    void workerThatCannotStart()
+    {
+        QFETCH(int, workers);
+        QFETCH(int, failingStart);
+        Fixture f(range(1, 5));
+        struct Threads {
+            std::atomic<int> started{0};
+            std::atomic<int> ended{0};
+        };
+        auto threads = std::make_shared<Threads>();
+        int starts = 0;
+        f.hooks.workers = workers;
+        f.hooks.startWorker = [&, threads](std::function<void()> body) {
+            if (++starts == failingStart)
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            ++threads->started;
+            return std::thread([threads, body = std::move(body)] {
+                body();
+                ++threads->ended;
+            });
+        };
+        bool busy = false;
+        f.hooks.setBusy = [&busy](bool on) { busy = on; };
+        QCOMPARE(f.press(), SheetRunResult::Complete);
+        QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::workersNotStarted});
+        QCOMPARE(threads->started.load(), failingStart - 1);
+        QCOMPARE(threads->ended.load(), failingStart - 1); // joined, not left running
+        QVERIFY(f.placed.isEmpty());
+        QVERIFY(!QDir(f.pages()).exists());
+        QVERIFY(!f.state.running && !busy && !f.state.continuationPending);
+    }
+
+    // The pages, and the PDF, are on the disk before the run says it is done; when the disk
+    // does not confirm them, the run says so as numbering does, and the folder stays shut.
+    void flushedBeforeDone_data()
+    {
+        QTest::addColumn<bool>("continuous");  // with the PDF; else one page of two: not done yet
+        QTest::addColumn<int>("damagedPhoto"); // 0: none
+        QTest::addColumn<bool>("flushWorks");
+        QTest::addColumn<QStringList>("boxes");
+        const QString notOnDisk = msg::notOnDisk, notLoadable = msg::photoNotLoadable;
+        QTest::newRow("done") << true << 0 << true << QStringList{msg::sheetsDone};
+        QTest::newRow("not on the disk") << true << 0 << false << QStringList{notOnDisk};
+        QTest::newRow("one page of two") << false << 0 << false << QStringList();
+        QTest::newRow("pages before a damaged photo")
+            << true << 18 << false << QStringList{notLoadable, notOnDisk};
+    }
+    void flushedBeforeDone()
+    {
+        QFETCH(bool, continuous);
+        QFETCH(int, damagedPhoto);
+        QFETCH(bool, flushWorks);
+        QFETCH(QStringList, boxes);
+        Fixture f(range(1, 20),
+                  damagedPhoto ? Damaged{{damagedPhoto, "damaged/truncated.jpg"}} : Damaged{});
+        f.options.continuous = f.options.pdf = continuous;
+        QStringList flushes; // the folder, and whether the series PDF was in place by then
+        f.hooks.flushToDisk = [&](const QString &folder) {
+            flushes << folder << (QFile::exists(f.pages() + "/一覧.pdf") ? "PDF" : "");
+            return flushWorks;
+        };
+        f.press();
+        for (QString &box : boxes)
+            box = box == msg::notOnDisk ? box.arg(f.pages())
+                  : box == msg::photoNotLoadable
+                      ? box.arg(f.seq() + QString::asprintf("/%04d.jpg", damagedPhoto))
+                      : box;
+        QCOMPARE(f.fakes.prompter.texts(), boxes);
+        const QStringList flushed{f.pages(), damagedPhoto ? "" : "PDF"};
+        QCOMPARE(flushes, boxes.isEmpty() ? QStringList() : flushed);
+        QCOMPARE(f.fakes.shell.opened.contains(f.pages()), flushWorks || boxes.isEmpty());
+    }
+
     // Cells are made ahead; an option changed during the run still reaches the next cell,
     // and the cells still to come are made anew on the workers, never on the window's thread.
     void optionChangedDuringTheRun()
@@ -546,8 +721,11 @@ private Q_SLOTS:
             worker->done = true;
             return cell;
         };
+        // Stopped while the window waits for cell 2: past the pump before that cell (the
+        // worker may be stuck already before photo 1 is placed, on a busy machine).
+        int pumpsSincePlaced = 0;
         f.fakes.pump.onPump = [&](int) {
-            if (worker->entered)
+            if (!f.placed.isEmpty() && ++pumpsSincePlaced >= 2 && worker->entered)
                 requestStop(f.state);
         };
         QCOMPARE(f.press(), SheetRunResult::Stopped);
