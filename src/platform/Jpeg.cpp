@@ -412,6 +412,33 @@ int scaleDenominator(const Frame &frame, int minWidth, int minHeight)
 // An internal result: TurboJPEG stopped at a warning, which plain libjpeg is to judge.
 constexpr int kTurboWarned = 1;
 
+// Decodes a w x h picture into a BGR raster: fill(pixels, bytesPerLine) writes the
+// decoder's rows, into a CMYK buffer that is then converted when the picture is CMYK. Returns
+// what fill returned when it failed.
+template <typename Fill> int decodeToBgr(int w, int h, bool cmyk, Fill fill, QImage *out)
+{
+    QImage image;
+    if (cmyk) {
+        std::unique_ptr<unsigned char[]> buffer(
+            new (std::nothrow) unsigned char[static_cast<size_t>(w) * h * 4]);
+        if (!buffer)
+            return JpegTooLarge;
+        if (const int r = fill(buffer.get(), qsizetype(w) * 4); r != JpegOk)
+            return r;
+        image = cmykToBgr(buffer.get(), w, h);
+    } else {
+        image = QImage(w, h, QImage::Format_BGR888);
+        if (!image.isNull()) {
+            if (const int r = fill(image.bits(), image.bytesPerLine()); r != JpegOk)
+                return r;
+        }
+    }
+    if (image.isNull())
+        return JpegTooLarge;
+    *out = std::move(image);
+    return JpegOk;
+}
+
 int turboDecode(tjhandle handle, const QByteArray &data, const Frame &frame, int d, QImage *out)
 {
     const tjscalingfactor scale{1, d};
@@ -419,30 +446,16 @@ int turboDecode(tjhandle handle, const QByteArray &data, const Frame &frame, int
     const int flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
     const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
     const auto size = static_cast<unsigned long>(data.size());
-    const auto failed = [handle] {
-        return tjGetErrorCode(handle) == TJERR_WARNING ? kTurboWarned : int(JpegDamaged);
-    };
-    if (frame.cmyk) {
-        std::unique_ptr<unsigned char[]> cmyk(
-            new (std::nothrow) unsigned char[static_cast<size_t>(w) * h * 4]);
-        if (!cmyk)
-            return JpegTooLarge;
-        if (tjDecompress2(handle, bytes, size, cmyk.get(), w, w * 4, h, TJPF_CMYK, flags) != 0)
-            return failed();
-        QImage image = cmykToBgr(cmyk.get(), w, h);
-        if (image.isNull())
-            return JpegTooLarge;
-        *out = std::move(image);
-        return JpegOk;
-    }
-    QImage image(w, h, QImage::Format_BGR888);
-    if (image.isNull())
-        return JpegTooLarge;
-    if (tjDecompress2(handle, bytes, size, image.bits(), w, static_cast<int>(image.bytesPerLine()),
-                      h, TJPF_BGR, flags) != 0)
-        return failed();
-    *out = std::move(image);
-    return JpegOk;
+    const int format = frame.cmyk ? TJPF_CMYK : TJPF_BGR;
+    return decodeToBgr(
+        w, h, frame.cmyk,
+        [&](unsigned char *pixels, qsizetype bytesPerLine) {
+            if (tjDecompress2(handle, bytes, size, pixels, w, int(bytesPerLine), h, format,
+                              flags) == 0)
+                return int(JpegOk);
+            return tjGetErrorCode(handle) == TJERR_WARNING ? kTurboWarned : int(JpegDamaged);
+        },
+        out);
 }
 
 // The same decode through plain libjpeg (same IDCT and upsampling defaults as TurboJPEG).
@@ -457,26 +470,12 @@ int plainDecode(const QByteArray &data, const Frame &frame, int d, QImage *out)
     if (!plainOutputSize(jpeg))
         return JpegDamaged;
     const int w = int(jpeg.cinfo.output_width), h = int(jpeg.cinfo.output_height);
-    if (frame.cmyk) {
-        std::unique_ptr<unsigned char[]> cmyk(
-            new (std::nothrow) unsigned char[static_cast<size_t>(w) * h * 4]);
-        if (!cmyk)
-            return JpegTooLarge;
-        if (!plainScanlines(jpeg, cmyk.get(), qsizetype(w) * 4))
-            return JpegDamaged;
-        QImage image = cmykToBgr(cmyk.get(), w, h);
-        if (image.isNull())
-            return JpegTooLarge;
-        *out = std::move(image);
-        return JpegOk;
-    }
-    QImage image(w, h, QImage::Format_BGR888);
-    if (image.isNull())
-        return JpegTooLarge;
-    if (!plainScanlines(jpeg, image.bits(), image.bytesPerLine()))
-        return JpegDamaged;
-    *out = std::move(image);
-    return JpegOk;
+    return decodeToBgr(
+        w, h, frame.cmyk,
+        [&](unsigned char *pixels, qsizetype bytesPerLine) {
+            return plainScanlines(jpeg, pixels, bytesPerLine) ? int(JpegOk) : int(JpegDamaged);
+        },
+        out);
 }
 
 } // namespace
