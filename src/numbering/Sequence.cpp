@@ -7,6 +7,8 @@
 #include "platform/TextFile.h"
 #include "project/DesktopOpen.h"
 #include "project/FolderList.h"
+#include "project/FolderLocks.h"
+#include "project/UnfinishedNumbering.h"
 
 namespace mf {
 
@@ -121,6 +123,34 @@ int CopyFolderToSequence(ProjectState &state, Services &services, const QString 
                     unlogged ? unlogged : &ignored);
 }
 
+UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter)
+{
+    const UnfinishedNumbering found = findUnfinishedNumbering(state);
+    if (!found.unfinished)
+        return UnfinishedChoice::None;
+    if (state.orderCount() >= 1) {
+        prompter.inform(msg::numberingUnfinishedOrders.arg(found.unsavedNumbers.isEmpty()
+                                                               ? msg::numberingNoUnsavedNumbers
+                                                               : found.unsavedNumbers),
+                        state.titleText);
+        return UnfinishedChoice::Refused;
+    }
+    return prompter.ask(msg::numberingUnfinishedRebuild, state.titleText, Buttons::YesNo) ==
+                   Answer::Yes
+               ? UnfinishedChoice::Rebuild
+               : UnfinishedChoice::Refused;
+}
+
+UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Prompter &prompter)
+{
+    if (state.saveFolder.isEmpty() || !isFile(numberingMarkPath(state.saveFolder)))
+        return UnfinishedChoice::None;
+    const FolderLock probe(state.saveFolder, kSaveFolderLockName);
+    if (probe.status() == FolderLock::Busy)
+        return UnfinishedChoice::None;
+    return settleUnfinishedNumbering(state, prompter);
+}
+
 int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks)
 {
     Prompter &prompter = services.prompter;
@@ -132,10 +162,22 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     const QString folder = sequenceFolder(state);
     if (!ensureFolder(state, prompter, state.saveFolder) || !ensureFolder(state, prompter, folder))
         return -1;
+    // Held to the end: another copy emptying or filling the folder meanwhile would leave
+    // numbers that belong to neither run.
+    const std::unique_ptr<FolderLock> lock = lockSaveFolder(state.saveFolder, caption, prompter);
+    if (!lock)
+        return -1;
 
     const int highest = HighestPhotoNumber(state);
     Mode mode = Mode::Rebuild;
-    if (state.orderCount() >= 1) {
+    const UnfinishedChoice unfinished = hooks.rebuildAgreed && state.orderCount() == 0
+                                            ? UnfinishedChoice::Rebuild
+                                            : settleUnfinishedNumbering(state, prompter);
+    if (unfinished == UnfinishedChoice::Refused)
+        return -1;
+    if (unfinished == UnfinishedChoice::Rebuild) {
+        mode = Mode::Rebuild;
+    } else if (state.orderCount() >= 1) {
         if (prompter.ask(msg::ordersContinue, caption, Buttons::YesNo) != Answer::Yes ||
             prompter.ask(msg::ordersAppendOnly, caption, Buttons::YesNo) != Answer::Yes)
             return -1;
@@ -208,6 +250,12 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
             prompter.inform(msg::cannotDeleteSequence, caption);
             return -1;
         }
+    }
+
+    // From the first copy until a save records the numbers.
+    if (!markNumberingStarted(state)) {
+        prompter.inform(msg::cannotMarkSequence.arg(folder), caption);
+        return -1;
     }
 
     hooks.setBusyCursor(true);
