@@ -103,6 +103,8 @@ private Q_SLOTS:
         const QString seq = sequenceFolderOf(m_project.saveFolder);
         for (int p = 1; p <= 30; ++p)
             writeFile(sequentialFilePath(seq, QString(), p), "photo " + QByteArray::number(p));
+        // An unfinished numbering's mark is not a photo to check or copy.
+        writeFile(seq + QStringLiteral("/連番ファイル作成中.txt"), "mark");
         m_table = std::make_unique<OrderTable>();
         m_settings = ExportSettings{1, 9999, 4, false, true};
         m_state = ExportState();

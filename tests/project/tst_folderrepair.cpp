@@ -57,6 +57,9 @@ struct Studio {
         for (int i = 1; i <= count; ++i)
             writeFile(seq + QString::asprintf("/P%04d.jpg", i), "x");
         writeFile(seq + u'/' + kLogName, log);
+        // A numbering's mark beside the photos is no photo of the project.
+        writeFile(seq + QStringLiteral("/連番ファイル作成中.txt"),
+                  sjis("連番ファイルの作成中です。"));
         const QString file = program() + name + ".txt";
         writeFile(file, projectFile);
         addHistory(name, file, save);
