@@ -4,19 +4,13 @@
 
 namespace mf {
 
-FolderLock::FolderLock(const QString &folder, const QString &name)
-    : m_lock(std::make_unique<QLockFile>(joinPath(folder, name)))
+FolderLock::FolderLock(const QString &folder, const QString &name) : m_lock(joinPath(folder, name))
 {
-    m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock(0))
+    m_lock.setStaleLockTime(0);
+    if (m_lock.tryLock(0))
         m_status = Held;
     else
-        m_status = m_lock->error() == QLockFile::LockFailedError ? Busy : Unavailable;
-}
-
-QString FolderLock::path() const
-{
-    return m_lock->fileName();
+        m_status = m_lock.error() == QLockFile::LockFailedError ? Busy : Unavailable;
 }
 
 QString FolderLock::holderHost() const
@@ -24,7 +18,7 @@ QString FolderLock::holderHost() const
     qint64 pid = 0;
     QString host;
     QString app;
-    return m_lock->getLockInfo(&pid, &host, &app) ? host : QString();
+    return m_lock.getLockInfo(&pid, &host, &app) ? host : QString();
 }
 
 } // namespace mf

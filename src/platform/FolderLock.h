@@ -5,8 +5,6 @@
 #include <QLockFile>
 #include <QString>
 
-#include <memory>
-
 namespace mf {
 
 class FolderLock {
@@ -23,12 +21,11 @@ public:
     FolderLock(const QString &folder, const QString &name);
 
     Status status() const { return m_status; }
-    QString path() const;
     // The PC whose copy holds the folder, as the lock file names it; empty when unknown.
     QString holderHost() const;
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    QLockFile m_lock;
     Status m_status = Unavailable;
 };
 
