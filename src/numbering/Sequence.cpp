@@ -251,7 +251,6 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
             return -1;
         }
     }
-
     // From the first copy until a save records the numbers.
     if (!markNumberingStarted(state)) {
         prompter.inform(msg::cannotMarkSequence.arg(folder), caption);
