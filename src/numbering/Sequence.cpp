@@ -10,6 +10,8 @@
 #include "project/FolderLocks.h"
 #include "project/UnfinishedNumbering.h"
 
+#include <optional>
+
 namespace mf {
 
 namespace {
@@ -151,6 +153,36 @@ UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Promp
     return settleUnfinishedNumbering(state, prompter);
 }
 
+namespace {
+
+// Rebuild or append, as the operator chooses; nothing when the operator declined or was told
+// why nothing may be numbered now.
+std::optional<Mode> chooseMode(const ProjectState &state, Prompter &prompter,
+                               const SequenceHooks &hooks, int highest)
+{
+    const QString &caption = state.titleText;
+    const UnfinishedChoice unfinished = hooks.rebuildAgreed && state.orderCount() == 0
+                                            ? UnfinishedChoice::Rebuild
+                                            : settleUnfinishedNumbering(state, prompter);
+    if (unfinished == UnfinishedChoice::Refused)
+        return std::nullopt;
+    if (unfinished == UnfinishedChoice::Rebuild)
+        return Mode::Rebuild;
+    if (state.orderCount() >= 1) {
+        if (prompter.ask(msg::ordersContinue, caption, Buttons::YesNo) != Answer::Yes ||
+            prompter.ask(msg::ordersAppendOnly, caption, Buttons::YesNo) != Answer::Yes)
+            return std::nullopt;
+        return Mode::Append;
+    }
+    if (highest > 0)
+        return prompter.ask(msg::rebuildOrAppend, caption, Buttons::YesNo) == Answer::Yes
+                   ? Mode::Rebuild
+                   : Mode::Append;
+    return Mode::Rebuild;
+}
+
+} // namespace
+
 int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks)
 {
     Prompter &prompter = services.prompter;
@@ -169,24 +201,10 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         return -1;
 
     const int highest = HighestPhotoNumber(state);
-    Mode mode = Mode::Rebuild;
-    const UnfinishedChoice unfinished = hooks.rebuildAgreed && state.orderCount() == 0
-                                            ? UnfinishedChoice::Rebuild
-                                            : settleUnfinishedNumbering(state, prompter);
-    if (unfinished == UnfinishedChoice::Refused)
+    const std::optional<Mode> chosen = chooseMode(state, prompter, hooks, highest);
+    if (!chosen)
         return -1;
-    if (unfinished == UnfinishedChoice::Rebuild) {
-        mode = Mode::Rebuild;
-    } else if (state.orderCount() >= 1) {
-        if (prompter.ask(msg::ordersContinue, caption, Buttons::YesNo) != Answer::Yes ||
-            prompter.ask(msg::ordersAppendOnly, caption, Buttons::YesNo) != Answer::Yes)
-            return -1;
-        mode = Mode::Append;
-    } else if (highest > 0) {
-        mode = prompter.ask(msg::rebuildOrAppend, caption, Buttons::YesNo) == Answer::Yes
-                   ? Mode::Rebuild
-                   : Mode::Append;
-    }
+    const Mode mode = *chosen;
 
     QString problems;
     const OwnFolders own(state.saveFolder);
