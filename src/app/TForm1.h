@@ -108,6 +108,8 @@ private:
     void refreshGrid();
     void selectGridCellSilently(int row, int column);
     int askStartNumber(int highest);
+    // The numbering command; rebuildAgreed when the operator chose the rebuild on opening.
+    void runNumbering(bool rebuildAgreed);
     bool ordersMayBeDropped() { return !m_settleOrders || m_settleOrders(); }
     bool exportRunning() const { return m_exportBusy && m_exportBusy(); }
     void whileIdle(const std::function<void()> &command);

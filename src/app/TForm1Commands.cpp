@@ -76,11 +76,17 @@ int TForm1::askStartNumber(int highest)
 
 void TForm1::BitBtn6Click()
 {
+    runNumbering(false);
+}
+
+void TForm1::runNumbering(bool rebuildAgreed)
+{
     if (m_state.busy)
         return;
     BitBtn6->setEnabled(false);
     const auto enableAgain = qScopeGuard([this] { BitBtn6->setEnabled(true); });
     SequenceHooks hooks;
+    hooks.rebuildAgreed = rebuildAgreed;
     hooks.askStartNumber = [this](int highest) { return askStartNumber(highest); };
     hooks.setBusyCursor = [](bool on) {
         if (on)

@@ -1,6 +1,7 @@
 // The main window's history list: what it shows, and reopening a project from it.
 
 #include "app/TForm1.h"
+#include "numbering/Sequence.h"
 #include "project/ProjectCommands.h"
 #include "project/WorkLog.h"
 
@@ -58,9 +59,14 @@ void TForm1::ComboBox1Change(int index)
     refreshView();
     if (index < 0)
         return; // typed text stays as typed
-    // After a cancel the list shows the project that is really open, not the item clicked.
-    const QSignalBlocker block(ComboBox1);
-    ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
+    {
+        // After a cancel the list shows the project that is really open, not the item clicked.
+        const QSignalBlocker block(ComboBox1);
+        ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
+    }
+    if (m_state.currentHistoryIndex == index &&
+        checkUnfinishedNumberingOnOpen(m_state, m_services.prompter) == UnfinishedChoice::Rebuild)
+        runNumbering(true);
 }
 
 void TForm1::reloadHistory()

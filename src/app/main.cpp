@@ -4,6 +4,7 @@
 #include "orders/ui/OrderFileDialogs.h"
 #include "platform/SystemServices.h"
 #include "platform/ui/DialogServices.h"
+#include "project/FolderLocks.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -52,9 +53,16 @@ int main(int argc, char **argv)
     mf::FileDialogFolderChooser chooser(nullptr);
     mf::Services services{prompter, pump, clock, shell};
 
+    // A second copy on the same program folder would take the same project file numbers
+    // and rewrite the same work log and order files as this one.
+    const QString programFolder = mf::programFolderForThisRun();
+    const auto onlyCopy = mf::claimProgramFolder(programFolder, mf::kTitleText, prompter);
+    if (!onlyCopy)
+        return 0;
+
     // Nothing owns the order file dialogs until the main window exists.
     mf::FileDialogOrderChooser orderChooser(nullptr);
-    mf::ProgramWindows windows(mf::programFolderForThisRun(), services, chooser, orderChooser,
+    mf::ProgramWindows windows(programFolder, services, chooser, orderChooser,
                                [&](mf::TForm1 &mainWindow) {
                                    // From now on a box shown while no window of ours is active
                                    // still belongs to this one.

@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
 #include "project/DesktopOpen.h"
+#include "project/FolderLocks.h"
 
 #include <QDir>
 #include <QHash>
@@ -251,11 +252,12 @@ int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
 }
 
 // Writes one text whole or not at all; a failure names the file, since the texts are the
-// only record of who gets which sample print.
-bool writeText(ExportJob &job, const QString &path, bool encoded, const QByteArray &bytes)
+// only record of who gets which sample print. A text written is added to written.
+bool writeText(ExportJob &job, const QString &path, bool encoded, const QByteArray &bytes,
+               QStringList *written)
 {
     if (encoded && saveFileAtomically(path, bytes)) {
-        openOrTell(job.services.shell, job.services.prompter, path, job.project.titleText);
+        written->append(path);
         return true;
     }
     job.services.prompter.inform(msg::exportTextNotSaved.arg(path), job.project.titleText);
@@ -361,6 +363,12 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
         return ExportOk;
     }
 
+    // Held to the end: another copy emptying the folder under this run would leave an export
+    // that looks complete and is not.
+    const std::unique_ptr<FolderLock> lock =
+        lockSaveFolder(project.saveFolder, project.titleText, services.prompter);
+    if (!lock)
+        return ExportRefused;
     const QString exportFolder = exportFolderOf(project.saveFolder);
     std::vector<PlannedCopy> copies;
     const int planned = ExportPlanner(job, state, exportFolder).plan(&copies);
@@ -375,23 +383,27 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
         return copied;
 
     int result = failures > 0 ? ExportIncomplete : ExportOk;
+    QStringList texts; // the texts written, opened once they are on the disk
     if (job.settings.subtractSamples && state.samplesTaken > 0) {
         QByteArray bytes;
         bool encoded =
             encodeSampleList(state, headingLine(project.projectName, services.clock.now()),
                              job.settings.sampleColumns, &bytes);
-        if (!writeText(job, joinPath(exportFolder, kSampleListName), encoded, bytes))
+        if (!writeText(job, joinPath(exportFolder, kSampleListName), encoded, bytes, &texts))
             result = ExportIncomplete;
         encoded = encodeOrdererSampleList(state, &bytes);
-        if (!writeText(job, joinPath(exportFolder, kOrdererSampleListName), encoded, bytes))
+        if (!writeText(job, joinPath(exportFolder, kOrdererSampleListName), encoded, bytes, &texts))
             result = ExportIncomplete;
     }
-    // A studio takes the drive to the print lab as soon as the run says it is done.
+    // A studio takes the drive to the print lab as soon as the run says it is done, and hands
+    // out the sample prints by the texts it shows: neither before the disk holds them.
     if (!job.flushToDisk(exportFolder)) {
         services.prompter.inform(msg::notOnDisk.arg(exportFolder), project.titleText);
         job.showRow(1);
         return ExportIncomplete;
     }
+    for (const QString &text : texts)
+        openOrTell(services.shell, services.prompter, text, project.titleText);
     openOrTell(services.shell, services.prompter, exportFolder, project.titleText);
     job.showRow(1);
     return result;

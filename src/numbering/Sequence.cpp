@@ -7,6 +7,10 @@
 #include "platform/TextFile.h"
 #include "project/DesktopOpen.h"
 #include "project/FolderList.h"
+#include "project/FolderLocks.h"
+#include "project/UnfinishedNumbering.h"
+
+#include <optional>
 
 namespace mf {
 
@@ -124,6 +128,64 @@ int CopyFolderToSequence(ProjectState &state, Services &services, const QString 
                     unlogged ? unlogged : &ignored);
 }
 
+UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter)
+{
+    const UnfinishedNumbering found = findUnfinishedNumbering(state);
+    if (!found.unfinished)
+        return UnfinishedChoice::None;
+    if (state.orderCount() >= 1) {
+        prompter.inform(msg::numberingUnfinishedOrders.arg(found.unsavedNumbers.isEmpty()
+                                                               ? msg::numberingNoUnsavedNumbers
+                                                               : found.unsavedNumbers),
+                        state.titleText);
+        return UnfinishedChoice::Refused;
+    }
+    return prompter.ask(msg::numberingUnfinishedRebuild, state.titleText, Buttons::YesNo) ==
+                   Answer::Yes
+               ? UnfinishedChoice::Rebuild
+               : UnfinishedChoice::Refused;
+}
+
+UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Prompter &prompter)
+{
+    if (state.saveFolder.isEmpty() || !isFile(numberingMarkPath(state.saveFolder)))
+        return UnfinishedChoice::None;
+    const FolderLock probe(state.saveFolder, kSaveFolderLockName);
+    if (probe.status() == FolderLock::Busy)
+        return UnfinishedChoice::None;
+    return settleUnfinishedNumbering(state, prompter);
+}
+
+namespace {
+
+// Rebuild or append, as the operator chooses; nothing when the operator declined or was told
+// why nothing may be numbered now.
+std::optional<Mode> chooseMode(const ProjectState &state, Prompter &prompter,
+                               const SequenceHooks &hooks, int highest)
+{
+    const QString &caption = state.titleText;
+    const UnfinishedChoice unfinished = hooks.rebuildAgreed && state.orderCount() == 0
+                                            ? UnfinishedChoice::Rebuild
+                                            : settleUnfinishedNumbering(state, prompter);
+    if (unfinished == UnfinishedChoice::Refused)
+        return std::nullopt;
+    if (unfinished == UnfinishedChoice::Rebuild)
+        return Mode::Rebuild;
+    if (state.orderCount() >= 1) {
+        if (prompter.ask(msg::ordersContinue, caption, Buttons::YesNo) != Answer::Yes ||
+            prompter.ask(msg::ordersAppendOnly, caption, Buttons::YesNo) != Answer::Yes)
+            return std::nullopt;
+        return Mode::Append;
+    }
+    if (highest > 0)
+        return prompter.ask(msg::rebuildOrAppend, caption, Buttons::YesNo) == Answer::Yes
+                   ? Mode::Rebuild
+                   : Mode::Append;
+    return Mode::Rebuild;
+}
+
+} // namespace
+
 int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks)
 {
     Prompter &prompter = services.prompter;
@@ -135,19 +197,17 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     const QString folder = sequenceFolder(state);
     if (!ensureFolder(state, prompter, state.saveFolder) || !ensureFolder(state, prompter, folder))
         return -1;
+    // Held to the end: another copy emptying or filling the folder meanwhile would leave
+    // numbers that belong to neither run.
+    const std::unique_ptr<FolderLock> lock = lockSaveFolder(state.saveFolder, caption, prompter);
+    if (!lock)
+        return -1;
 
     const int highest = HighestPhotoNumber(state);
-    Mode mode = Mode::Rebuild;
-    if (state.orderCount() >= 1) {
-        if (prompter.ask(msg::ordersContinue, caption, Buttons::YesNo) != Answer::Yes ||
-            prompter.ask(msg::ordersAppendOnly, caption, Buttons::YesNo) != Answer::Yes)
-            return -1;
-        mode = Mode::Append;
-    } else if (highest > 0) {
-        mode = prompter.ask(msg::rebuildOrAppend, caption, Buttons::YesNo) == Answer::Yes
-                   ? Mode::Rebuild
-                   : Mode::Append;
-    }
+    const std::optional<Mode> chosen = chooseMode(state, prompter, hooks, highest);
+    if (!chosen)
+        return -1;
+    const Mode mode = *chosen;
 
     QString problems;
     const OwnFolders own(state.saveFolder);
@@ -211,6 +271,11 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
             prompter.inform(msg::cannotDeleteSequence, caption);
             return -1;
         }
+    }
+    // From the first copy until a save records the numbers.
+    if (!markNumberingStarted(state)) {
+        prompter.inform(msg::cannotMarkSequence.arg(folder), caption);
+        return -1;
     }
 
     // What a run that was killed half way left: a copy is whole only under its final name.

@@ -37,7 +37,25 @@ struct SequenceHooks {
     // Puts the copies and the log on the disk before the folder is shown as done: the camera
     // cards are emptied next.
     std::function<bool(const QString &folder)> flushToDisk = flushFileSystem;
+    // The operator has already chosen to rebuild an unfinished numbering (when the project
+    // was opened): no second question.
+    bool rebuildAgreed = false;
 };
+
+enum class UnfinishedChoice {
+    None,    // no unfinished numbering: the usual questions follow
+    Rebuild, // the operator chose to number everything again
+    Refused, // told, or the operator declined: nothing may be appended now
+};
+
+// What to do about a past numbering of the save folder that was not saved (its photos are in
+// the numbered folder, its numbers in no project file). Without orders the operator is asked
+// to rebuild; with orders, which rule a rebuild out, told which numbers are unsaved.
+UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter);
+
+// The same when a project has just been opened, unless another copy is numbering or
+// exporting into its save folder right now (its run is not unfinished, only still going).
+UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Prompter &prompter);
 
 // BitBtn6Click: the whole numbering command. Returns 0 when the copy ran to its end,
 // a negative value when it ended early, -3 when the disk did not take the copies whole.
@@ -77,6 +95,19 @@ inline const QString unloggableName = QStringLiteral(
 inline const QString undecodableName =
     QStringLiteral("%1列目　名前の文字コードが正しくないファイルまたはフォルダがあるのでコピー出来"
                    "ません。名前を直してください。\n%2\n");
+inline const QString numberingUnfinishedRebuild =
+    QStringLiteral("前回の連番ファイルの作成が完了していません。\n連番フォルダの写真の番号がプロジ"
+                   "ェクトに保存されていないので、このまま追加すると同じ写真に２つの番号が付きま"
+                   "す。\n連番ファイルを新規に作り直しますか？");
+inline const QString numberingUnfinishedOrders =
+    QStringLiteral("前回の連番ファイルの作成が完了していません。\n注文が入力されているので連番ファ"
+                   "イルを作り直す事は出来ません。\n以下の番号の写真は連番フォルダにありますがプ"
+                   "ロジェクトに保存されていません。\n%1\n\nこれらの写真を連番フォルダから削除"
+                   "してから、もう一度連番ファイルの作成を行ってください。");
+inline const QString numberingNoUnsavedNumbers = QStringLiteral("なし");
+inline const QString cannotMarkSequence =
+    QStringLiteral("連番フォルダに書き込み出来ません。\nネットワークドライブの場合は書き込み禁止"
+                   "になっていないか確認してください。\n%1");
 inline const QString unloggableFolder =
     QStringLiteral("連番フォルダのパスにShift-"
                    "JISで表せない文字が含まれているので変換ログに記録出来ません。\n%1\n");

@@ -12,6 +12,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace mf {
 
 namespace {
@@ -140,7 +142,18 @@ bool logMatchesFiles(const LogContent &log, const QString &sequenceFolder)
     return true;
 }
 
-// The repaired project file: a line per run, then the listed folders that were never numbered.
+// True when the log numbered photos of the folder (or, where its subfolders are taken, of a
+// folder below it): a numbering killed before its save leaves such a folder listed without
+// numbers.
+bool logCovers(const FolderEntry &e, const QList<SourceRun> &runs)
+{
+    return std::any_of(runs.begin(), runs.end(), [&e](const SourceRun &r) {
+        return e.includeSubfolders ? isUnder(r.runFolder, e.path) : r.runFolder == e.path;
+    });
+}
+
+// The repaired project file: a line per run, then the listed folders that were never numbered
+// and that the log does not cover (those it covers are the runs already written).
 // False unless every line reads back as it was meant.
 bool repairedContent(const FolderTable &table, const QList<SourceRun> &runs, QByteArray *out)
 {
@@ -150,7 +163,7 @@ bool repairedContent(const FolderTable &table, const QList<SourceRun> &runs, QBy
             {0, r.runCount, r.runCount, r.runCount, false, r.runStart, r.runEnd, r.runFolder});
     for (int i = 0; i < table.folderCount; ++i) {
         const FolderEntry &e = table.entries[i];
-        if (e.startNumber == 0 && e.endNumber == 0)
+        if (e.startNumber == 0 && e.endNumber == 0 && !logCovers(e, runs))
             lines.append({e.subfolderCount, e.totalFileCount, e.directJpegCount, e.allJpegCount,
                           e.includeSubfolders != 0, 0, 0, e.path});
     }

@@ -83,6 +83,7 @@ bool newProject(ProjectState &state, Services &services)
     setSchoolCode(state, QString());
     state.workFolder.clear();
     state.filePrefix.clear();
+    state.numberingMark.clear(); // an unsaved run's mark stays on the disk for its next opening
     state.currentHistoryIndex = -1;
     clearThumbnails(state);
     state.dirty = false;
@@ -102,6 +103,7 @@ bool reopenHistory(ProjectState &state, Services &services, int index)
         return true;
     if (index < state.history.count) {
         const HistoryEntry entry = state.history.entries[index];
+        state.numberingMark.clear();
         setProjectName(state, entry.projectName);
         setSaveFolder(state, entry.saveFolder);
         state.workFolder = entry.saveFolder;

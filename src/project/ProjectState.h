@@ -50,6 +50,8 @@ struct ProjectState {
     QString filePrefix;
     QString workFolder;
     QString orderFilePath;
+    // The mark of this session's numbering run while no save has recorded its numbers.
+    QString numberingMark;
 
     HistoryTable history;
     FolderTable folders;

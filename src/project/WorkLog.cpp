@@ -7,6 +7,7 @@
 #include "platform/TextFile.h"
 #include "project/ProjectFields.h"
 #include "project/ProjectFile.h"
+#include "project/UnfinishedNumbering.h"
 
 #include <deque>
 
@@ -196,6 +197,7 @@ int SaveProject(ProjectState &state, Services &services)
 
     state.history.entries[state.history.count++] = entry;
     state.dirty = false;
+    numberingSaved(state);
     return SaveOk;
 }
 

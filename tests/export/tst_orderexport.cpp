@@ -5,8 +5,10 @@
 #include "export/OrderExport.h"
 #include "photos/NumberedPhotos.h"
 #include "platform/LocalTime.h"
+#include "project/FolderLocks.h"
 
 #include <QDirIterator>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -101,6 +103,8 @@ private Q_SLOTS:
         const QString seq = sequenceFolderOf(m_project.saveFolder);
         for (int p = 1; p <= 30; ++p)
             writeFile(sequentialFilePath(seq, QString(), p), "photo " + QByteArray::number(p));
+        // An unfinished numbering's mark is not a photo to check or copy.
+        writeFile(seq + QStringLiteral("/連番ファイル作成中.txt"), "mark");
         m_table = std::make_unique<OrderTable>();
         m_settings = ExportSettings{1, 9999, 4, false, true};
         m_state = ExportState();
@@ -274,9 +278,11 @@ private Q_SLOTS:
 
     // A disk that does not confirm the copies: a write failure, and the folder is not opened
     // as if the prints were ready for the lab.
+    // Nor are the sample texts opened, by which the sample prints would be handed out.
     void diskThatDoesNotTakeTheCopies()
     {
-        fillTable(*m_table, {"12:5"});
+        fillTable(*m_table, {"12:5,6"});
+        m_settings.subtractSamples = true;
         m_diskTakesIt = false;
         FakeServices f;
         QCOMPARE(run(f), int(ExportIncomplete));
@@ -284,6 +290,7 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("以下のフォルダへの書き込みを完了出来ませんでした。\n"
                                             "ディスクの空きと接続を確認してください。\n") +
                              exportFolder()});
+        QVERIFY(QFile::exists(exported(kSampleListName)));
         QVERIFY(f.shell.opened.isEmpty());
     }
 
@@ -340,6 +347,15 @@ private Q_SLOTS:
         QTest::newRow("real run with a fault")
             << QStringList{"12:5", "13:31"} << false
             << "   2行目　  1枚目の注文番号[ 31 ]は連番ファイルが存在しません。";
+        // Another copy exports or numbers into the same save folder right now.
+        QTest::newRow("save folder in use")
+            << QStringList{"12:5"} << false
+            << QStringLiteral("以下の保存先フォルダは他で作業中なので使用出来ません。\n{D}\n作業"
+                              "中のパソコン　") +
+                   QSysInfo::machineHostName() +
+                   QStringLiteral("\n\n作業が終わってからもう一度行ってください。作業中でない"
+                                  "のにこのメッセージが表示される場合は、保存先フォルダの「Vel"
+                                  "mora使用中.lock」を削除してください。");
     }
     void checkLeavesTheDiskAlone()
     {
@@ -347,6 +363,10 @@ private Q_SLOTS:
         QFETCH(bool, checkOnly);
         QFETCH(QString, message);
         writeFile(exported("0001/0001_0001.jpg"), "retouched");
+        std::unique_ptr<FolderLock> other;
+        if (message.contains("{D}"))
+            other = std::make_unique<FolderLock>(m_project.saveFolder, kSaveFolderLockName);
+        message.replace("{D}", m_project.saveFolder);
         const QStringList before = listing(m_dir->path());
         fillTable(*m_table, rows);
         m_settings.subtractSamples = true;

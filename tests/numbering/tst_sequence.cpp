@@ -4,8 +4,10 @@
 #include "numbering/Sequence.h"
 #include "platform/Codec.h"
 #include "project/FolderList.h"
+#include "project/FolderLocks.h"
 #include "project/ProjectFields.h"
 #include "project/ProjectFile.h"
+#include "project/UnfinishedNumbering.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QSysInfo>
+
+#include <csignal>
 #include <fcntl.h>
 
 using mf::Answer;
@@ -44,7 +49,10 @@ struct Fixture {
             startAsked.append(highest);
             return startAnswer;
         };
-        hooks.saveProject = [this] { return ++saves, 0; };
+        hooks.saveProject = [this] {
+            mf::numberingSaved(state); // what a save that went through does
+            return ++saves, 0;
+        };
         hooks.flushToDisk = [this](const QString &folder) {
             flushed.append(folder);
             return diskTakesIt;
@@ -406,6 +414,118 @@ private Q_SLOTS:
         QCOMPARE(f.fakes.prompter.boxes.size(), 1);
         QVERIFY(f.fakes.prompter.texts()[0].startsWith(QStringLiteral("1列目　")));
         QVERIFY(f.seqFiles().isEmpty());
+    }
+
+    // A numbering killed after its sixth copy, before the save: photos 1-5 of the first run are
+    // saved, photo 6 (the first of src3) is not. Then the next numbering, and the next opening,
+    // of the project as it was saved.
+    void interruptedNumberingIsNoticed_data()
+    {
+        QTest::addColumn<QString>("situation");
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("ranges"); // of the three rows afterwards
+        QTest::addColumn<int>("photos");     // in the numbered folder afterwards
+        const QString first = QStringLiteral("前回の連番ファイルの作成が完了していません。\n");
+        const QString rebuild = first + QStringLiteral("連番フォルダの写真の番号がプロジェクトに保"
+                                                       "存されていないので、このまま追加すると同"
+                                                       "じ写真に２つの番号が付きます。\n連番ファイ"
+                                                       "ルを新規に作り直しますか？");
+        const QString orders =
+            first + QStringLiteral("注文が入力されているので連番ファイルを作り直す事は出来ません。"
+                                   "\n以下の番号の写真は連番フォルダにありますがプロジェクトに保存"
+                                   "されていません。\n6\n\nこれらの写真を連番フォルダから削除して"
+                                   "から、もう一度連番ファイルの作成を行ってください。");
+        QTest::newRow("rebuilt") << "" << QList<Answer>{Answer::Yes} << QStringList{rebuild} << 0
+                                 << "1-3 4-5 6-7" << 7;
+        QTest::newRow("rebuild declined")
+            << "" << QList<Answer>{Answer::No} << QStringList{rebuild} << -1 << "1-3 4-5 -" << 6;
+        QTest::newRow("orders entered")
+            << "orders" << QList<Answer>{} << QStringList{orders} << -1 << "1-3 4-5 -" << 6;
+        // The unsaved photo removed by hand: the folder agrees with the project again.
+        QTest::newRow("unsaved photo removed")
+            << "removed" << QList<Answer>{Answer::No} << QStringList{mf::msg::rebuildOrAppend} << 0
+            << "1-3 4-5 6-7" << 7;
+        // The same session after a save it declined: its own run, nothing interrupted.
+        QTest::newRow("own run") << "own" << QList<Answer>{Answer::No}
+                                 << QStringList{mf::msg::rebuildOrAppend} << 0 << "1-3 4-5 7-8"
+                                 << 8;
+        QTest::newRow("save folder in use")
+            << "locked" << QList<Answer>{}
+            << QStringList{QStringLiteral("以下の保存先フォルダは他で作業中なので使用出来ません。"
+                                          "\n{D}\n作業中のパソコン　") +
+                           QSysInfo::machineHostName() +
+                           QStringLiteral("\n\n作業が終わってからもう一度行ってください。作業中で"
+                                          "ないのにこのメッセージが表示される場合は、保存先フォ"
+                                          "ルダの「Velmora使用中.lock」を削除してください。")}
+            << -1 << "1-3 4-5 -" << 6;
+    }
+    void interruptedNumberingIsNoticed()
+    {
+        QFETCH(QString, situation);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(QStringList, texts);
+        QFETCH(int, result);
+        QFETCH(QString, ranges);
+        QFETCH(int, photos);
+        Fixture f({3, 2});
+        QCOMPARE(f.run(), 0);
+        f.addSource("src3", 2);
+        const QString mark = f.seq() + QStringLiteral("/連番ファイル作成中.txt");
+        QVERIFY(!QFile::exists(mark));
+        f.fakes.prompter.expect(Answer::No); // append
+        f.startAnswer = 6;
+        f.fakes.pump.onPump = [](int calls) {
+            if (calls == 2) // src3's second photo: the first is copied
+                raise(SIGKILL);
+        };
+        f.fakes.pump.calls = 0;
+        QCOMPARE(testfiles::runInChild([&] { return f.run(); }), -1); // killed
+        f.fakes.pump.onPump = nullptr;
+        f.fakes.prompter = ScriptedPrompter(); // the child took the answers it was given
+        QVERIFY(QFile::exists(mark));
+        QCOMPARE(f.seqFiles(), numbered("", 1, 6));
+
+        if (situation == "orders")
+            f.state.orders.orderCount = [] { return 3; };
+        if (situation == "removed")
+            QVERIFY(QFile::remove(f.seq() + "/0006.jpg"));
+        if (situation == "own")
+            f.state.numberingMark = mark;
+        std::unique_ptr<mf::FolderLock> other;
+        if (situation == "locked")
+            other = std::make_unique<mf::FolderLock>(f.state.saveFolder, mf::kSaveFolderLockName);
+        for (QString &text : texts)
+            text.replace("{D}", f.state.saveFolder);
+
+        // Opening the project: the same question, or nothing while another copy works there.
+        ScriptedPrompter opening;
+        for (Answer a : answers)
+            opening.expect(a);
+        const mf::UnfinishedChoice open = mf::checkUnfinishedNumberingOnOpen(f.state, opening);
+        const bool asked = texts.first().startsWith(u'前');
+        const bool rebuildChosen = !answers.isEmpty() && answers.first() == Answer::Yes;
+        QCOMPARE(open, !asked          ? mf::UnfinishedChoice::None
+                       : rebuildChosen ? mf::UnfinishedChoice::Rebuild
+                                       : mf::UnfinishedChoice::Refused);
+        QCOMPARE(opening.texts(), asked ? texts : QStringList());
+
+        for (Answer a : answers)
+            f.fakes.prompter.expect(a);
+        f.startAnswer = situation == "own" ? 7 : situation == "removed" ? 6 : 1;
+        QCOMPARE(f.run(), result);
+        QCOMPARE(f.fakes.prompter.texts(), texts);
+        QCOMPARE(f.fakes.prompter.pendingAnswers(), 0);
+        for (const RecordedBox &box : f.fakes.prompter.boxes)
+            QCOMPARE(box.caption, mf::kTitleText);
+        QCOMPARE(f.range(1) + " " + f.range(2) + " " + f.range(3), ranges);
+        QCOMPARE(f.seqFiles().size(), photos);
+        // Gone once a save recorded the numbers; kept while they are still unsaved.
+        QCOMPARE(QFile::exists(mark), result != 0);
+        if (situation == "rebuilt") // every photo once, in list order
+            QCOMPARE(testfiles::readFile(f.seq() + "/0006.jpg"),
+                     testfiles::readFile(f.dir.filePath("src3/IMG_01.jpg")));
     }
 
     void highestNumberNeedsNameAndFolder()

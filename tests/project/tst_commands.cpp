@@ -2,13 +2,17 @@
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "project/FolderList.h"
+#include "project/FolderLocks.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFields.h"
 #include "project/WorkLog.h"
 
 #include <QDir>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using namespace mf;
 using namespace projecttest;
@@ -24,6 +28,77 @@ const QString kProjectOpen =
 class CommandsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // One copy per program folder, one numbering or export per save folder: a second holder
+    // is refused with a message, a lock left by a copy that was killed is taken over.
+    void folderLocks_data()
+    {
+        QTest::addColumn<bool>("program"); // the program folder, else a save folder
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("status"); // of the lock taken, -1: refused
+        QTest::addColumn<QString>("message");
+        const QString running = QStringLiteral("既に起動しています。\n同時に２つ起動する事は出来ま"
+                                               "せん。");
+        const QString inUse =
+            QStringLiteral("以下の保存先フォルダは他で作業中なので使用出来ません。\n{D}\n作業中の"
+                           "パソコン　") +
+            QSysInfo::machineHostName() +
+            QStringLiteral("\n\n作業が終わってからもう一度行ってください。作業中でないのにこのメ"
+                           "ッセージが表示される場合は、保存先フォルダの「Velmora使用中.lock」を"
+                           "削除してください。");
+        for (bool program : {true, false}) {
+            const char *what = program ? "program folder, " : "save folder, ";
+            QTest::addRow("%sfree", what) << program << "free" << int(FolderLock::Held) << "";
+            QTest::addRow("%sheld", what) << program << "held" << -1 << (program ? running : inUse);
+            QTest::addRow("%sleft by a killed copy", what)
+                << program << "killed" << int(FolderLock::Held) << "";
+            // Nothing can be locked there; what the run writes there fails on its own.
+            QTest::addRow("%sno folder", what)
+                << program << "missing" << int(FolderLock::Unavailable) << "";
+        }
+    }
+    void folderLocks()
+    {
+        QFETCH(bool, program);
+        QFETCH(QString, before);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString folder = before == "missing" ? dir.filePath("gone") : dir.path();
+        const QString name = program ? kProgramLockName : kSaveFolderLockName;
+        auto take = [&](Prompter &prompter) {
+            return program ? claimProgramFolder(folder, kTitleText, prompter)
+                           : lockSaveFolder(folder, kTitleText, prompter);
+        };
+        std::unique_ptr<FolderLock> other;
+        if (before == "held")
+            other = std::make_unique<FolderLock>(folder, name);
+        if (before == "killed") {
+            QCOMPARE(testfiles::runInChild([&] {
+                         const FolderLock lock(folder, name);
+                         if (lock.status() == FolderLock::Held)
+                             raise(SIGKILL);
+                         return 1;
+                     }),
+                     -1);
+            QVERIFY(QFile::exists(dir.filePath(name)));
+        }
+        ScriptedPrompter prompter;
+        std::unique_ptr<FolderLock> lock = take(prompter);
+        QCOMPARE(lock ? int(lock->status()) : -1, status);
+        QCOMPARE(prompter.texts(),
+                 message.isEmpty() ? QStringList() : QStringList{message.replace("{D}", folder)});
+        for (const RecordedBox &box : prompter.boxes)
+            QCOMPARE(box.caption, kTitleText);
+        if (status != FolderLock::Held)
+            return;
+        ScriptedPrompter second; // refused while held, free again once released
+        QVERIFY(!take(second));
+        QCOMPARE(second.boxes.size(), 1);
+        lock.reset();
+        QVERIFY(!QFile::exists(dir.filePath(name)));
+        QVERIFY(take(second));
+    }
+
     void startUp_data()
     {
         QTest::addColumn<QByteArray>("def"); // a null array: no file

@@ -57,6 +57,9 @@ struct Studio {
         for (int i = 1; i <= count; ++i)
             writeFile(seq + QString::asprintf("/P%04d.jpg", i), "x");
         writeFile(seq + u'/' + kLogName, log);
+        // A numbering's mark beside the photos is no photo of the project.
+        writeFile(seq + QStringLiteral("/連番ファイル作成中.txt"),
+                  sjis("連番ファイルの作成中です。"));
         const QString file = program() + name + ".txt";
         writeFile(file, projectFile);
         addHistory(name, file, save);
@@ -128,12 +131,12 @@ private Q_SLOTS:
             QStringLiteral("修正する必要のあるプロジェクトは見つかりませんでした。");
         const QString ask = QStringLiteral("{N}　はフォルダ情報と連番フォルダ内のファイル情報が違っ"
                                            "ています。\n修正してよろしいですか？");
-        auto counts = [](int listed, int runs) {
+        auto counts = [](int listed, int runs, int unnumbered = 0) {
             return QStringLiteral(
                        "{L}　のカウントが違います。\nフォルダ情報ファイル　{F} フォルダ数[") +
-                   QString::number(listed) +
-                   QStringLiteral(" ] - 連番未作成フォルダ数　[0]\n連番ファイル変換ログ.txt フォル"
-                                  "ダ数[") +
+                   QString::number(listed) + QStringLiteral(" ] - 連番未作成フォルダ数　[") +
+                   QString::number(unnumbered) +
+                   QStringLiteral("]\n連番ファイル変換ログ.txt フォルダ数[") +
                    QString::number(runs) + u']';
         };
         QTest::newRow("no history")
@@ -202,6 +205,17 @@ private Q_SLOTS:
             << "missing" << QList<Answer>{Answer::Yes}
             << QStringList{counts(0, 2), ask, QStringLiteral("{F} を修正保存しました。\n"),
                            QStringLiteral("1 つのプロジェクトを修正しました。")};
+        // Numbered, then killed before the save: the list is the one saved before, without
+        // numbers. Repaired to the log's folders once each, not once numbered and once again
+        // unnumbered for the next append to number a second time.
+        QTest::newRow("killed before the save")
+            << "0,0,0,0,0,0,0,{A}\r\n0,0,0,0,1,0,0,{B}" << QList<Answer>{Answer::Yes}
+            << QStringList{counts(2, 2, 2), ask,
+                           QStringLiteral("古い間違ったフォルダ情報定義ファイル　{F}　は以下のフ"
+                                          "ァイル名に改名されました。\n\n{K}"),
+                           QStringLiteral("{F} を修正保存しました。\n元のファイルは {K} に改名さ"
+                                          "れました。"),
+                           QStringLiteral("1 つのプロジェクトを修正しました。")};
         QTest::newRow("rename fails")
             << "0,50,50,50,0,1,50,{A}" << QList<Answer>{Answer::Yes}
             << QStringList{counts(1, 2), ask, QStringLiteral("{F}　を改名出来ませんでした。"),
@@ -255,7 +269,8 @@ private Q_SLOTS:
                 .replace("{D}", save)
                 .replace("{S}", seq)
                 .replace("{L}", seq + u'/' + kLogName)
-                .replace("{F}", file);
+                .replace("{F}", file)
+                .replace("{K}", s.program() + u'_' + name + ".txt");
         QCOMPARE(s.prompter.texts(), boxes);
         QCOMPARE(s.prompter.pendingAnswers(), 0);
         QVERIFY(!s.prompter.unexpectedQuestion);
@@ -266,6 +281,9 @@ private Q_SLOTS:
         }
         if (!boxes.contains(QStringLiteral("1 つのプロジェクトを修正しました。")))
             QCOMPARE(readFile(file), before);
+        else // every repair here is to the log's two folders
+            QCOMPARE(readFile(file),
+                     sjis("0,50,50,50,0,1,50," + a + "\r\n0,30,30,30,0,51,80," + b + "\r\n"));
     }
 
     // A project numbered by our own numbering, one folder with its subfolders taken, is never

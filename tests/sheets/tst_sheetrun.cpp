@@ -61,6 +61,9 @@ struct Fixture {
                                                       : testfiles::photo(1 + n % 12),
                                   target);
         }
+        // An unfinished numbering's mark is no photo to lay out.
+        if (!numbers.isEmpty())
+            testfiles::writeFile(seq() + QStringLiteral("/連番ファイル作成中.txt"), "mark");
         hooks.options = [this] { return options; };
         hooks.titleSettings = [this] { return title; };
         hooks.previewPauseMs = 0;
