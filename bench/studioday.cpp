@@ -17,8 +17,8 @@
 // At 16 GB of copies both sides are bound by the disk, and whoever runs first leaves dirty
 // pages for the other to pay for. So every run starts after a sync, the flush of the file
 // system it wrote to (one syncfs, what the program does before it says it is done) is timed
-// apart after it, and each stage runs R rounds (default 2) in which the sides take turns at
-// going first; the tables give medians. Beside numbering and the export stands the disk's
+// apart after it, and each stage runs R rounds (default 2, always even) in which the sides take
+// turns at going first; the tables give medians. Beside numbering and the export stands the disk's
 // floor: the bytes written over the disk's write speed, measured here. With several N, a last
 // table gives each stage's seconds a photo and peak memory at every N, so that a stage whose
 // cost grows faster than its work shows at a glance.
@@ -514,15 +514,19 @@ int main(int argc, char **argv)
             ok = ok && days.back().photos >= 10;
         } else if (args[i] == QLatin1String("--rounds") && i + 1 < args.size()) {
             rounds = args[++i].toInt(&ok);
-            ok = ok && rounds >= 2;
+            // Whoever writes first into the disk pays more: an odd count would let one side go
+            // first once more than the other and tilt the medians.
+            ok = ok && rounds >= 2 && rounds % 2 == 0;
         } else if (args[i].startsWith(u'-')) {
             ok = false;
         } else {
             photoDir = args[i];
         }
         if (!ok) {
-            std::fprintf(stderr, "usage: bench_studioday [--photos N[,N...]] [--rounds R] "
-                                 "[PHOTO_DIR]\n  N at least 10 photos, R at least 2 rounds\n");
+            std::fprintf(
+                stderr,
+                "usage: bench_studioday [--photos N[,N...]] [--rounds R] "
+                "[PHOTO_DIR]\n  N at least 10 photos, R an even number of rounds, at least 2\n");
             return 2;
         }
     }
