@@ -21,25 +21,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("schoolCode");
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<int>("escAtPump"); // 0: no Esc
-        QTest::addColumn<bool>("reopenAfterKill");
         QTest::newRow("no school code") << ""
-                                        << "" << 0 << false;
+                                        << "" << 0;
         QTest::newRow("school code 12") << "12"
-                                        << "12_" << 0 << false;
+                                        << "12_" << 0;
         // The pump runs before each photo: the fifth call comes before the second photo of
         // the second folder.
         QTest::newRow("Esc in the second folder") << ""
-                                                  << "" << 5 << false;
-        // Then the project as a kill before the save leaves it, opened from the history.
-        QTest::newRow("reopened after a kill") << ""
-                                               << "" << 0 << true;
+                                                  << "" << 5;
     }
     void run()
     {
         QFETCH(QString, schoolCode);
         QFETCH(QString, prefix);
         QFETCH(int, escAtPump);
-        QFETCH(bool, reopenAfterKill);
         MainWindowFixture f;
         f.start();
         const QString first = f.path(QStringLiteral("photos/一組"));
@@ -126,36 +121,6 @@ private Q_SLOTS:
         QCOMPARE(f.fakes.shell.opened, QStringList{sequence});
         QVERIFY(f.child("BitBtn6")->isEnabled());
         QVERIFY(f.window->isVisible());
-        if (!reopenAfterKill)
-            return;
-
-        // The photos and the mark on the disk, the numbers in no project file.
-        const QString mark = sequence + QStringLiteral("/連番ファイル作成中.txt");
-        QVERIFY(!QFile::exists(mark));
-        testfiles::writeFile(mark, "");
-        testfiles::writeFile(
-            f.program + QStringLiteral("project00000.txt"),
-            sjis("0,3,3,3,0,0,0," + first + "\r\n0,2,2,2,0,0,0," + second + "\r\n"));
-        f.child<QAction>("N6")->trigger();
-        dialog.removeEventFilter(&driver);
-        StartDialogDriver again(dialog, QStringLiteral("1"));
-        f.fakes.prompter.boxes.clear();
-        f.fakes.prompter.expect({mf::Answer::Yes, mf::Answer::Yes}); // rebuild, then the save
-        auto *history = f.child<QComboBox>("ComboBox1");
-        history->setCurrentIndex(0);
-        Q_EMIT history->activated(0); // as a click on the item
-        QCOMPARE(again.proposals, QStringList{"1"});
-        QCOMPARE(f.fakes.prompter.texts().first(),
-                 QStringLiteral("前回の連番ファイルの作成が完了していません。\n連番フォルダの写真"
-                                "の番号がプロジェクトに保存されていないので、このまま追加すると同"
-                                "じ写真に２つの番号が付きます。\n連番ファイルを新規に作り直します"
-                                "か？"));
-        QCOMPARE(f.fakes.prompter.boxes.size(), 2);
-        QCOMPARE((QStringList{f.cell(1, 8), f.cell(1, 9), f.cell(2, 8), f.cell(2, 9)}), numbers);
-        QCOMPARE(readFile(f.program + QStringLiteral("project00001.txt")),
-                 sjis("0,3,3,3,0,1,3," + first + "\r\n0,2,2,2,0,4,5," + second + "\r\n"));
-        QVERIFY(!QFile::exists(mark));
-        QVERIFY(!QFile::exists(photo(6)));
     }
 };
 

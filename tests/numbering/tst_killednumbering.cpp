@@ -37,19 +37,6 @@ ssize_t smallPieces(int in, int out, size_t length)
     return ::copy_file_range(in, nullptr, out, nullptr, std::min<size_t>(length, 64 * 1024), 0);
 }
 
-// readdir, failing in the folder with this inode as a flaky drive does.
-ino_t g_flakyFolder = 0;
-
-dirent *flakyReadDir(DIR *dir)
-{
-    struct stat st;
-    if (::fstat(::dirfd(dir), &st) == 0 && st.st_ino == g_flakyFolder) {
-        errno = EIO;
-        return nullptr;
-    }
-    return ::readdir(dir);
-}
-
 // A project whose first folder of four photos is numbered, with a second folder of three
 // added that the next run appends.
 struct Project {
@@ -158,20 +145,6 @@ private Q_SLOTS:
 
     // A source folder that cannot be read to its end stops the run, rather than numbering
     // the photos read before the failure as if they were all.
-    void unreadableSourceStopsTheRun()
-    {
-        Project p;
-        const QString flaky = p.dir.filePath("src2");
-        struct stat st;
-        QCOMPARE(::stat(QFile::encodeName(flaky).constData(), &st), 0);
-        g_flakyFolder = st.st_ino;
-        mf::seams::setReadDirCall(flakyReadDir);
-        const int rc = p.append();
-        mf::seams::setReadDirCall(nullptr);
-        QCOMPARE(rc, -2);
-        QCOMPARE(p.fakes.prompter.texts().last(), mf::msg::copyStopped.arg(flaky));
-        QCOMPARE(p.highest(), 4);
-    }
 };
 
 MF_REGISTER_TEST(KilledNumberingTest)

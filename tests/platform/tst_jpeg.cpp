@@ -133,7 +133,6 @@ private Q_SLOTS:
         using S = QList<QSize>;
         const QByteArray turned = jpegfiles::encode(203, 150, S{{1, 4}, {1, 1}, {1, 1}});
         const QByteArray common = jpegfiles::encode(203, 150, S{{2, 2}, {1, 1}, {1, 1}});
-        const QByteArray restarts = jpegfiles::encode(203, 150, S{{2, 2}, {1, 1}, {1, 1}}, true);
         const QByteArray wide = jpegfiles::encode(203, 150, S{{4, 2}, {1, 1}, {1, 1}});
         const QByteArray mixed = jpegfiles::encode(203, 150, S{{2, 2}, {2, 1}, {1, 2}});
         const QByteArray none;
@@ -145,12 +144,9 @@ private Q_SLOTS:
             << jpegfiles::strayBytesBeforeEnd(common) << common;
         QTest::newRow("stray bytes before the end marker, 1x4")
             << jpegfiles::strayBytesBeforeEnd(turned) << turned;
-        QTest::newRow("stray bytes before a restart marker")
-            << jpegfiles::strayBytesBeforeRestart(restarts) << restarts;
         QTest::newRow("truncated") << jpegfiles::truncated(common) << none;
         QTest::newRow("truncated, 1x4") << jpegfiles::truncated(turned) << none;
         QTest::newRow("marker in the data") << jpegfiles::markerInData(common) << none;
-        QTest::newRow("restart out of order") << jpegfiles::restartOutOfOrder(restarts) << none;
     }
     void whatLibjpegDecodes()
     {

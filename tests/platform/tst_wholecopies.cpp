@@ -10,7 +10,6 @@
 #include <QTest>
 
 #include <cerrno>
-#include <csignal>
 
 #include <unistd.h>
 
@@ -36,11 +35,6 @@ ssize_t injectedRangeCopy(int in, int out, size_t length)
     return ::copy_file_range(in, nullptr, out, nullptr, std::min(length, kPiece), 0);
 }
 
-ssize_t smallPieces(int in, int out, size_t length)
-{
-    return ::copy_file_range(in, nullptr, out, nullptr, std::min(length, kPiece), 0);
-}
-
 // The stand-in for readdir: fails with EIO after two entries, or leaves a stale EIO in errno
 // after every entry it returns.
 bool g_failRead = false;
@@ -56,16 +50,6 @@ dirent *injectedReadDir(DIR *dir)
     if (e && !g_failRead)
         errno = EIO;
     return e;
-}
-
-// Ends the process at the g_killAt-th point of a copy, as a kill -9 would.
-int g_killAt = 0;
-int g_points = 0;
-
-void killAtChosenPoint(mf::seams::CopyPoint)
-{
-    if (++g_points == g_killAt)
-        ::kill(::getpid(), SIGKILL);
 }
 
 QStringList filesIn(const QString &folder)
@@ -164,89 +148,6 @@ private Q_SLOTS:
     }
 
     // Only what an interrupted copy or save of our own files left goes.
-    void staleTemporaries_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("removed");
-        QTest::newRow("copy") << ".mfcopy-a9Z0bY.part" << true;
-        QTest::newRow("copy, five characters") << ".mfcopy-a9Z0b.part" << false;
-        QTest::newRow("copy, a sign") << ".mfcopy-a9Z0b-.part" << false;
-        QTest::newRow("copy, other end") << ".mfcopy-a9Z0bY.jpg" << false;
-        QTest::newRow("save of our file") << "own.txt.Qw3rTy" << true;
-        QTest::newRow("save of another file") << "other.txt.Qw3rTy" << false;
-        QTest::newRow("save, seven characters") << "own.txt.Qw3rTy7" << false;
-        QTest::newRow("save, no dot") << "own.txtQw3rTy" << false;
-        QTest::newRow("our file itself") << "own.txt" << false;
-        QTest::newRow("a photo") << "0001.jpg" << false;
-        QTest::newRow("a folder named like a copy") << ".mfcopy-a9Z0bY.part/" << false;
-    }
-    void staleTemporaries()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, removed);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(name);
-        if (name.endsWith(u'/'))
-            QDir().mkpath(path);
-        else
-            writeFile(path, "x");
-        QVERIFY(mf::removeStaleTemporaries(
-            dir.path(), [](QStringView n) { return n == QLatin1String("own.txt"); }));
-        QCOMPARE(!QFileInfo::exists(path), removed);
-        QVERIFY(!mf::removeStaleTemporaries(dir.filePath("missing")));
-    }
-
-    // A copy killed at any point leaves the target whole or as it was, never cut; the
-    // temporary it may leave has the copy temporary's name.
-    void killedCopyLeavesNoCutFile_data()
-    {
-        QTest::addColumn<bool>("ranged");
-        QTest::addColumn<bool>("replace");
-        for (bool ranged : {true, false}) {
-            const char *way = ranged ? "in the kernel" : "ordinary";
-            QTest::addRow("new target, %s", way) << ranged << false;
-            QTest::addRow("replacing, %s", way) << ranged << true;
-        }
-    }
-    void killedCopyLeavesNoCutFile()
-    {
-        QFETCH(bool, ranged);
-        QFETCH(bool, replace);
-        QTemporaryDir dir;
-        const QByteArray photo(5 * kPiece + 100, 'p'), old("old");
-        writeFile(dir.filePath("photo.jpg"), photo);
-        const QString target = dir.filePath("out/0001.jpg");
-        int kills = 0;
-        for (g_killAt = 1;; ++g_killAt) {
-            QDir(dir.filePath("out")).removeRecursively();
-            if (replace)
-                writeFile(target, old);
-            else
-                QDir().mkpath(dir.filePath("out"));
-            const int rc = testfiles::runInChild([&] {
-                mf::setRangeCopyEnabled(ranged);
-                mf::seams::setRangeCopyCall(smallPieces);
-                g_points = 0;
-                mf::seams::setCopyPointHook(killAtChosenPoint);
-                return int(mf::copyFile(dir.filePath("photo.jpg"), target, replace));
-            });
-            if (rc != -1) {
-                QCOMPARE(rc, int(CopyResult::Copied));
-                break;
-            }
-            ++kills;
-            const QByteArray found = readFile(target);
-            QVERIFY2(found == photo || found == (replace ? old : QByteArray()),
-                     qPrintable(QStringLiteral("cut at point %1").arg(g_killAt)));
-            for (const QString &name : filesIn(dir.filePath("out")))
-                QVERIFY(name == QLatin1String("0001.jpg") || mf::isCopyTemporaryName(name));
-            QVERIFY(mf::removeStaleTemporaries(dir.filePath("out")));
-            QCOMPARE(filesIn(dir.filePath("out")).size(), QFileInfo::exists(target) ? 1 : 0);
-        }
-        // Created, a piece at a time (the ordinary copy takes it in one), whole, renamed.
-        QCOMPARE(kills, ranged ? 9 : 4);
-        QCOMPARE(readFile(target), photo);
-    }
 };
 
 MF_REGISTER_TEST(WholeCopiesTest)

@@ -81,6 +81,15 @@ struct Fixture {
     }
     QString seq() const { return project.workFolder + QStringLiteral("/連番フォルダ"); }
     QString pages() const { return project.workFolder + QStringLiteral("/一覧フォルダ"); }
+    QString pdf() const { return pages() + QStringLiteral("/一覧.pdf"); }
+    // An earlier series: JPEG pages without numbers, and its PDF, whose bytes it returns.
+    QByteArray earlierSeries()
+    {
+        options.continuous = options.pdf = true;
+        options.showNumbers = false;
+        press();
+        return testfiles::readFile(pdf());
+    }
     SheetRunResult press() { return RunSampleSheets(sizes, project, state, fakes.services, hooks); }
     // "1:1-16 2:17-20": the photos placed per page, runs of consecutive numbers joined.
     QString placedRanges() const
@@ -361,12 +370,8 @@ private Q_SLOTS:
         QFETCH(QString, box);
         QFETCH(QStringList, pdf);
         Fixture f(range(1, 20));
-        const QString pdfPath = f.pages() + QStringLiteral("/一覧.pdf");
-        // An earlier series: JPEG pages without numbers, and its PDF.
-        f.options.continuous = f.options.pdf = true;
-        f.options.showNumbers = false;
-        f.press();
-        const QByteArray earlier = testfiles::readFile(pdfPath);
+        const QString pdfPath = f.pdf();
+        const QByteArray earlier = f.earlierSeries();
         QCOMPARE(pdfImages(earlier).size(), 2);
         for (auto it = damaged.begin(); it != damaged.end(); ++it) {
             const QString photo = f.seq() + QString::asprintf("/%04d.jpg", it.key());
@@ -491,11 +496,8 @@ private Q_SLOTS:
         QFETCH(bool, deleteEarlier);
         QFETCH(QStringList, pdf);
         Fixture f(range(1, 20));
-        const QString pdfPath = f.pages() + QStringLiteral("/一覧.pdf");
-        f.options.continuous = f.options.pdf = true;
-        f.options.showNumbers = false;
-        f.press();
-        const QByteArray earlier = testfiles::readFile(pdfPath);
+        const QString pdfPath = f.pdf();
+        const QByteArray earlier = f.earlierSeries();
         QVERIFY(!earlier.isEmpty());
         f.fakes.prompter.boxes.clear();
         f.fakes.prompter.expect(deleteEarlier ? Answer::Yes : Answer::No);

@@ -18,22 +18,11 @@ qsizetype scanStart(const QByteArray &jpeg)
     return sos + 2 + (uchar(jpeg[sos + 2]) << 8 | uchar(jpeg[sos + 3]));
 }
 
-// The n-th (from 0) restart marker in the scan data.
-qsizetype restartMarker(const QByteArray &jpeg, int n)
-{
-    for (qsizetype i = scanStart(jpeg); i + 1 < jpeg.size(); ++i) {
-        if (uchar(jpeg[i]) == 0xFF && uchar(jpeg[i + 1]) >= 0xD0 && uchar(jpeg[i + 1]) <= 0xD7 &&
-            n-- == 0)
-            return i;
-    }
-    qFatal("no restart marker %d", n);
-}
-
 const QByteArray kStray("\x55\xAA\x12\x34\x00\x99\x42\x17", 8);
 
 } // namespace
 
-QByteArray encode(int width, int height, const QList<QSize> &sampling, bool restartRows)
+QByteArray encode(int width, int height, const QList<QSize> &sampling)
 {
     jpeg_compress_struct c{};
     jpeg_error_mgr errors{};
@@ -52,8 +41,6 @@ QByteArray encode(int width, int height, const QList<QSize> &sampling, bool rest
         c.comp_info[i].h_samp_factor = sampling[i].width();
         c.comp_info[i].v_samp_factor = sampling[i].height();
     }
-    if (restartRows)
-        c.restart_in_rows = 1;
     jpeg_start_compress(&c, TRUE);
     // Colour changes in both directions, so that any misplaced chroma shows.
     QByteArray row(width * 3, 0);
@@ -103,12 +90,6 @@ QByteArray strayBytesBeforeEnd(const QByteArray &jpeg)
     return out.insert(out.size() - 2, kStray);
 }
 
-QByteArray strayBytesBeforeRestart(const QByteArray &jpeg)
-{
-    QByteArray out = jpeg;
-    return out.insert(restartMarker(jpeg, 0), kStray);
-}
-
 QByteArray truncated(const QByteArray &jpeg)
 {
     return jpeg.left(jpeg.size() * 3 / 5);
@@ -122,14 +103,6 @@ QByteArray markerInData(const QByteArray &jpeg)
         ++at;
     out[at] = char(0xFF);
     out[at + 1] = char(0xD5);
-    return out;
-}
-
-QByteArray restartOutOfOrder(const QByteArray &jpeg)
-{
-    QByteArray out = jpeg;
-    const qsizetype at = restartMarker(jpeg, 1);
-    out[at + 1] = char(0xD0 + (uchar(out[at + 1]) - 0xD0 + 2) % 8);
     return out;
 }
 

@@ -10,20 +10,16 @@
 namespace jpegfiles {
 
 // A width x height colour pattern encoded at quality 90 with the given sampling factors, one
-// (horizontal, vertical) pair per component, for example {{1, 4}, {1, 1}, {1, 1}}. With
-// restartRows, a restart marker follows every MCU row.
-QByteArray encode(int width, int height, const QList<QSize> &sampling, bool restartRows = false);
+// (horizontal, vertical) pair per component, for example {{1, 4}, {1, 1}, {1, 1}}.
+QByteArray encode(int width, int height, const QList<QSize> &sampling);
 
 // The file decoded by plain libjpeg with its defaults at 1/denominator scale, as BGR.
 QImage decode(const QByteArray &jpeg, int denominator = 1);
 
-// Damage: bytes inserted before the end marker; before the first restart marker; the file
-// cut at three fifths; a marker written into the middle of the entropy-coded data; the
-// second restart marker numbered out of order.
+// Damage: bytes inserted before the end marker; the file cut at three fifths; a marker
+// written into the middle of the entropy-coded data.
 QByteArray strayBytesBeforeEnd(const QByteArray &jpeg);
-QByteArray strayBytesBeforeRestart(const QByteArray &jpeg);
 QByteArray truncated(const QByteArray &jpeg);
 QByteArray markerInData(const QByteArray &jpeg);
-QByteArray restartOutOfOrder(const QByteArray &jpeg);
 
 } // namespace jpegfiles
