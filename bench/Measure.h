@@ -76,17 +76,16 @@ inline double writePass(const QString &path, std::vector<char> &chunk, qint64 by
 }
 
 // The disk's write speed in bytes a second: `bytes` of incompressible data written into a new
-// file in folder and put on the disk (fdatasync), timed together, the file removed again. The
-// best of three passes: a virtual disk writes blocks it has never held several times slower,
-// and the floor is what the disk can do. 0 when the file cannot be written.
-inline double diskWriteSpeed(const QString &folder, qint64 bytes)
+// file in folder and put on the disk (fdatasync), timed together, the file removed again; the
+// best of `passes` passes. 0 when the file cannot be written.
+inline double diskWriteSpeed(const QString &folder, qint64 bytes, int passes)
 {
     std::vector<char> chunk(8 << 20);
     QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(chunk.data()),
                                           chunk.size() / sizeof(quint32));
     const QString path = folder + QStringLiteral("/write-speed.bin");
     double best = 0;
-    for (int pass = 0; pass < 3; ++pass) {
+    for (int pass = 0; pass < passes; ++pass) {
         const double speed = writePass(path, chunk, bytes);
         if (speed <= 0)
             return 0;

@@ -17,11 +17,15 @@
 // At 16 GB of copies both sides are bound by the disk, and whoever runs first leaves dirty
 // pages for the other to pay for. So every run starts after a sync, the flush of the file
 // system it wrote to (one syncfs, what the program does before it says it is done) is timed
-// apart after it, and each stage runs R rounds (default 2, always even) in which the sides take
-// turns at going first; the tables give medians. Beside numbering and the export stands the disk's
-// floor: the bytes written over the disk's write speed, measured here. With several N, a last
-// table gives each stage's seconds a photo and peak memory at every N, so that a stage whose
-// cost grows faster than its work shows at a glance.
+// apart after it, and each stage that copies runs R rounds (default 2, always even) in which
+// the sides take turns at going first, after one run that is not counted: the first writer
+// into a disk that has been idle (or into blocks a virtual disk has never held) pays several
+// times what a later one does. The sample sheets, bound by the processor, run 2 rounds. The
+// tables give medians. Beside numbering and the export stands the disk's floor: the bytes
+// written over the disk's write speed, measured here with as many bytes as a stage copies
+// (a smaller test file would fit the host's write cache and measure that). With several N, a
+// last table gives each stage's seconds a photo and peak memory at every N, so that a stage
+// whose cost grows faster than its work shows at a glance.
 
 #include "BenchServices.h"
 #include "ExportPeer.h"
@@ -219,9 +223,19 @@ Run measure(Side &side)
     return r;
 }
 
-// The stage's rounds, the sides taking turns at going first (ours in the first round).
+// The stage's rounds, the sides taking turns at going first (ours in the first round). A
+// stage that copies starts with a run of ours that is not counted.
 bool runRounds(Stage &stage, int rounds)
 {
+    if (stage.diskBound) {
+        const Run warmUp = measure(stage.ours);
+        if (warmUp.seconds < 0)
+            return false;
+        stage.ours.after();
+        std::printf("  %s, warm-up: ours %.2f s + flush %.2f s, not counted\n", stage.name,
+                    warmUp.seconds, warmUp.flush);
+        std::fflush(stdout);
+    }
     for (int round = 1; round <= rounds; ++round) {
         const bool peerFirst = round % 2 == 0;
         for (Side *side :
@@ -277,7 +291,7 @@ cp "$1"/* "$2"/
 
 struct Day {
     int photos = 0;
-    qint64 sampleBytes = 0;              // written to measure the disk's speed
+    qint64 sampleBytes = 0;              // written to measure the disk's speed: a stage's copies
     std::array<double, 2> writeSpeeds{}; // bytes a second, before and after the stages
     double writeSpeed() const { return std::max(writeSpeeds[0], writeSpeeds[1]); }
     std::array<Stage, 3> stages;
@@ -361,8 +375,8 @@ double floorSeconds(const Day &day, const Stage &stage)
 
 void printDay(const Day &day, int rounds)
 {
-    std::printf("\n%d photos: medians of %d rounds; the disk wrote %.0f MB at %.0f and %.0f MB/s "
-                "(before and after the stages), the floor takes the faster\n",
+    std::printf("\n%d photos: medians of %d rounds (the sheets 2); the disk wrote %.0f MB at %.0f "
+                "and %.0f MB/s (before and after the stages), the floor takes the faster\n",
                 day.photos, rounds, day.sampleBytes / 1e6, day.writeSpeeds[0] / 1e6,
                 day.writeSpeeds[1] / 1e6);
     std::printf("%-17s %8s %8s %8s   %-12s %8s %8s %8s %7s %7s %9s %8s\n", "stage", "ours s",
@@ -452,14 +466,14 @@ bool runDay(Day &day, const QString &self, const QString &root, const QStringLis
     std::printf("\n%d photos (%d camera-size photos linked over, %.0f MB)\n", day.photos,
                 int(corpus.size()), cameraFiles.bytes / 1e6);
     // The disk's speed, before and after the stages: the faster gives the lower floor.
-    day.sampleBytes = std::clamp<qint64>(cameraFiles.bytes, 256 << 20, qint64(2) << 30);
-    day.writeSpeeds[0] = bench::diskWriteSpeed(work, day.sampleBytes);
+    day.sampleBytes = std::max<qint64>(cameraFiles.bytes, 256 << 20);
+    day.writeSpeeds[0] = bench::diskWriteSpeed(work, day.sampleBytes, 1);
     day.stages = stagesOf(self, work, camera);
     for (Stage &stage : day.stages) {
-        if (!runRounds(stage, rounds))
+        if (!runRounds(stage, stage.diskBound ? rounds : 2))
             return false;
     }
-    day.writeSpeeds[1] = bench::diskWriteSpeed(work, day.sampleBytes);
+    day.writeSpeeds[1] = bench::diskWriteSpeed(work, day.sampleBytes, 1);
     QDir(work).removeRecursively();
     if (day.writeSpeeds[0] <= 0 || day.writeSpeeds[1] <= 0) {
         std::fprintf(stderr, "cannot measure the disk's write speed in %s\n", qPrintable(work));
