@@ -15,9 +15,10 @@
 // per-orderer folders. Their scripts are files, so that any number of photos fits.
 //
 // At 16 GB of copies both sides are bound by the disk, and whoever runs first leaves dirty
-// pages for the other to pay for. So every run starts after a sync, the flush of the file
-// system it wrote to (one syncfs, what the program does before it says it is done) is timed
-// apart after it, and each stage that copies runs R rounds (default 2, always even) in which
+// pages for the other to pay for. So every run starts after the removal of the stage's earlier
+// copies and a sync, the flush of the file system it wrote to (one syncfs, what the program
+// does before it says it is done) is timed apart after it, and each stage that copies runs R
+// rounds (default 2, always even) in which
 // the sides take turns at going first, after one run that is not counted: the first writer
 // into a disk that has been idle (or into blocks a virtual disk has never held) pays several
 // times what a later one does. The sample sheets, bound by the processor, run 2 rounds. The
@@ -180,11 +181,15 @@ struct Stage {
     bool diskBound = false; // both sides copy the same bytes: the disk's floor applies
 };
 
-// One run: pending writes flushed first, wall time and peak memory of the command, then the
-// flush of the file system it wrote to, timed apart.
-Run measure(Side &side)
+// One run: the stage's earlier copies removed and pending writes flushed first, wall time and
+// peak memory of the command, then the flush of the file system it wrote to, timed apart.
+// Both sides' copies go before every run, so that each run follows the removal of exactly the
+// copies of the run before it: removing 16 GB (with the discards that follow on this disk)
+// slowed the next run by half, and when only one side removed its own, that side paid for it.
+Run measure(Side &side, const Stage &stage)
 {
-    QDir(side.clear.isEmpty() ? side.target : side.clear).removeRecursively();
+    for (const Side *s : {&stage.ours, &stage.peer})
+        QDir(s->clear.isEmpty() ? s->target : s->clear).removeRecursively();
     if (!side.before())
         return {};
     bench::flushWrites();
@@ -228,7 +233,7 @@ Run measure(Side &side)
 bool runRounds(Stage &stage, int rounds)
 {
     if (stage.diskBound) {
-        const Run warmUp = measure(stage.ours);
+        const Run warmUp = measure(stage.ours, stage);
         if (warmUp.seconds < 0)
             return false;
         stage.ours.after();
@@ -240,7 +245,7 @@ bool runRounds(Stage &stage, int rounds)
         const bool peerFirst = round % 2 == 0;
         for (Side *side :
              {peerFirst ? &stage.peer : &stage.ours, peerFirst ? &stage.ours : &stage.peer}) {
-            const Run run = measure(*side);
+            const Run run = measure(*side, stage);
             if (run.seconds < 0)
                 return false;
             side->runs.push_back(run);
