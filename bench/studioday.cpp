@@ -14,19 +14,18 @@
 // files in the same run: cp; the libvips contact sheets of peers_sheets.sh; cp into the same
 // per-orderer folders. Their scripts are files, so that any number of photos fits.
 //
-// At 16 GB of copies both sides are bound by the disk, and whoever runs first leaves dirty
-// pages for the other to pay for. So every run starts after the removal of the stage's earlier
-// copies and a sync, the flush of the file system it wrote to (one syncfs, what the program
-// does before it says it is done) is timed apart after it, and each stage that copies runs R
-// rounds (default 2, always even) in which
-// the sides take turns at going first, after one run that is not counted: the first writer
-// into a disk that has been idle (or into blocks a virtual disk has never held) pays several
-// times what a later one does. The sample sheets, bound by the processor, run 2 rounds. The
-// tables give medians. Beside numbering and the export stands the disk's floor: the bytes
-// written over the disk's write speed, measured here with as many bytes as a stage copies
-// (a smaller test file would fit the host's write cache and measure that). With several N, a
-// last table gives each stage's seconds a photo and peak memory at every N, so that a stage
-// whose cost grows faster than its work shows at a glance.
+// At 16 GB of copies both sides are bound by the disk, and whoever runs first leaves dirty pages
+// for the other to pay for. So every run starts after the removal of the stage's earlier copies and
+// a sync, the flush of the file system it wrote to (one syncfs, what the program does before it
+// says it is done) is timed apart after it, and each stage that copies runs R rounds (default 2,
+// always even) in which the sides take turns at going first, after one run that is not counted: the
+// first writer into a disk that has been idle (or into blocks a virtual disk has never held) pays
+// several times what a later one does. The sample sheets, bound by the processor, run 2 rounds. The
+// tables give medians. Beside numbering and the export stands the disk's floor: the bytes written
+// over the disk's write speed, measured here with as many bytes as a stage copies (a smaller test
+// file would fit the host's write cache and measure that). With several N, a last table gives each
+// stage's seconds a photo and peak memory at every N, so that a stage whose cost grows faster than
+// its work shows at a glance.
 
 #include "BenchServices.h"
 #include "ExportPeer.h"
