@@ -180,11 +180,11 @@ struct Stage {
     bool diskBound = false; // both sides copy the same bytes: the disk's floor applies
 };
 
-// One run: the stage's earlier copies removed and pending writes flushed first, wall time and
-// peak memory of the command, then the flush of the file system it wrote to, timed apart.
-// Both sides' copies go before every run, so that each run follows the removal of exactly the
-// copies of the run before it: removing 16 GB (with the discards that follow on this disk)
-// slowed the next run by half, and when only one side removed its own, that side paid for it.
+// One run: the stage's earlier copies removed and pending writes flushed first, wall time and peak
+// memory of the command, then the flush of the file system it wrote to, timed apart. Both sides'
+// copies go before every run, so that each run follows the removal of exactly the copies of the run
+// before it: removing 16 GB (with the discards that follow on this disk) slowed the next run by
+// about a third, and when only one side removed its own, that side paid for it.
 Run measure(Side &side, const Stage &stage)
 {
     for (const Side *s : {&stage.ours, &stage.peer})
