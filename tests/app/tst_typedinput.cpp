@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <memory>
 
 using namespace mf;
@@ -139,34 +140,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("sample end") << "TForm2"
-                                    << "Edit2"
-                                    << "５"
-                                    << "5";
-        QTest::newRow("title height") << "TForm10"
-                                      << "Edit11"
-                                      << "３０"
-                                      << "30";
-        QTest::newRow("export first") << "TForm5"
-                                      << "Edit1"
-                                      << "1５"
-                                      << "15";
-        QTest::newRow("custom dpi") << "TForm3"
-                                    << "Edit12"
-                                    << "３００"
-                                    << "300";
-        QTest::newRow("letters stay") << "TForm2"
-                                      << "Edit1"
-                                      << "ａ５"
-                                      << "ａ5";
-        QTest::newRow("price, refused at entry") << "TForm4"
-                                                 << "Edit2"
-                                                 << "１５０"
-                                                 << "１５０";
-        QTest::newRow("start number, refused") << "TForm7"
-                                               << "Edit1"
-                                               << "１８"
-                                               << "１８";
+        const QList<std::array<const char *, 5>> rows = {
+            {"sample end", "TForm2", "Edit2", "５", "5"},
+            {"title height", "TForm10", "Edit11", "３０", "30"},
+            {"export first", "TForm5", "Edit1", "1５", "15"},
+            {"custom dpi", "TForm3", "Edit12", "３００", "300"},
+            {"letters stay", "TForm2", "Edit1", "ａ５", "ａ5"},
+            {"price, refused at entry", "TForm4", "Edit2", "１５０", "１５０"},
+            {"start number, refused", "TForm7", "Edit1", "１８", "１８"},
+        };
+        for (const auto &[name, window, field, typed, shown] : rows)
+            QTest::newRow(name) << window << field << QString::fromUtf8(typed)
+                                << QString::fromUtf8(shown);
     }
     void fullWidthDigits()
     {

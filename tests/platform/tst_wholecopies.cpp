@@ -146,8 +146,6 @@ private Q_SLOTS:
         mf::seams::setReadDirCall(nullptr);
         QCOMPARE(filesIn(dir.filePath("pages")), failRead ? names : QStringList());
     }
-
-    // Only what an interrupted copy or save of our own files left goes.
 };
 
 MF_REGISTER_TEST(WholeCopiesTest)
