@@ -210,6 +210,12 @@ QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model)
     auto *view = new FixedColumnTableView(parent);
     view->setObjectName(QStringLiteral("StringGrid2"));
     view->setAccessibleName(QStringLiteral("StringGrid2"));
+    setUpOrderTableView(view, model);
+    return view;
+}
+
+void setUpOrderTableView(QTableView *view, OrderTableModel *model)
+{
     view->setModel(model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -226,7 +232,6 @@ QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model)
     header->setDefaultAlignment(Qt::AlignCenter);
     for (int c = 0; c <= kOrderColumns; ++c)
         header->resizeSection(c, std::max(orderColumnWidth(c), header->sectionSizeHint(c)));
-    return view;
 }
 
 } // namespace mf

@@ -81,6 +81,9 @@ protected:
 
 // The order table as both order windows show it: whole rows, read-only here, fixed row height,
 // headings centred, a heading wider than its column widening it rather than being cut.
+// setUpOrderTableView sets up the grid a window's form placed (a FixedColumnTableView, so that
+// the row numbers stay in sight); makeOrderTableView makes one.
+void setUpOrderTableView(QTableView *view, OrderTableModel *model);
 QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model);
 
 } // namespace mf
