@@ -1,7 +1,6 @@
 #include "orders/ui/OrderGridModels.h"
 
 #include "platform/ui/DirectInputEdit.h"
-#include "platform/ui/FixedColumnTableView.h"
 
 #include <QHeaderView>
 
@@ -202,16 +201,6 @@ bool InputCellDelegate::eventFilter(QObject *object, QEvent *event)
         }
     }
     return QStyledItemDelegate::eventFilter(object, event);
-}
-
-QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model)
-{
-    // The row numbers stay in sight while the operator scrolls through photos 20 to 100.
-    auto *view = new FixedColumnTableView(parent);
-    view->setObjectName(QStringLiteral("StringGrid2"));
-    view->setAccessibleName(QStringLiteral("StringGrid2"));
-    setUpOrderTableView(view, model);
-    return view;
 }
 
 void setUpOrderTableView(QTableView *view, OrderTableModel *model)

@@ -81,9 +81,8 @@ protected:
 
 // The order table as both order windows show it: whole rows, read-only here, fixed row height,
 // headings centred, a heading wider than its column widening it rather than being cut.
-// setUpOrderTableView sets up the grid a window's form placed (a FixedColumnTableView, so that
-// the row numbers stay in sight); makeOrderTableView makes one.
+// Sets up the grid a window's form placed (a FixedColumnTableView, so that the row numbers
+// stay in sight while the operator scrolls through photos 20 to 100).
 void setUpOrderTableView(QTableView *view, OrderTableModel *model);
-QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model);
 
 } // namespace mf
