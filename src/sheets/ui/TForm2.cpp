@@ -19,79 +19,6 @@
 
 namespace mf {
 
-QSize previewFitSize(QSize page, QSize area)
-{
-    if (page.isEmpty() || area.isEmpty())
-        return {};
-    return page.scaled(area, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-}
-
-// The preview raster: drawn straight from the image, so a page shown costs no conversion. Fitted
-// to the preview area, it shows the last page whole, scaled once per page or resize.
-class PreviewImage : public QWidget {
-public:
-    explicit PreviewImage(QWidget *parent) : QWidget(parent)
-    {
-        m_image = QImage(kPreviewSide, kPreviewSide, QImage::Format_RGB32);
-        if (m_image.isNull())
-            throw std::bad_alloc();
-        setFixedSize(kPreviewSide, kPreviewSide);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    void clear(const QColor &colour)
-    {
-        m_background = colour;
-        m_image.fill(colour);
-        m_page = m_fitted = QImage();
-        update();
-    }
-    void show(const QImage &page, const QColor &background)
-    {
-        m_background = background;
-        m_image.fill(background);
-        QPainter(&m_image).drawImage(0, 0, page);
-        m_page = page;
-        refit();
-        update();
-    }
-    // Fitted: as large as area, the page scaled into it; otherwise the full-size raster.
-    void setFit(bool fit, QSize area)
-    {
-        m_fit = fit;
-        setFixedSize(fit ? area.expandedTo(QSize(1, 1)) : QSize(kPreviewSide, kPreviewSide));
-        refit();
-        update();
-    }
-    bool fit() const { return m_fit; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        QPainter p(this);
-        if (!m_fit) {
-            p.drawImage(event->rect(), m_image, event->rect());
-            return;
-        }
-        p.fillRect(rect(), m_background);
-        p.drawImage(0, 0, m_fitted);
-    }
-
-private:
-    void refit()
-    {
-        m_fitted = QImage();
-        if (m_fit && !m_page.isNull())
-            m_fitted = m_page.scaled(previewFitSize(m_page.size(), size()), Qt::IgnoreAspectRatio,
-                                     Qt::SmoothTransformation);
-    }
-
-    QImage m_image;
-    QImage m_page;   // the last page shown
-    QImage m_fitted; // it, scaled to the area
-    QColor m_background;
-    bool m_fit = false;
-};
-
 namespace {
 
 constexpr int kScrollBoxLeft = 4;
@@ -109,7 +36,7 @@ TForm2::TForm2(const ProjectState &project, Services &services, const SampleWind
       m_project(project), m_services(services), m_links(links)
 {
     setupUi(this);
-    buildPreviewAndStatusLine();
+    setUpControls();
     m_sizes = LoadOutputSizes(project.programFolder);
     fillSizeList();
     ComboBox1->setCurrentIndex(0);
@@ -138,7 +65,7 @@ const OutputSize *TForm2::selectedSize() const
     return index >= 0 && index < m_sizes.count ? &m_sizes.sizes[size_t(index)] : nullptr;
 }
 
-void TForm2::buildPreviewAndStatusLine()
+void TForm2::setUpControls()
 {
     const std::pair<QAbstractButton *, QStyle::StandardPixmap> glyphs[] = {
         {BitBtn11, QStyle::SP_DialogCloseButton},
@@ -164,8 +91,6 @@ void TForm2::buildPreviewAndStatusLine()
         }
     }
 
-    Image1 = named(new PreviewImage(ScrollBox1), "Image1");
-    ScrollBox1->setWidget(Image1);
     // The wheel steps and the focus on hover are the window's own.
     ScrollBox1->viewport()->installEventFilter(this);
     ScrollBox1->viewport()->setMouseTracking(true);

@@ -19,8 +19,6 @@ class QStatusBar;
 
 namespace mf {
 
-class PreviewImage;
-
 // The dialogs this window opens belong to other parts of the program; they are reached
 // through these.
 struct SampleWindowLinks {
@@ -38,13 +36,8 @@ struct SampleWindowLinks {
     std::function<void(bool)> setFitPreview;
 };
 
-// The size a page is shown at when the preview fits it whole into area: in proportion, as
-// large as fits.
-QSize previewFitSize(QSize page, QSize area);
-
 inline constexpr int kSampleWindowWidth = 908;
 inline constexpr int kSampleWindowHeight = 744;
-inline constexpr int kPreviewSide = 2480;
 inline constexpr int kPreviewWheelStep = 20;
 
 namespace msg {
@@ -52,7 +45,7 @@ inline const QString noSizeSelected = QStringLiteral("解像度が選択され�
 inline const QString sampleWindowCaption = QStringLiteral("\u3000[写真サンプルの作成]");
 } // namespace msg
 
-// The controls come from the form TForm2.ui, but for the preview and the status line.
+// The controls come from the form TForm2.ui, but for the status line.
 class TForm2 : public QDialog, private Ui::TForm2 {
     Q_OBJECT
 public:
@@ -82,7 +75,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildPreviewAndStatusLine();
+    void setUpControls();
     void connectOptions();
     void reset();
     void updateStatus();
@@ -101,7 +94,6 @@ private:
     bool m_closeAfterRun = false;
     int m_wheelDelta = 0; // wheel turns not yet a whole step
 
-    PreviewImage *Image1;
     QStatusBar *StatusBar1;
     QLabel *statusText;
     QProgressBar *progressBar;
