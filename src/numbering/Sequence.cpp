@@ -1,5 +1,6 @@
 #include "numbering/Sequence.h"
 
+#include "photos/PhotoFiles.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
@@ -15,11 +16,6 @@
 namespace mf {
 
 namespace {
-
-bool isPhotoName(const QString &name)
-{
-    return name.size() > 4 && name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
-}
 
 // The first entry below folder that numbering cannot handle: a name that is not valid text
 // (it cannot be copied, and its photo would be left out unseen), or a photo whose path the

@@ -1,6 +1,7 @@
 #include "project/FolderList.h"
 
 #include "photos/NumberedPhotos.h"
+#include "photos/PhotoFiles.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Jpeg.h"
@@ -14,11 +15,6 @@
 namespace mf {
 
 namespace {
-
-bool endsWithJpg(const QString &name)
-{
-    return name.size() >= 4 && name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
-}
 
 // A project file line is "counts,...,path" split on comma, TAB, CR, LF and 0x1A: a path
 // holding one of them, or a character Shift-JIS lacks, could be saved but never reopened.
@@ -101,7 +97,7 @@ void ScanFolder(const QString &path, ScanCounts &counts, const OwnFolders &own)
             ScanFolder(sub, counts, own);
         } else {
             ++counts.files;
-            if (endsWithJpg(e.name))
+            if (isPhotoName(e.name))
                 ++counts.jpegs;
         }
     }
@@ -118,7 +114,7 @@ QString undecodableList(const QStringList &entries)
 
 int CountDirectJpegs(const QString &path, QStringList *names)
 {
-    const QStringList found = listJpegNames(path);
+    const QStringList found = photoNames(path);
     if (names)
         *names = found;
     return int(found.size());

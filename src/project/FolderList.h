@@ -17,7 +17,7 @@ inline constexpr quint64 kSelectGuardMs = 500;
 struct ScanCounts {
     int subfolders = 0;
     int files = 0;
-    int jpegs = 0; // names ending in ".jpg" without regard to case, at any depth
+    int jpegs = 0; // photos (isPhotoName) at any depth
     // Entries whose names are not valid text (Shift-JIS names from a zip archive made on
     // Windows): they cannot be counted or copied, and the operator must hear of them.
     QStringList undecodable;
@@ -42,7 +42,7 @@ private:
 // folders. A folder that cannot be listed adds nothing.
 void ScanFolder(const QString &path, ScanCounts &counts, const OwnFolders &own = {});
 
-// Entries directly in path matching "*.jpg"; their names go to names when given.
+// The photos directly in path (isPhotoName); their names go to names when given.
 int CountDirectJpegs(const QString &path, QStringList *names = nullptr);
 
 // The highest photo number among the numbered photos of the project, 0 when there are none

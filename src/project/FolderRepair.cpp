@@ -1,6 +1,7 @@
 #include "project/FolderRepair.h"
 
 #include "photos/NumberedPhotos.h"
+#include "photos/PhotoFiles.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -135,7 +136,7 @@ bool logMatchesFiles(const LogContent &log, const QString &sequenceFolder)
         if (qint64(run.runEnd) - run.runStart + 1 != run.runCount)
             return false;
     }
-    for (const QString &name : listJpegNames(sequenceFolder)) {
+    for (const QString &name : photoNames(sequenceFolder)) {
         if (!log.targetNames.contains(name))
             return false;
     }

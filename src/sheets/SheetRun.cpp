@@ -1,6 +1,7 @@
 #include "sheets/SheetRun.h"
 
 #include "photos/NumberedPhotos.h"
+#include "photos/PhotoFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
 #include "project/DesktopOpen.h"
@@ -368,11 +369,11 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         return SheetRunResult::Refused;
     }
     const QString photoFolder = sequenceFolderOf(project.workFolder);
-    if (listJpegNames(photoFolder).isEmpty()) {
+    if (photoNames(photoFolder).isEmpty()) {
         prompter.inform(msg::noSequenceFiles, caption);
         return SheetRunResult::Refused;
     }
-    if (!state.continuationPending && !listJpegNames(pageFolder(project.workFolder)).isEmpty()) {
+    if (!state.continuationPending && !photoNames(pageFolder(project.workFolder)).isEmpty()) {
         switch (prompter.ask(msg::deleteOldPages, caption, Buttons::YesNoCancel)) {
         case Answer::Yes:
             if (ClearFolder(pageFolder(project.workFolder)) == -1) {
