@@ -108,6 +108,12 @@ inline const QString undecodableNames = QStringLiteral(
 inline const QString pathNotStorable =
     QStringLiteral("フォルダのパスにプロジェクトファイルに保存出来ない文字（カンマ、タブ、改行、"
                    "またはShift-JISで表せない文字）が含まれているので追加出来ません。\n%1");
+inline const QString pathWrittenByMac = QStringLiteral(
+    "フォルダ名「%1」はMacで付けられた名前で、濁点・半濁点が別の文字として書かれているので追加"
+    "出来ません。\nこのパソコンでフォルダの名前を付け直してから追加してください。\n%2");
+inline const QString pathCharNotStorable = QStringLiteral(
+    "フォルダ名「%1」の「%2」はShift-JISで表せない文字なので、プロジェクトファイルに保存出来ず"
+    "追加出来ません。\nこの文字を除いたフォルダの名前に変えてから追加してください。\n%3");
 } // namespace msg
 
 } // namespace mf
