@@ -230,6 +230,22 @@ bool parseConversionLogLine(const QString &line, const QString &sequenceFolder,
     return true;
 }
 
+QString cameraFileOf(const QString &sequenceFolder, int number)
+{
+    LineReader reader(kLogLineBuffer, LongLines::Skip, kMaxLogBytes);
+    if (!reader.open(joinPath(sequenceFolder, kConversionLogName)))
+        return {};
+    QString camera;
+    QByteArray raw;
+    while (reader.readLine(&raw)) {
+        chopOneLineEnd(&raw);
+        ConversionLogLine line;
+        if (parseConversionLogLine(fromCp932(raw), sequenceFolder, &line) && line.number == number)
+            camera = line.source;
+    }
+    return camera;
+}
+
 QString sourceFolderOfPath(const QString &path)
 {
     const qsizetype cut = path.lastIndexOf(kSeparator);
