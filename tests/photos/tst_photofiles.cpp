@@ -24,25 +24,16 @@ private Q_SLOTS:
             << "c.jpg" << QByteArray("\xFF\xD8\xFF\xDB\x00\x84", 6) << true << true;
         QTest::newRow("AppleDouble") << "._IMG_0001.JPG" << macMetadata << false << false;
         QTest::newRow("hidden") << ".IMG_0003.JPG" << jfif << false << true;
-        QTest::newRow("extension alone") << ".jpg" << jfif << false << true;
         QTest::newRow("jpeg spelled out") << "d.jpeg" << jfif << false << true;
         QTest::newRow("jpg inside the name") << "e.jpg.txt" << jfif << false << true;
         QTest::newRow("blank after the extension") << "f.jpg " << jfif << false << true;
-        QTest::newRow("Windows thumbnails") << "Thumbs.db" << QByteArray(64, 'x') << false << false;
         QTest::newRow("decomposed name")
             << QStringLiteral("か\u3099っこう.jpg") << jfif << true << true;
         QTest::newRow("PNG renamed")
             << "phone.jpg" << QByteArray("\x89PNG\r\n\x1a\n", 8) << true << false;
-        QTest::newRow("HEIC renamed") << "IMG_5001.jpg"
-                                      << QByteArray("\x00\x00\x00\x18"
-                                                    "ftypheic",
-                                                    12)
-                                      << true << false;
         QTest::newRow("empty") << "cut.jpg" << QByteArray() << true << false;
         QTest::newRow("start of image only")
             << "g.jpg" << QByteArray("\xFF\xD8", 2) << true << false;
-        QTest::newRow("zeros of a failed read")
-            << "h.jpg" << QByteArray(4096, '\0') << true << false;
     }
     void photoRule()
     {
@@ -51,7 +42,6 @@ private Q_SLOTS:
         QFETCH(bool, photo);
         QFETCH(bool, jpeg);
         QTemporaryDir dir;
-        testfiles::writeFile(dir.filePath("IMG_0002.JPG"), head); // a neighbour in the listing
         testfiles::writeFile(dir.filePath(name), head);
         QCOMPARE(mf::isPhotoName(name), photo);
         QCOMPARE(mf::photoNames(dir.path()).contains(name), photo);
