@@ -1,5 +1,6 @@
 #include "numbering/Sequence.h"
 
+#include "photos/PhotoFiles.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
@@ -16,9 +17,12 @@ namespace mf {
 
 namespace {
 
-bool isPhotoName(const QString &name)
+// How the conversion log spells a source path. A name a Mac wrote keeps voiced kana as a base
+// letter and a separate mark, which Shift-JIS lacks; the composed spelling reads the same and
+// fits. A path that fits as it is stays byte for byte what is on the disk.
+QString loggedSpelling(const QString &path)
 {
-    return name.size() > 4 && name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
+    return fitsCp932(path) ? path : path.normalized(QString::NormalizationForm_C);
 }
 
 // The first entry below folder that numbering cannot handle: a name that is not valid text
@@ -43,7 +47,7 @@ UnsafeEntry firstUnsafeEntry(const QString &folder, bool include, const OwnFolde
                 if (!bad.path.isEmpty())
                     return bad;
             }
-        } else if (isPhotoName(e.name) && !fitsCp932(path)) {
+        } else if (isPhotoName(e.name) && !fitsCp932(loggedSpelling(path))) {
             return {path, false};
         }
     }
@@ -78,7 +82,7 @@ QString sequenceFolder(const ProjectState &state)
 namespace {
 
 int copyTree(ProjectState &state, Services &services, const QString &folder, bool include,
-             int &lastNumber, const OwnFolders &own, int *unlogged)
+             int &lastNumber, const OwnFolders &own, int *unlogged, QStringList *notJpeg)
 {
     bool readError = false;
     const QList<DirEntry> entries = listEntries(folder, nullptr, &readError);
@@ -92,7 +96,7 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
         const QString source = joinPath(folder, e.name);
         if (e.isDir) {
             if (include && !own.skips(source) &&
-                copyTree(state, services, source, include, lastNumber, own, unlogged) ==
+                copyTree(state, services, source, include, lastNumber, own, unlogged, notJpeg) ==
                     SequenceStopped)
                 return SequenceStopped;
             continue;
@@ -104,11 +108,15 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
         if (copyFile(source, target) == CopyResult::Copied) {
             makeWritable(target);
             lastNumber += 1;
-            const QString line = QStringLiteral("[%1] %2, %3")
-                                     .arg(QString::asprintf("%04d", lastNumber), source, target);
+            const QString number = QString::asprintf("%04d", lastNumber);
+            const QString logged = loggedSpelling(source);
+            const QString line = QStringLiteral("[%1] %2, %3").arg(number, logged, target);
             QByteArray record;
             if (!encodeCp932(line, &record) || !appendRecord(logPath, record + "\r\n"))
                 ++*unlogged; // told once the run has ended
+            // A few bytes of the copy, so that the operator hears now, not at the sheets.
+            if (notJpeg && !fileStartsAsJpeg(target))
+                notJpeg->append(QStringLiteral("[%1] %2").arg(number, logged));
         } else if (services.prompter.ask(msg::copyFailedContinue.arg(source, target),
                                          state.titleText, Buttons::YesNo) != Answer::Yes) {
             return SequenceStopped;
@@ -120,12 +128,12 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
 } // namespace
 
 int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
-                         bool include, int &lastNumber, int *unlogged)
+                         bool include, int &lastNumber, int *unlogged, QStringList *notJpeg)
 {
     state.abortRequested = false;
     int ignored = 0;
     return copyTree(state, services, folder, include, lastNumber, OwnFolders(state.saveFolder),
-                    unlogged ? unlogged : &ignored);
+                    unlogged ? unlogged : &ignored, notJpeg);
 }
 
 UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter)
@@ -283,15 +291,16 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     hooks.setBusyCursor(true);
     state.busy = true;
     int result = 0;
-    int unlogged = 0; // copies whose log line could not be written
+    int unlogged = 0;    // copies whose log line could not be written
+    QStringList notJpeg; // numbered files that are not JPEG images, told at the end
     for (int r = 1; r <= state.folders.folderCount; ++r) {
         GridRow &cells = state.grid.rows[r];
         if (mode == Mode::Append && state.grid.isNumbered(r))
             continue;
         const int first = lastNumber + 1;
         if (CopyFolderToSequence(state, services, cells[ColPath],
-                                 cells[ColInclude] == QLatin1String("1"), lastNumber,
-                                 &unlogged) == SequenceStopped) {
+                                 cells[ColInclude] == QLatin1String("1"), lastNumber, &unlogged,
+                                 &notJpeg) == SequenceStopped) {
             hooks.setBusyCursor(false);
             prompter.inform(msg::copyStopped.arg(cells[ColPath]), caption);
             hooks.setBusyCursor(true);
@@ -329,6 +338,8 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
                         caption);
         result = result == 0 ? -3 : result;
     }
+    if (!notJpeg.isEmpty())
+        prompter.inform(msg::notJpegImages.arg(undecodableList(notJpeg)), caption);
     const bool onDisk = flushed && unlogged == 0;
     // The project records what was copied either way; the folder opens only once it is safe.
     if (hooks.saveProject)

@@ -21,9 +21,11 @@ enum SequenceResult { SequenceOk = 0, SequenceStopped = -1 };
 // Copies the photos of folder (and of its subfolders where include is set) into the work
 // folder, numbering from lastNumber + 1. -1 when stopped by Esc or by the operator after a
 // failed copy.
-// unlogged, when given, counts the copies whose conversion log line could not be written.
+// unlogged, when given, counts the copies whose conversion log line could not be written;
+// notJpeg, when given, receives "[number] source" for each copy that is not a JPEG image.
 int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
-                         bool include, int &lastNumber, int *unlogged = nullptr);
+                         bool include, int &lastNumber, int *unlogged = nullptr,
+                         QStringList *notJpeg = nullptr);
 
 // What the numbering command needs of the windows.
 struct SequenceHooks {
@@ -88,6 +90,10 @@ inline const QString copyStopped =
 inline const QString logNotWritten = QStringLiteral(
     "連番ファイル変換ログに記録出来なかったコピーがあります。\nディスクの空きと接続を"
     "確認してください。\n%1");
+inline const QString notJpegImages = QStringLiteral(
+    "以下の写真はJPEG画像ではないので、写真サンプルの作成がこの番号で止まります。\n（別の形式の"
+    "画像、空のファイル、読み込みに失敗したファイルなど）\n元の画像ファイルを確認して、JPEG画像と"
+    "差し替えてください。\n\n%1");
 inline const QString copyFailedContinue =
     QStringLiteral("%1 から %2 のコピーが失敗しました。コピー作業を続行しますか？");
 inline const QString unloggableName = QStringLiteral(

@@ -159,16 +159,6 @@ QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable, boo
     return out;
 }
 
-QStringList listJpegNames(const QString &folder)
-{
-    QStringList names;
-    for (const DirEntry &e : listEntries(folder)) {
-        if (e.name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive))
-            names.append(e.name);
-    }
-    return names;
-}
-
 bool pathExists(const QString &path)
 {
     return !path.isEmpty() && QFileInfo::exists(path);

@@ -28,9 +28,6 @@ struct DirEntry {
 QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable = nullptr,
                             bool *readError = nullptr);
 
-// Names of the entries directly in the folder that match "*.jpg" without regard to case.
-QStringList listJpegNames(const QString &folder);
-
 bool pathExists(const QString &path);
 bool isFile(const QString &path);
 

@@ -1,9 +1,11 @@
 #include "sheets/SheetRun.h"
 
 #include "photos/NumberedPhotos.h"
+#include "photos/PhotoFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
 #include "project/DesktopOpen.h"
+#include "project/FolderRepair.h"
 #include "project/Messages.h"
 #include "sheets/CellImage.h"
 #include "sheets/CellPipeline.h"
@@ -30,6 +32,13 @@ CellRequest cellRequest(const OutputSize &size, const SheetOptions &options, con
     r.highQuality = options.highQuality;
     r.upright = options.upright;
     return r;
+}
+
+// The message about a numbered photo the sheets cannot use, with the camera file it came from.
+QString photoFailure(const QString &text, const QString &path, int number)
+{
+    const QString camera = cameraFileOf(sourceFolderOfPath(path), number);
+    return text.arg(path) + (camera.isEmpty() ? QString() : msg::cameraFileLine.arg(camera));
 }
 
 bool sameRequest(const CellRequest &a, const CellRequest &b)
@@ -203,12 +212,14 @@ private:
         switch (made.result) {
         case CellOk: break;
         case CellTooSmall:
-            m_services.prompter.inform(msg::photoTooSmall.arg(wanted.path), m_project.titleText);
+            m_services.prompter.inform(photoFailure(msg::photoTooSmall, wanted.path, number),
+                                       m_project.titleText);
             m_complete = m_failed = true;
             return false;
         case CellNotLoadable:
         case CellCropFailed: // told like a photo that cannot be loaded, never passed over
-            m_services.prompter.inform(msg::photoNotLoadable.arg(wanted.path), m_project.titleText);
+            m_services.prompter.inform(photoFailure(msg::photoNotLoadable, wanted.path, number),
+                                       m_project.titleText);
             m_complete = m_failed = true;
             return false;
         case CellStopped: m_complete = true; return false;
@@ -368,11 +379,11 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         return SheetRunResult::Refused;
     }
     const QString photoFolder = sequenceFolderOf(project.workFolder);
-    if (listJpegNames(photoFolder).isEmpty()) {
+    if (photoNames(photoFolder).isEmpty()) {
         prompter.inform(msg::noSequenceFiles, caption);
         return SheetRunResult::Refused;
     }
-    if (!state.continuationPending && !listJpegNames(pageFolder(project.workFolder)).isEmpty()) {
+    if (!state.continuationPending && !photoNames(pageFolder(project.workFolder)).isEmpty()) {
         switch (prompter.ask(msg::deleteOldPages, caption, Buttons::YesNoCancel)) {
         case Answer::Yes:
             if (ClearFolder(pageFolder(project.workFolder)) == -1) {

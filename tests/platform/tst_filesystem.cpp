@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 #include "TestRegistry.h"
+#include "photos/PhotoFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramFolder.h"
 
@@ -54,7 +55,7 @@ private Q_SLOTS:
         // By name ignoring ASCII case, ties by the exact name (upper case first).
         QCOMPARE(names, QStringList(
                             {"10.jpg", "9.jpg", "_x", "a.jpg", "B.JPG", "b.jpg", "C.jpg", "Sub/"}));
-        QCOMPARE(mf::listJpegNames(dir.path()),
+        QCOMPARE(mf::photoNames(dir.path()),
                  QStringList({"10.jpg", "9.jpg", "a.jpg", "B.JPG", "b.jpg", "C.jpg"}));
         QVERIFY(mf::listEntries(dir.filePath("missing")).isEmpty());
     }
@@ -81,7 +82,7 @@ private Q_SLOTS:
         const QString bad(QChar(0xFFFD));
         QCOMPARE(undecodable,
                  QStringList({"sub" + bad, bad + "\\.jpg", bad + "e" + bad + "X" + bad + "g.jpg"}));
-        QCOMPARE(mf::listJpegNames(dir.path()),
+        QCOMPARE(mf::photoNames(dir.path()),
                  QStringList({"A.jpg", "b.jpg", "c.jpg", QStringLiteral("テスト.jpg")}));
         QVERIFY(mf::listEntries(dir.filePath("missing"), &undecodable).isEmpty());
         QVERIFY(undecodable.isEmpty());

@@ -345,6 +345,44 @@ private Q_SLOTS:
         QVERIFY(!f.state.continuationPending);
     }
 
+    // The message about a photo the sheets cannot use names the camera file it came from, as
+    // the conversion log records it, so the operator knows which file to replace.
+    void unusablePhotoNamesTheCameraFile_data()
+    {
+        QTest::addColumn<QString>("damaged");
+        QTest::addColumn<QStringList>("logged"); // camera files of photos 1, 2, 3 …
+        QTest::addColumn<QString>("named");      // the camera file the message names
+        const QString card = QStringLiteral("/media/カード/DCIM/");
+        const QStringList three{card + "IMG_0001.JPG", card + QStringLiteral("がっこう.jpg"),
+                                card + "PHONE.jpg"};
+        QTest::newRow("cannot be loaded") << "damaged/truncated.jpg" << three << three[2];
+        QTest::newRow("too small") << "damaged/too_small_48x32.jpg" << three << three[2];
+        QTest::newRow("not in the log") << "damaged/truncated.jpg" << three.mid(0, 2) << QString();
+        QTest::newRow("no log") << "damaged/truncated.jpg" << QStringList() << QString();
+    }
+    void unusablePhotoNamesTheCameraFile()
+    {
+        QFETCH(QString, damaged);
+        QFETCH(QStringList, logged);
+        QFETCH(QString, named);
+        Fixture f(range(1, 5), {{3, damaged}});
+        QByteArray log;
+        for (int n = 1; n <= logged.size(); ++n)
+            log += testfiles::sjis(QString::asprintf("[%04d] ", n) + logged[n - 1] + ", " +
+                                   f.seq() + QString::asprintf("/%04d.jpg", n)) +
+                   "\r\n";
+        if (!logged.isEmpty())
+            testfiles::writeFile(f.seq() + QStringLiteral("/連番ファイル変換ログ.txt"), log);
+        f.press();
+        const QString text = damaged.contains("small") ? msg::photoTooSmall : msg::photoNotLoadable;
+        const QString path = f.seq() + QStringLiteral("/0003.jpg");
+        QCOMPARE(
+            f.fakes.prompter.texts(),
+            QStringList{text.arg(path) +
+                        (named.isEmpty() ? QString()
+                                         : QStringLiteral("元の画像ファイル：%1\n").arg(named))});
+    }
+
     void columnFirst()
     {
         Fixture f(range(1, 5));
