@@ -6,7 +6,11 @@
 #include "platform/FileSystem.h"
 #include "platform/FileSystemSeams.h"
 #include "project/FolderList.h"
+#include "project/ProjectCommands.h"
 #include "project/ProjectFields.h"
+#include "project/StaleFiles.h"
+#include "project/UnfinishedNumbering.h"
+#include "project/WorkLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +33,25 @@ void killAtChosenPoint(mf::seams::CopyPoint)
 {
     if (++g_points == g_killAt)
         ::kill(::getpid(), SIGKILL);
+}
+
+// The same, counting only the copy points or write points of one kind.
+QString g_killKind;
+
+void killAtKind(const char *kind)
+{
+    if (g_killKind == QLatin1String(kind) && ++g_points == g_killAt)
+        ::kill(::getpid(), SIGKILL);
+}
+
+void killAtCopyKind(mf::seams::CopyPoint point)
+{
+    killAtKind(point == mf::seams::CopyPoint::BytesCopied ? "piece copied" : "copy point");
+}
+
+void killAtWriteKind(mf::seams::WritePoint point)
+{
+    killAtKind(point == mf::seams::WritePoint::FileRemoved ? "file removed" : "file synced");
 }
 
 // Pieces small enough that a photo takes several, so kills fall inside its bytes too.
@@ -141,6 +164,113 @@ private Q_SLOTS:
         // Three photos of 136, 145 and 608 KB: created, 3 + 3 + 10 pieces, whole, renamed.
         QCOMPARE(kills, 25);
         QVERIFY(leftTemporaries > 0);
+    }
+
+    // A run killed at a chosen point, then the project opened again: what the kill left is
+    // noticed or cleared away, and numbering again gives every photo its number once.
+    void killedRunIsNoticedWhenOpened_data()
+    {
+        QTest::addColumn<QString>("run");  // in the child: rebuild, append, or append and save
+        QTest::addColumn<QString>("kind"); // of the point killed at
+        QTest::addColumn<int>("at");       // the how-manyth point of that kind
+        QTest::addColumn<bool>("orders");
+        QTest::addColumn<QStringList>("texts"); // shown when the project is opened
+        const QString first = QStringLiteral("前回の連番ファイルの作成が完了していません。\n");
+        const QString rebuild =
+            first + QStringLiteral("連番フォルダの写真の番号がプロジェクトに保存されていないので"
+                                   "、このまま追加すると同じ写真に２つの番号が付きます。\n連番"
+                                   "ファイルを新規に作り直しますか？");
+        const QString sameNumbers =
+            first + QStringLiteral("連番フォルダにありますがプロジェクトに保存されていない番号　"
+                                   "なし\nプロジェクトに保存されていますが連番フォルダにない番"
+                                   "号　1～2\n\n注文が入力されていますが、同じコピー元画像フ"
+                                   "ォルダから開始番号1で作り直すと、どの写真にも保存されてい"
+                                   "る番号と同じ番号が付きます。\n連番ファイルを開始番号1で作"
+                                   "り直しますか？");
+        // Two of the four saved photos deleted, nothing said: the mark comes first.
+        QTest::newRow("rebuild, second deletion")
+            << "rebuild"
+            << "file removed" << 2 << false << QStringList{rebuild};
+        // With orders the way out keeps every ordered photo under its number.
+        QTest::newRow("rebuild, second deletion, orders")
+            << "rebuild"
+            << "file removed" << 2 << true << QStringList{sameNumbers};
+        // Nothing under a photo name yet: the mark goes unseen, the cut copy is swept away.
+        QTest::newRow("append, inside the first copy")
+            << "append"
+            << "piece copied" << 2 << false << QStringList();
+        // The record is on the disk and the mark still there; the saved project agrees with
+        // the folder, so the mark goes without a word.
+        QTest::newRow("save, the work log on the disk")
+            << "save"
+            << "file synced" << 2 << false << QStringList();
+    }
+    void killedRunIsNoticedWhenOpened()
+    {
+        QFETCH(QString, run);
+        QFETCH(QString, kind);
+        QFETCH(int, at);
+        QFETCH(bool, orders);
+        QFETCH(QStringList, texts);
+        Project p;
+        mf::numberingSaved(p.state); // the first numbering was saved
+        const QString mark = mf::numberingMarkPath(p.state.saveFolder);
+        QVERIFY(!QFile::exists(mark));
+        p.state.programFolder = p.dir.filePath("program");
+        QVERIFY(QDir().mkpath(p.state.programFolder));
+        const int rc = testfiles::runInChild([&] {
+            mf::seams::setRangeCopyCall(smallPieces);
+            g_points = 0;
+            g_killAt = at;
+            g_killKind = kind;
+            mf::seams::setCopyPointHook(killAtCopyKind);
+            mf::seams::setWritePointHook(killAtWriteKind);
+            if (run == "save") {
+                p.hooks.saveProject = [&p] { return mf::SaveProject(p.state, p.fakes.services); };
+                p.fakes.prompter.expect({Answer::No, Answer::Yes}); // append; save
+                p.startAnswer = 5;
+                return p.run();
+            }
+            if (run == "rebuild") {
+                p.fakes.prompter.expect(Answer::Yes);
+                p.startAnswer = 1;
+                return p.run();
+            }
+            return p.append();
+        });
+        QCOMPARE(rc, -1); // killed at the chosen point
+        QVERIFY(QFile::exists(mark));
+        const bool cut = p.temporaries() > 0;
+        QCOMPARE(cut, kind == "piece copied");
+
+        // Opening the project as the main window does.
+        p.fakes.prompter = ScriptedPrompter();
+        if (run == "save") {
+            mf::LoadHistory(p.state, p.fakes.prompter);
+            p.state.dirty = false;
+            QVERIFY(mf::reopenHistory(p.state, p.fakes.services, p.state.history.count - 1));
+            QCOMPARE(p.state.grid.cell(2, mf::ColStart) + "-" + p.state.grid.cell(2, mf::ColEnd),
+                     QString("5-7"));
+        }
+        if (orders)
+            p.state.orders.orderCount = [] { return 2; };
+        mf::removeStaleProjectTemporaries(p.state.saveFolder);
+        QCOMPARE(p.temporaries(), 0);
+        ScriptedPrompter opening;
+        if (!texts.isEmpty())
+            opening.expect(Answer::Yes);
+        const mf::UnfinishedChoice choice = mf::checkUnfinishedNumberingOnOpen(p.state, opening);
+        QCOMPARE(opening.texts(), texts);
+        QCOMPARE(QFile::exists(mark), !texts.isEmpty());
+        if (choice != mf::UnfinishedChoice::Rebuild)
+            return;
+        p.hooks.rebuildAgreed = true;
+        p.hooks.saveProject = [&p] { return mf::numberingSaved(p.state), 0; };
+        QCOMPARE(p.run(), 0);
+        QCOMPARE(p.fakes.prompter.texts(), QStringList());
+        QCOMPARE(p.highest(), 7);
+        QCOMPARE(p.firstWrongPhoto(5), QString());
+        QVERIFY(!QFile::exists(mark));
     }
 
     // A source folder that cannot be read to its end stops the run, rather than numbering

@@ -223,21 +223,68 @@ private Q_SLOTS:
         QCOMPARE(f.seqFiles(), numbered("", 1, 2));
     }
 
-    void escStopsWithTheFolderMessage()
+    // A stopped run leaves the numbered folder as the saved project describes it: the folder
+    // it stopped in loses its copies and their log lines, and numbering again gives every
+    // photo one number.
+    void stoppedRunLeavesTheFolderAsSaved_data()
     {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("ranges"); // of the three rows after the stop
+        QTest::addColumn<int>("photos");     // in the numbered folder after the stop
+        QTest::newRow("Esc, first numbering") << "esc"
+                                              << "1-3 - -" << 3;
+        // The rebuild emptied the folder: the later rows keep no numbers they no longer have.
+        QTest::newRow("Esc, rebuild") << "esc rebuild"
+                                      << "1-3 - -" << 3;
+        QTest::newRow("full disk, No") << "full disk"
+                                       << "1-3 4-5 -" << 5;
+    }
+    void stoppedRunLeavesTheFolderAsSaved()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, ranges);
+        QFETCH(int, photos);
         Fixture f({3, 2});
-        f.fakes.pump.onPump = [&f](int call) {
-            if (call == 5) // the second file of the second folder
-                f.state.abortRequested = true;
-        };
-        QCOMPARE(f.run(), -2);
-        QCOMPARE(f.fakes.prompter.texts(),
-                 QStringList{mf::msg::copyStopped.arg(f.dir.filePath("src2"))});
-        QCOMPARE(f.seqFiles(), numbered("", 1, 4));
-        QCOMPARE(f.range(1), QString("1-3"));
-        QCOMPARE(f.range(2), QString("-")); // the row being copied keeps its old values
-        QCOMPARE(f.saves, 1);
-        QVERIFY(!f.state.busy);
+        const QString mark = f.seq() + QStringLiteral("/連番ファイル作成中.txt");
+        const QString log = f.seq() + QStringLiteral("/連番ファイル変換ログ.txt");
+        auto logLines = [&] { return testfiles::readFile(log).count("\r\n"); };
+        QString stoppedIn = f.dir.filePath("src2");
+        if (how == "esc rebuild") {
+            QCOMPARE(f.run(), 0);
+            f.fakes.prompter.expect(Answer::Yes); // rebuild
+        }
+        if (how == "full disk") { // the third folder's third photo (608 KB) finds no room
+            QCOMPARE(f.run(), 0);
+            stoppedIn = f.addSource("src3", 3);
+            f.fakes.prompter.expect({Answer::No, Answer::No}); // append; stop after the failure
+            f.startAnswer = 6;
+            QCOMPARE(testfiles::runWithFileSizeLimit(300 * 1024, [&] { return -f.run(); }), 2);
+            QCOMPARE(f.fakes.prompter.boxes.size(), 0); // answered in the child
+        } else {
+            f.addSource("src3", 2);
+            f.fakes.pump.calls = 0;
+            f.fakes.pump.onPump = [&f](int call) {
+                if (call == 5) // the second photo of the second folder
+                    f.state.abortRequested = true;
+            };
+            QCOMPARE(f.run(), -2);
+            QCOMPARE(f.fakes.prompter.texts().last(), mf::msg::copyStopped.arg(stoppedIn));
+            QCOMPARE(f.range(1) + " " + f.range(2) + " " + f.range(3), ranges);
+            QCOMPARE(f.saves, how == "esc" ? 1 : 2);
+            QVERIFY(!f.state.busy);
+        }
+        QCOMPARE(f.seqFiles(), numbered("", 1, photos));
+        QCOMPARE(logLines(), photos);
+        QVERIFY(!QFile::exists(mark)); // folder and saved project agree
+
+        f.fakes.pump.onPump = nullptr;
+        f.fakes.prompter = ScriptedPrompter();
+        f.fakes.prompter.expect(Answer::No); // append
+        f.startAnswer = photos + 1;
+        QCOMPARE(f.run(), 0);
+        const int all = how == "full disk" ? 8 : 7;
+        QCOMPARE(f.seqFiles(), numbered("", 1, all));
+        QCOMPARE(logLines(), all);
     }
 
     // A disk that does not confirm the copies, or a log that cannot take their lines: told as
@@ -432,17 +479,34 @@ private Q_SLOTS:
                                                        "存されていないので、このまま追加すると同"
                                                        "じ写真に２つの番号が付きます。\n連番ファイ"
                                                        "ルを新規に作り直しますか？");
+        const QString numbers = QStringLiteral("連番フォルダにありますがプロジェクトに保存されて"
+                                               "いない番号　6\nプロジェクトに保存されていますが"
+                                               "連番フォルダにない番号　なし\n\n");
+        // With orders: a rebuild that gives every photo its number again, where there is one.
+        const QString sameNumbers =
+            first + numbers +
+            QStringLiteral("注文が入力されていますが、同じコピー元画像フォルダから開始番号1で作り"
+                           "直すと、どの写真にも保存されている番号と同じ番号が付きます。\n連番"
+                           "ファイルを開始番号1で作り直しますか？");
         const QString orders =
-            first + QStringLiteral("注文が入力されているので連番ファイルを作り直す事は出来ません。"
-                                   "\n以下の番号の写真は連番フォルダにありますがプロジェクトに保存"
-                                   "されていません。\n6\n\nこれらの写真を連番フォルダから削除して"
-                                   "から、もう一度連番ファイルの作成を行ってください。");
+            first +
+            QStringLiteral("注文が入力されているので連番ファイルを作り直す事は出来ません。\n") +
+            numbers +
+            QStringLiteral("保存されていない番号の写真を連番フォルダから削除し、ない番号の写真を"
+                           "元の番号のファイル名で連番フォルダに戻してから、もう一度連番ファイル"
+                           "の作成を行ってください。");
         QTest::newRow("rebuilt") << "" << QList<Answer>{Answer::Yes} << QStringList{rebuild} << 0
                                  << "1-3 4-5 6-7" << 7;
         QTest::newRow("rebuild declined")
             << "" << QList<Answer>{Answer::No} << QStringList{rebuild} << -1 << "1-3 4-5 -" << 6;
-        QTest::newRow("orders entered")
-            << "orders" << QList<Answer>{} << QStringList{orders} << -1 << "1-3 4-5 -" << 6;
+        QTest::newRow("orders entered, rebuilt with the same numbers")
+            << "orders" << QList<Answer>{Answer::Yes} << QStringList{sameNumbers} << 0
+            << "1-3 4-5 6-7" << 7;
+        QTest::newRow("orders entered, rebuild declined")
+            << "orders" << QList<Answer>{Answer::No} << QStringList{sameNumbers} << -1
+            << "1-3 4-5 -" << 6;
+        QTest::newRow("orders entered, a source changed")
+            << "orders changed" << QList<Answer>{} << QStringList{orders} << -1 << "1-3 4-5 -" << 6;
         // The unsaved photo removed by hand: the folder agrees with the project again.
         QTest::newRow("unsaved photo removed")
             << "removed" << QList<Answer>{Answer::No} << QStringList{mf::msg::rebuildOrAppend} << 0
@@ -487,8 +551,10 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(mark));
         QCOMPARE(f.seqFiles(), numbered("", 1, 6));
 
-        if (situation == "orders")
+        if (situation.startsWith("orders"))
             f.state.orders.orderCount = [] { return 3; };
+        if (situation == "orders changed")
+            f.state.folders.entries[1].changed = 1;
         if (situation == "removed")
             QVERIFY(QFile::remove(f.seq() + "/0006.jpg"));
         if (situation == "own")
@@ -521,8 +587,8 @@ private Q_SLOTS:
             QCOMPARE(box.caption, mf::kTitleText);
         QCOMPARE(f.range(1) + " " + f.range(2) + " " + f.range(3), ranges);
         QCOMPARE(f.seqFiles().size(), photos);
-        // Gone once a save recorded the numbers; kept while they are still unsaved.
-        QCOMPARE(QFile::exists(mark), result != 0);
+        // Gone once a save recorded the numbers and the folder holds no photo besides them.
+        QCOMPARE(QFile::exists(mark), result != 0 || situation == "own");
         if (situation == "rebuilt") // every photo once, in list order
             QCOMPARE(testfiles::readFile(f.seq() + "/0006.jpg"),
                      testfiles::readFile(f.dir.filePath("src3/IMG_01.jpg")));
