@@ -524,6 +524,18 @@ private Q_SLOTS:
                                           "ないのにこのメッセージが表示される場合は、保存先フォ"
                                           "ルダの「Velmora使用中.lock」を削除してください。")}
             << -1 << "1-3 4-5 -" << 6;
+        // Held where that copy writes, by a PC that could not lock the save folder itself: its
+        // live run is neither offered for a rebuild nor written into.
+        QTest::newRow("numbered folder in use")
+            << "locked below" << QList<Answer>{}
+            << QStringList{QStringLiteral("以下の保存先フォルダは他で作業中なので使用出来ません。"
+                                          "\n{D}\n作業中のパソコン　") +
+                           QSysInfo::machineHostName() +
+                           QStringLiteral("\n\n作業が終わってからもう一度行ってください。作業中"
+                                          "でないのにこのメッセージが表示される場合は、保存先フ"
+                                          "ォルダの「連番フォルダ/Velmora使用中.lock」を削除し"
+                                          "てください。")}
+            << -1 << "1-3 4-5 -" << 6;
     }
     void interruptedNumberingIsNoticed()
     {
@@ -562,6 +574,8 @@ private Q_SLOTS:
         std::unique_ptr<mf::FolderLock> other;
         if (situation == "locked")
             other = std::make_unique<mf::FolderLock>(f.state.saveFolder, mf::kSaveFolderLockName);
+        if (situation == "locked below")
+            other = std::make_unique<mf::FolderLock>(f.seq(), mf::kSaveFolderLockName);
         for (QString &text : texts)
             text.replace("{D}", f.state.saveFolder);
 
