@@ -182,16 +182,15 @@ std::optional<ModeChoice> chooseMode(const ProjectState &state, Prompter &prompt
 {
     const QString &caption = state.titleText;
     const bool orders = state.orderCount() >= 1;
-    UnfinishedChoice unfinished = UnfinishedChoice::None;
-    if (hooks.rebuildAgreed && (!orders || findUnfinishedNumbering(state).sameNumbersFrom > 0))
-        unfinished = UnfinishedChoice::Rebuild;
-    else
-        unfinished = settleUnfinishedNumbering(state, prompter);
+    // With orders, a rebuild must give the numbers the orders name.
+    const int sameNumbersFrom = orders ? findUnfinishedNumbering(state).sameNumbersFrom : 0;
+    const UnfinishedChoice unfinished = hooks.rebuildAgreed && (!orders || sameNumbersFrom > 0)
+                                            ? UnfinishedChoice::Rebuild
+                                            : settleUnfinishedNumbering(state, prompter);
     if (unfinished == UnfinishedChoice::Refused)
         return std::nullopt;
     if (unfinished == UnfinishedChoice::Rebuild)
-        return ModeChoice{Mode::Rebuild,
-                          orders ? findUnfinishedNumbering(state).sameNumbersFrom : 0};
+        return ModeChoice{Mode::Rebuild, sameNumbersFrom};
     if (orders) {
         if (prompter.ask(msg::ordersContinue, caption, Buttons::YesNo) != Answer::Yes ||
             prompter.ask(msg::ordersAppendOnly, caption, Buttons::YesNo) != Answer::Yes)
@@ -394,6 +393,10 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         result = result == 0 ? -3 : result;
     }
     const bool onDisk = flushed && unlogged == 0;
+    // Copies the disk did not confirm may be gone after a power cut: the mark stays for the
+    // next opening to compare the folder with the saved project.
+    if (!flushed)
+        state.numberingMark.clear();
     // The project records what was copied either way; the folder opens only once it is safe.
     if (hooks.saveProject)
         hooks.saveProject();

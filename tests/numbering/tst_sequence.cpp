@@ -323,6 +323,8 @@ private Q_SLOTS:
         QCOMPARE(f.fakes.prompter.texts().last(), message + path);
         QVERIFY(f.fakes.shell.opened.isEmpty());
         QCOMPARE(f.seqFiles().size(), logWritable ? 2 : 3); // the copies themselves are there
+        // Copies the disk did not confirm keep the mark for the next opening to check.
+        QCOMPARE(QFile::exists(f.seq() + QStringLiteral("/連番ファイル作成中.txt")), logWritable);
     }
 
     void copyFailureDeclinedStops()
