@@ -4,7 +4,6 @@
 #include "export/OrderCheck.h"
 #include "export/OrderExport.h"
 #include "photos/NumberedPhotos.h"
-#include "platform/FileSystemSeams.h"
 #include "platform/LocalTime.h"
 #include "project/FolderLocks.h"
 #include "project/StaleFiles.h"
@@ -14,10 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
-
-#include <unistd.h>
 
 using namespace mf;
 using testfiles::readFile;
@@ -25,22 +21,6 @@ using testfiles::sjis;
 using testfiles::writeFile;
 
 namespace {
-
-int g_killAt = 0;
-int g_points = 0;
-bool g_killInRemoval = false; // else at each piece of a copy
-
-void countCopyPoint(seams::CopyPoint point)
-{
-    if (!g_killInRemoval && point == seams::CopyPoint::BytesCopied && ++g_points == g_killAt)
-        ::kill(::getpid(), SIGKILL);
-}
-
-void countWritePoint(seams::WritePoint point)
-{
-    if (g_killInRemoval && point == seams::WritePoint::FileRemoved && ++g_points == g_killAt)
-        ::kill(::getpid(), SIGKILL);
-}
 
 // Rows written as "orderer:photo,photo,..."; the count is the number of photos listed
 // unless given as "orderer/count:...".
@@ -487,14 +467,14 @@ private Q_SLOTS:
     // is opened and by the next export, which mends it; its cut copy is swept away.
     void killedExportIsNoticed_data()
     {
-        QTest::addColumn<bool>("inRemoval");
+        QTest::addColumn<QString>("kind"); // of the point killed at
         QTest::addColumn<int>("at");
-        QTest::newRow("emptying the earlier export") << true << 2;
-        QTest::newRow("inside the third copy") << false << 3;
+        QTest::newRow("emptying the earlier export") << "file removed" << 2;
+        QTest::newRow("inside the third copy") << "piece copied" << 3;
     }
     void killedExportIsNoticed()
     {
-        QFETCH(bool, inRemoval);
+        QFETCH(QString, kind);
         QFETCH(int, at);
         fillTable(*m_table, {"1:1,2", "2:3,4"});
         m_settings.subtractSamples = false;
@@ -503,11 +483,7 @@ private Q_SLOTS:
         const QStringList whole = listing(exportFolder());
         QVERIFY(!whole.contains(kExportMarkName));
         QCOMPARE(testfiles::runInChild([&] {
-                     g_killAt = at;
-                     g_points = 0;
-                     g_killInRemoval = inRemoval;
-                     seams::setCopyPointHook(countCopyPoint);
-                     seams::setWritePointHook(countWritePoint);
+                     testfiles::killAtPoint(qPrintable(kind), at);
                      FakeServices f;
                      return run(f);
                  }),

@@ -35,25 +35,6 @@ void killAtChosenPoint(mf::seams::CopyPoint)
         ::kill(::getpid(), SIGKILL);
 }
 
-// The same, counting only the copy points or write points of one kind.
-QString g_killKind;
-
-void killAtKind(const char *kind)
-{
-    if (g_killKind == QLatin1String(kind) && ++g_points == g_killAt)
-        ::kill(::getpid(), SIGKILL);
-}
-
-void killAtCopyKind(mf::seams::CopyPoint point)
-{
-    killAtKind(point == mf::seams::CopyPoint::BytesCopied ? "piece copied" : "copy point");
-}
-
-void killAtWriteKind(mf::seams::WritePoint point)
-{
-    killAtKind(point == mf::seams::WritePoint::FileRemoved ? "file removed" : "file synced");
-}
-
 // Pieces small enough that a photo takes several, so kills fall inside its bytes too.
 ssize_t smallPieces(int in, int out, size_t length)
 {
@@ -220,11 +201,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(p.state.programFolder));
         const int rc = testfiles::runInChild([&] {
             mf::seams::setRangeCopyCall(smallPieces);
-            g_points = 0;
-            g_killAt = at;
-            g_killKind = kind;
-            mf::seams::setCopyPointHook(killAtCopyKind);
-            mf::seams::setWritePointHook(killAtWriteKind);
+            testfiles::killAtPoint(qPrintable(kind), at);
             if (run == "save") {
                 p.hooks.saveProject = [&p] { return mf::SaveProject(p.state, p.fakes.services); };
                 p.fakes.prompter.expect({Answer::No, Answer::Yes}); // append; save
