@@ -6,7 +6,6 @@
 #include "photos/NumberedPhotos.h"
 #include "platform/LocalTime.h"
 #include "project/FolderLocks.h"
-#include "project/StaleFiles.h"
 
 #include <QDirIterator>
 #include <QSysInfo>
@@ -461,53 +460,6 @@ private Q_SLOTS:
                  (QStringList{"0001/0001_0001.jpg", kExportMarkName}));
         QCOMPARE(f.shell.opened, QStringList());
         QVERIFY(!m_state.abortExport && !m_state.exportBusy);
-    }
-
-    // An export killed while it empties the earlier export or copies is told when the project
-    // is opened and by the next export, which mends it; its cut copy is swept away.
-    void killedExportIsNoticed_data()
-    {
-        QTest::addColumn<QString>("kind"); // of the point killed at
-        QTest::addColumn<int>("at");
-        QTest::newRow("emptying the earlier export") << "file removed" << 2;
-        QTest::newRow("inside the third copy") << "piece copied" << 3;
-    }
-    void killedExportIsNoticed()
-    {
-        QFETCH(QString, kind);
-        QFETCH(int, at);
-        fillTable(*m_table, {"1:1,2", "2:3,4"});
-        m_settings.subtractSamples = false;
-        FakeServices earlier;
-        QCOMPARE(run(earlier), int(ExportOk));
-        const QStringList whole = listing(exportFolder());
-        QVERIFY(!whole.contains(kExportMarkName));
-        QCOMPARE(testfiles::runInChild([&] {
-                     testfiles::killAtPoint(qPrintable(kind), at);
-                     FakeServices f;
-                     return run(f);
-                 }),
-                 -1);
-        QVERIFY(listing(exportFolder()).contains(kExportMarkName));
-
-        const QString told = QStringLiteral("前回の注文別画像保存が完了していません。\n") +
-                             exportFolder() +
-                             QStringLiteral("\n注文別画像フォルダの写真やサンプル指定が足りない"
-                                            "可能性があります。もう一度「注文別に画像保存」を最"
-                                            "後まで行うと正しく作り直されます。");
-        removeStaleProjectTemporaries(m_project.saveFolder); // as the opening does
-        QStringList left = listing(exportFolder());
-        left.removeOne(kExportMarkName);
-        for (const QString &name : left)
-            QVERIFY2(whole.contains(name), qPrintable(name));
-        ScriptedPrompter opening;
-        reportUnfinishedExport(m_project, opening);
-        QCOMPARE(opening.texts(), QStringList{told});
-
-        FakeServices again;
-        QCOMPARE(run(again), int(ExportOk));
-        QCOMPARE(again.prompter.texts(), QStringList{told});
-        QCOMPARE(listing(exportFolder()), whole);
     }
 
     // A failed copy asks, naming the photo and the orderer; Yes goes on and the run still

@@ -1,6 +1,7 @@
 #include "Fakes.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
+#include "export/OrderExport.h"
 #include "numbering/Sequence.h"
 #include "photos/NumberedPhotos.h"
 #include "platform/FileSystem.h"
@@ -13,6 +14,7 @@
 #include "project/WorkLog.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,6 +100,36 @@ struct Project {
         }
         return {};
     }
+    // Exports orderer 1's photos 1 and 2 and orderer 2's photos 3 and 4, one folder each.
+    int exportOrders()
+    {
+        mf::OrderTable table;
+        for (int orderer : {1, 2}) {
+            mf::Order &o = table.row(++table.orderCount);
+            o.ordererNumber = QString::number(orderer);
+            o.photoCount = QStringLiteral("2");
+            o.photoNumbers[0] = QString::number(orderer * 2 - 1);
+            o.photoNumbers[1] = QString::number(orderer * 2);
+        }
+        state.outputFormat.values = {"%s/%04d/%s%04d_%04d.jpg", "%s/%04d/%s%04d_%04d(%d).jpg",
+                                     "%s/%s%04d_%04d.jpg", "%s/%s%04d_%04d(%d).jpg"};
+        mf::ExportJob job{state, table, mf::ExportSettings{1, 9999, 4, false, true},
+                          fakes.services};
+        job.flushToDisk = [](const QString &) { return true; };
+        mf::ExportState run;
+        return mf::RunExport(job, run, false);
+    }
+    QStringList exported() const // every entry below the export folder, sorted
+    {
+        const QString root = mf::exportFolderOf(state.saveFolder);
+        QStringList out;
+        QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out.append(it.next().mid(root.size() + 1));
+        out.sort();
+        return out;
+    }
     int temporaries() const
     {
         int count = 0;
@@ -145,6 +177,58 @@ private Q_SLOTS:
         // Three photos of 136, 145 and 608 KB: created, 3 + 3 + 10 pieces, whole, renamed.
         QCOMPARE(kills, 25);
         QVERIFY(leftTemporaries > 0);
+    }
+
+    // A stopped run leaves the numbered folder as the saved project describes it: the folder
+    // it stopped in loses its copies and their log lines, and numbering again gives every
+    // photo one number.
+    void stoppedRunLeavesTheFolderAsSaved_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("escAtPump"); // 0: the copy fails instead
+        QTest::newRow("Esc, append") << "append" << 2;
+        // The rebuild emptied the folder: the second row keeps no numbers it no longer has.
+        QTest::newRow("Esc, rebuild") << "rebuild" << 6;
+        // The third photo of the second folder (608 KB) finds no room; いいえ to going on.
+        QTest::newRow("full disk, append") << "append" << 0;
+    }
+    void stoppedRunLeavesTheFolderAsSaved()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, escAtPump);
+        Project p;
+        p.hooks.saveProject = [&p] { return mf::numberingSaved(p.state), 0; };
+        const QString log = p.seq() + QStringLiteral("/連番ファイル変換ログ.txt");
+        auto logLines = [&] { return testfiles::readFile(log).count("\r\n"); };
+        p.fakes.prompter.expect(how == "rebuild" ? Answer::Yes : Answer::No);
+        p.startAnswer = how == "rebuild" ? 1 : 5;
+        if (escAtPump == 0) {
+            p.fakes.prompter.expect(Answer::No); // after the failed copy
+            QCOMPARE(testfiles::runWithFileSizeLimit(300 * 1024, [&] { return -p.run(); }), 2);
+        } else {
+            p.fakes.pump.calls = 0;
+            p.fakes.pump.onPump = [&p, escAtPump](int call) {
+                if (call == escAtPump) // before the second photo of the second folder
+                    p.state.abortRequested = true;
+            };
+            QCOMPARE(p.run(), -2);
+            QCOMPARE(p.fakes.prompter.texts().last(),
+                     mf::msg::copyStopped.arg(p.dir.filePath("src2")));
+            QCOMPARE(p.state.grid.cell(2, mf::ColStart), QString());
+            QCOMPARE(p.state.grid.cell(1, mf::ColEnd), QString("4"));
+        }
+        QCOMPARE(p.highest(), 4);
+        QCOMPARE(p.firstWrongPhoto(5), QString());
+        QCOMPARE(logLines(), 4);
+        QVERIFY(!QFile::exists(mf::numberingMarkPath(p.state.saveFolder)));
+
+        p.fakes.pump.onPump = nullptr;
+        p.fakes.prompter = ScriptedPrompter();
+        QCOMPARE(p.append(), 0);
+        QCOMPARE(p.fakes.prompter.texts(), QStringList{mf::msg::rebuildOrAppend});
+        QCOMPARE(p.highest(), 7);
+        QCOMPARE(p.firstWrongPhoto(5), QString());
+        QCOMPARE(logLines(), 7);
     }
 
     // A run killed at a chosen point, then the project opened again: what the kill left is
@@ -253,6 +337,52 @@ private Q_SLOTS:
         QCOMPARE(p.highest(), 7);
         QCOMPARE(p.firstWrongPhoto(5), QString());
         QVERIFY(!QFile::exists(mark));
+    }
+
+    // An export killed while it empties the earlier export or copies is told when the project
+    // is opened and by the next export, which mends it; its cut copy is swept away.
+    void killedExportIsNoticed_data()
+    {
+        QTest::addColumn<QString>("kind"); // of the point killed at
+        QTest::addColumn<int>("at");
+        QTest::newRow("emptying the earlier export") << "file removed" << 2;
+        QTest::newRow("inside the first copy") << "piece copied" << 3;
+    }
+    void killedExportIsNoticed()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, at);
+        Project p;
+        QCOMPARE(p.exportOrders(), int(mf::ExportOk));
+        const QStringList whole = p.exported();
+        QVERIFY(!whole.contains(mf::kExportMarkName));
+        QCOMPARE(testfiles::runInChild([&] {
+                     mf::seams::setRangeCopyCall(smallPieces);
+                     testfiles::killAtPoint(qPrintable(kind), at);
+                     return p.exportOrders();
+                 }),
+                 -1);
+        QVERIFY(p.exported().contains(mf::kExportMarkName));
+        QCOMPARE(p.exported().filter(".part").isEmpty(), kind != "piece copied");
+
+        const QString told = QStringLiteral("前回の注文別画像保存が完了していません。\n") +
+                             mf::exportFolderOf(p.state.saveFolder) +
+                             QStringLiteral("\n注文別画像フォルダの写真やサンプル指定が足りない"
+                                            "可能性があります。もう一度「注文別に画像保存」を最"
+                                            "後まで行うと正しく作り直されます。");
+        mf::removeStaleProjectTemporaries(p.state.saveFolder); // as the opening does
+        QStringList left = p.exported();
+        left.removeOne(mf::kExportMarkName);
+        for (const QString &name : left)
+            QVERIFY2(whole.contains(name), qPrintable(name));
+        ScriptedPrompter opening;
+        mf::reportUnfinishedExport(p.state, opening);
+        QCOMPARE(opening.texts(), QStringList{told});
+
+        p.fakes.prompter = ScriptedPrompter();
+        QCOMPARE(p.exportOrders(), int(mf::ExportOk));
+        QCOMPARE(p.fakes.prompter.texts(), QStringList{told});
+        QCOMPARE(p.exported(), whole);
     }
 
     // A source folder that cannot be read to its end stops the run, rather than numbering
