@@ -227,15 +227,17 @@ bool emptyForRebuild(ProjectState &state, Prompter &prompter, const QString &fol
 // last, go again, with their lines of the conversion log (logSize: its size before them).
 // Were they kept, the saved project would give them no range and the next append would
 // number the same photos twice; a range for the part copied would leave the rest of that
-// folder never numbered. A rebuild numbers no later row either.
-void undoUnfinishedRow(ProjectState &state, Mode mode, int row, int first, int last, qint64 logSize)
+// folder never numbered. A rebuild numbers no later row either, unless it was giving the
+// saved numbers again (with orders): those rows keep them, and the mark, for the next try.
+void undoUnfinishedRow(ProjectState &state, const ModeChoice &chosen, int row, int first, int last,
+                       qint64 logSize)
 {
     for (int n = first; n <= last; ++n)
         removeFile(sequentialFilePath(state.workFolder, state.filePrefix, n));
     QFile log(joinPath(state.workFolder, kConversionLogName));
     if (log.exists())
         log.resize(logSize);
-    if (mode != Mode::Rebuild)
+    if (chosen.mode != Mode::Rebuild || chosen.fixedStart > 0)
         return;
     for (int r = row; r <= state.folders.folderCount; ++r) {
         state.grid.rows[r][ColStart].clear();
@@ -353,7 +355,7 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         if (CopyFolderToSequence(state, services, cells[ColPath],
                                  cells[ColInclude] == QLatin1String("1"), lastNumber,
                                  &unlogged) == SequenceStopped) {
-            undoUnfinishedRow(state, mode, r, first, lastNumber, logSize);
+            undoUnfinishedRow(state, *chosen, r, first, lastNumber, logSize);
             lastNumber = first - 1;
             hooks.setBusyCursor(false);
             prompter.inform(msg::copyStopped.arg(cells[ColPath]), caption);

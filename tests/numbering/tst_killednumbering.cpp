@@ -240,6 +240,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("at");       // the how-manyth point of that kind
         QTest::addColumn<bool>("orders");
         QTest::addColumn<QStringList>("texts"); // shown when the project is opened
+        QTest::addColumn<int>("escAtPump");     // stops the rebuild that follows; 0: none
         const QString first = QStringLiteral("前回の連番ファイルの作成が完了していません。\n");
         const QString rebuild =
             first + QStringLiteral("連番フォルダの写真の番号がプロジェクトに保存されていないので"
@@ -255,20 +256,24 @@ private Q_SLOTS:
         // Two of the four saved photos deleted, nothing said: the mark comes first.
         QTest::newRow("rebuild, second deletion")
             << "rebuild"
-            << "file removed" << 2 << false << QStringList{rebuild};
+            << "file removed" << 2 << false << QStringList{rebuild} << 0;
         // With orders the way out keeps every ordered photo under its number.
         QTest::newRow("rebuild, second deletion, orders")
             << "rebuild"
-            << "file removed" << 2 << true << QStringList{sameNumbers};
+            << "file removed" << 2 << true << QStringList{sameNumbers} << 0;
+        // That rebuild stopped in the first folder: the saved numbers stay for the next try.
+        QTest::newRow("rebuild, second deletion, orders, the rebuild stopped")
+            << "rebuild"
+            << "file removed" << 2 << true << QStringList{sameNumbers} << 3;
         // Nothing under a photo name yet: the mark goes unseen, the cut copy is swept away.
         QTest::newRow("append, inside the first copy")
             << "append"
-            << "piece copied" << 2 << false << QStringList();
+            << "piece copied" << 2 << false << QStringList() << 0;
         // The record is on the disk and the mark still there; the saved project agrees with
         // the folder, so the mark goes without a word.
         QTest::newRow("save, the work log on the disk")
             << "save"
-            << "file synced" << 2 << false << QStringList();
+            << "file synced" << 2 << false << QStringList() << 0;
     }
     void killedRunIsNoticedWhenOpened()
     {
@@ -277,6 +282,7 @@ private Q_SLOTS:
         QFETCH(int, at);
         QFETCH(bool, orders);
         QFETCH(QStringList, texts);
+        QFETCH(int, escAtPump);
         Project p;
         mf::numberingSaved(p.state); // the first numbering was saved
         const QString mark = mf::numberingMarkPath(p.state.saveFolder);
@@ -332,6 +338,21 @@ private Q_SLOTS:
             return;
         p.hooks.rebuildAgreed = true;
         p.hooks.saveProject = [&p] { return mf::numberingSaved(p.state), 0; };
+        if (escAtPump > 0) {
+            p.fakes.pump.calls = 0;
+            p.fakes.pump.onPump = [&p, escAtPump](int call) {
+                p.state.abortRequested = call == escAtPump;
+            };
+            QCOMPARE(p.run(), -2);
+            QCOMPARE(p.highest(), 0);
+            QCOMPARE(p.state.grid.cell(1, mf::ColEnd), QString("4"));
+            ScriptedPrompter again;
+            again.expect(Answer::No);
+            QCOMPARE(mf::checkUnfinishedNumberingOnOpen(p.state, again),
+                     mf::UnfinishedChoice::Refused);
+            QCOMPARE(again.texts(), QStringList{QString(texts.first()).replace("1～2", "1～4")});
+            return;
+        }
         QCOMPARE(p.run(), 0);
         QCOMPARE(p.fakes.prompter.texts(), QStringList());
         QCOMPARE(p.highest(), 7);
