@@ -107,9 +107,18 @@ inline const QString numberingUnfinishedRebuild =
                    "す。\n連番ファイルを新規に作り直しますか？");
 inline const QString numberingUnfinishedOrders =
     QStringLiteral("前回の連番ファイルの作成が完了していません。\n注文が入力されているので連番ファ"
-                   "イルを作り直す事は出来ません。\n以下の番号の写真は連番フォルダにありますがプ"
-                   "ロジェクトに保存されていません。\n%1\n\nこれらの写真を連番フォルダから削除"
-                   "してから、もう一度連番ファイルの作成を行ってください。");
+                   "イルを作り直す事は出来ません。\n連番フォルダにありますがプロジェクトに保存さ"
+                   "れていない番号　%1\nプロジェクトに保存されていますが連番フォルダにない番号　"
+                   "%2\n\n保存されていない番号の写真を連番フォルダから削除し、ない番号の写真を元"
+                   "の番号のファイル名で連番フォルダに戻してから、もう一度連番ファイルの作成を行っ"
+                   "てください。");
+// With orders, when a rebuild gives every photo the number it had.
+inline const QString numberingUnfinishedSameNumbers =
+    QStringLiteral("前回の連番ファイルの作成が完了していません。\n連番フォルダにありますがプロジ"
+                   "ェクトに保存されていない番号　%1\nプロジェクトに保存されていますが連番フォル"
+                   "ダにない番号　%2\n\n注文が入力されていますが、同じコピー元画像フォルダから"
+                   "開始番号%3で作り直すと、どの写真にも保存されている番号と同じ番号が付きます。"
+                   "\n連番ファイルを開始番号%3で作り直しますか？");
 inline const QString numberingNoUnsavedNumbers = QStringLiteral("なし");
 inline const QString cannotMarkSequence =
     QStringLiteral("連番フォルダに書き込み出来ません。\nネットワークドライブの場合は書き込み禁止"

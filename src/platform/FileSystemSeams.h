@@ -23,4 +23,10 @@ enum class CopyPoint { TemporaryCreated, BytesCopied, Whole, Published };
 using CopyPointHook = void (*)(CopyPoint point);
 void setCopyPointHook(CopyPointHook hook);
 
+// The points, outside copies, after which a write of ours is on the disk: a file that
+// ClearFolder removed, a file that syncFile put on the disk.
+enum class WritePoint { FileRemoved, FileSynced };
+using WritePointHook = void (*)(WritePoint point);
+void setWritePointHook(WritePointHook hook);
+
 } // namespace mf::seams

@@ -197,7 +197,12 @@ int SaveProject(ProjectState &state, Services &services)
 
     state.history.entries[state.history.count++] = entry;
     state.dirty = false;
-    numberingSaved(state);
+    // A power cut after the mark of a numbering went and before the record reached the disk
+    // would lose both: the record goes to the disk first.
+    const bool recordOnDisk =
+        state.numberingMark.isEmpty() || (syncFile(entry.projectFile) && syncFile(workLog) &&
+                                          syncFile(state.programFolder)); // the new file's name
+    numberingSaved(state, recordOnDisk);
     return SaveOk;
 }
 
