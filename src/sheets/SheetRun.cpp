@@ -67,14 +67,18 @@ public:
         m_photoTotal = m_state.photosPlaced + int(m_queuedNumbers.size());
     }
 
+    // False when a worker could not be started (told): run() must not be called.
+    bool workersStarted()
+    {
+        if (m_pipeline.started())
+            return true;
+        m_services.prompter.inform(msg::workersNotStarted, m_project.titleText);
+        return false;
+    }
+
     // Produces pages; returns whether the series became complete.
     bool run()
     {
-        if (!m_pipeline.started()) {
-            m_services.prompter.inform(msg::workersNotStarted, m_project.titleText);
-            m_failed = true;
-            return true;
-        }
         QImage page(m_size.paperWidth, m_size.paperHeight, QImage::Format_BGR888);
         if (page.isNull()) {
             m_services.prompter.inform(msg::sheetsNoMemory, m_project.titleText);
@@ -401,6 +405,15 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
     bool failed;
     {
         Press press(size, project, state, services, hooks, std::move(photos), end);
+        if (!press.workersStarted()) {
+            // No page was made: a series begun by an earlier press stays where it was, for a
+            // press once other programs have made room, and no folder opens.
+            if (!state.continuationPending)
+                hooks.setOutputCaption(msg::startCaption);
+            hooks.setBusy(false);
+            state.running = false;
+            return SheetRunResult::Failed;
+        }
         complete = press.run();
         failed = press.failed();
     }

@@ -538,20 +538,27 @@ private Q_SLOTS:
     }
 
     // A worker that cannot be started ends the run with a message, not the program: the ones
-    // already started are stopped and joined, and nothing is saved.
+    // already started are stopped and joined, nothing is saved, no folder opens, and a series
+    // begun by an earlier press stays where it was.
     void workerThatCannotStart_data()
     {
         QTest::addColumn<int>("workers");
         QTest::addColumn<int>("failingStart"); // from 1
-        QTest::newRow("the only worker") << 1 << 1;
-        QTest::newRow("the second of three") << 3 << 2;
-        QTest::newRow("the last of three") << 3 << 3;
+        QTest::addColumn<bool>("secondPage");  // a one-page press came first
+        QTest::newRow("the only worker") << 1 << 1 << false;
+        QTest::newRow("the second of three") << 3 << 2 << false;
+        QTest::newRow("the last of three") << 3 << 3 << false;
+        QTest::newRow("the only worker, for the second page") << 1 << 1 << true;
     }
     void workerThatCannotStart()
     {
         QFETCH(int, workers);
         QFETCH(int, failingStart);
-        Fixture f(range(1, 5));
+        QFETCH(bool, secondPage);
+        Fixture f(range(1, 20));
+        if (secondPage)
+            QCOMPARE(f.press(), SheetRunResult::Pending);
+        const QStringList placedBefore = f.placed;
         struct Threads {
             std::atomic<int> started{0};
             std::atomic<int> ended{0};
@@ -571,13 +578,21 @@ private Q_SLOTS:
         };
         bool busy = false;
         f.hooks.setBusy = [&busy](bool on) { busy = on; };
-        QCOMPARE(f.press(), SheetRunResult::Complete);
+        f.fakes.shell.opened.clear();
+        QCOMPARE(f.press(), SheetRunResult::Failed);
         QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::workersNotStarted});
         QCOMPARE(threads->started.load(), failingStart - 1);
         QCOMPARE(threads->ended.load(), failingStart - 1); // joined, not left running
-        QVERIFY(f.placed.isEmpty());
-        QVERIFY(!QDir(f.pages()).exists());
-        QVERIFY(!f.state.running && !busy && !f.state.continuationPending);
+        QCOMPARE(f.placed, placedBefore);
+        QCOMPARE(QDir(f.pages()).exists(), secondPage);
+        QVERIFY(f.fakes.shell.opened.isEmpty());
+        QVERIFY(!f.state.running && !busy);
+        QCOMPARE(f.state.continuationPending, secondPage);
+        QCOMPARE(f.captions.last(), secondPage ? msg::nextPageCaption : msg::startCaption);
+        // Once the workers start, the series goes on from where it was.
+        f.hooks.startWorker = {};
+        f.press();
+        QCOMPARE(f.placedRanges(), QString(secondPage ? "1:1-16 2:17-20" : "1:1-16"));
     }
 
     // The pages, and the PDF, are on the disk before the run says it is done; when the disk
