@@ -142,9 +142,6 @@ private Q_SLOTS:
         QCOMPARE(kills, 25);
         QVERIFY(leftTemporaries > 0);
     }
-
-    // A source folder that cannot be read to its end stops the run, rather than numbering
-    // the photos read before the failure as if they were all.
 };
 
 MF_REGISTER_TEST(KilledNumberingTest)

@@ -3,6 +3,7 @@
 #include "TestRegistry.h"
 #include "numbering/Sequence.h"
 #include "platform/Codec.h"
+#include "platform/FileSystemSeams.h"
 #include "project/FolderList.h"
 #include "project/FolderLocks.h"
 #include "project/ProjectFields.h"
@@ -19,6 +20,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 using mf::Answer;
 
@@ -77,6 +79,19 @@ struct Fixture {
         return state.grid.cell(row, mf::ColStart) + "-" + state.grid.cell(row, mf::ColEnd);
     }
 };
+
+// readdir, failing in the folder with this inode as a flaky drive does.
+ino_t g_flakyFolder = 0;
+
+dirent *flakyReadDir(DIR *dir)
+{
+    struct stat st;
+    if (::fstat(::dirfd(dir), &st) == 0 && st.st_ino == g_flakyFolder) {
+        errno = EIO;
+        return nullptr;
+    }
+    return ::readdir(dir);
+}
 
 QStringList numbered(const QString &prefix, int from, int to)
 {
@@ -223,17 +238,35 @@ private Q_SLOTS:
         QCOMPARE(f.seqFiles(), numbered("", 1, 2));
     }
 
-    void escStopsWithTheFolderMessage()
+    // Esc, or a source folder that cannot be read to its end (the photos read before the
+    // failure are not numbered as if they were all), stops the run naming the folder.
+    void runStopsNamingTheFolder_data()
     {
+        QTest::addColumn<bool>("readError");
+        QTest::addColumn<int>("copied");
+        QTest::newRow("Esc at the second file of the second folder") << false << 4;
+        QTest::newRow("the second folder cannot be read to its end") << true << 3;
+    }
+    void runStopsNamingTheFolder()
+    {
+        QFETCH(bool, readError);
+        QFETCH(int, copied);
         Fixture f({3, 2});
-        f.fakes.pump.onPump = [&f](int call) {
-            if (call == 5) // the second file of the second folder
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(f.dir.filePath("src2")).constData(), &st), 0);
+        g_flakyFolder = st.st_ino;
+        f.fakes.pump.onPump = [&f, readError](int call) {
+            if (readError && call == 1) // while the first folder is copied
+                mf::seams::setReadDirCall(flakyReadDir);
+            if (!readError && call == 5)
                 f.state.abortRequested = true;
         };
-        QCOMPARE(f.run(), -2);
+        const int result = f.run();
+        mf::seams::setReadDirCall(nullptr);
+        QCOMPARE(result, -2);
         QCOMPARE(f.fakes.prompter.texts(),
                  QStringList{mf::msg::copyStopped.arg(f.dir.filePath("src2"))});
-        QCOMPARE(f.seqFiles(), numbered("", 1, 4));
+        QCOMPARE(f.seqFiles(), numbered("", 1, copied));
         QCOMPARE(f.range(1), QString("1-3"));
         QCOMPARE(f.range(2), QString("-")); // the row being copied keeps its old values
         QCOMPARE(f.saves, 1);
