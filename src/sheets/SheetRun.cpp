@@ -313,6 +313,18 @@ bool endSeries(const OutputSize &size, const SheetProject &project, SheetRunStat
     return true;
 }
 
+// The end of a press whose workers could not start (told): no page was made, so a series
+// begun by an earlier press stays where it was, for a press once other programs have made
+// room, and no folder opens.
+SheetRunResult endWithoutWorkers(SheetRunState &state, const SheetHooks &hooks)
+{
+    if (!state.continuationPending)
+        hooks.setOutputCaption(msg::startCaption);
+    hooks.setBusy(false);
+    state.running = false;
+    return SheetRunResult::Failed;
+}
+
 } // namespace
 
 void resetRunState(SheetRunState &state)
@@ -405,15 +417,8 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
     bool failed;
     {
         Press press(size, project, state, services, hooks, std::move(photos), end);
-        if (!press.workersStarted()) {
-            // No page was made: a series begun by an earlier press stays where it was, for a
-            // press once other programs have made room, and no folder opens.
-            if (!state.continuationPending)
-                hooks.setOutputCaption(msg::startCaption);
-            hooks.setBusy(false);
-            state.running = false;
-            return SheetRunResult::Failed;
-        }
+        if (!press.workersStarted())
+            return endWithoutWorkers(state, hooks);
         complete = press.run();
         failed = press.failed();
     }
