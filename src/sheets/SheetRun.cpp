@@ -10,8 +10,10 @@
 #include "sheets/PageFile.h"
 #include "sheets/PhotoOps.h"
 
-#include <future>
 #include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace mf {
@@ -38,6 +40,40 @@ bool sameRequest(const CellRequest &a, const CellRequest &b)
            a.cellHeight == b.cellHeight && a.cutEdges == b.cutEdges && a.lTrim == b.lTrim &&
            a.highQuality == b.highQuality && a.upright == b.upright;
 }
+
+// A job beside the window's thread, on a worker of its own. When the system has no thread to
+// give, the job runs when its result is asked for: slower, but the page is made all the same.
+class JobBeside {
+public:
+    JobBeside(const ThreadStarter &start, std::function<bool()> job) : m_job(std::move(job))
+    {
+        auto body = [this] { m_result = m_job(); };
+        try {
+            m_thread = start ? start(body) : std::thread(body);
+        } catch (const std::system_error &) {
+        }
+    }
+    JobBeside(const JobBeside &) = delete;
+    JobBeside &operator=(const JobBeside &) = delete;
+    ~JobBeside()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    bool get()
+    {
+        if (!m_thread.joinable())
+            return m_job();
+        m_thread.join();
+        return m_result;
+    }
+
+private:
+    std::function<bool()> m_job;
+    bool m_result = false;
+    std::thread m_thread;
+};
 
 // One press of the output button from step 12 on: pages until the series is complete (or,
 // one page at a time, until the page is done).
@@ -113,18 +149,18 @@ public:
             // The page is encoded, and added to the PDF, while the preview shows it.
             const SheetOptions now = m_hooks.options();
             QByteArray bytes;
-            auto encoding = std::async(
-                std::launch::async, [&] { return encodePage(page, now.bmp, now.quality, &bytes); });
-            std::future<bool> adding;
+            JobBeside encoding(m_hooks.startWorker,
+                               [&] { return encodePage(page, now.bmp, now.quality, &bytes); });
+            std::optional<JobBeside> adding;
             if (SeriesPdf *pdf = seriesPdf(now)) {
-                adding = std::async(std::launch::async, [&, pdf] {
+                adding.emplace(m_hooks.startWorker, [&, pdf] {
                     return pdf->catchUp(m_state.seriesPages) && pdf->addPage(page);
                 });
             }
             showPreview(page);
             const bool encoded = encoding.get();
-            if (adding.valid())
-                adding.get();
+            if (adding)
+                adding->get();
             const PageTarget target{m_project.workFolder, m_project.filePrefix,
                                     m_project.titleText};
             const int number = m_state.pagesOutput + 1;

@@ -597,18 +597,23 @@ private Q_SLOTS:
 
     // The pages, and the PDF, are on the disk before the run says it is done; when the disk
     // does not confirm them, the run says so as numbering does, and the folder stays shut.
+    // Without a thread beside the window's for encoding the pages and adding them to the PDF,
+    // they are made all the same.
     void flushedBeforeDone_data()
     {
         QTest::addColumn<bool>("continuous");  // with the PDF; else one page of two: not done yet
         QTest::addColumn<int>("damagedPhoto"); // 0: none
         QTest::addColumn<bool>("flushWorks");
         QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<bool>("pageThreads"); // else no thread besides one cell worker
         const QString notOnDisk = msg::notOnDisk, notLoadable = msg::photoNotLoadable;
-        QTest::newRow("done") << true << 0 << true << QStringList{msg::sheetsDone};
-        QTest::newRow("not on the disk") << true << 0 << false << QStringList{notOnDisk};
-        QTest::newRow("one page of two") << false << 0 << false << QStringList();
+        QTest::newRow("done") << true << 0 << true << QStringList{msg::sheetsDone} << true;
+        QTest::newRow("not on the disk") << true << 0 << false << QStringList{notOnDisk} << true;
+        QTest::newRow("one page of two") << false << 0 << false << QStringList() << true;
         QTest::newRow("pages before a damaged photo")
-            << true << 18 << false << QStringList{notLoadable, notOnDisk};
+            << true << 18 << false << QStringList{notLoadable, notOnDisk} << true;
+        QTest::newRow("no thread for the pages")
+            << true << 0 << true << QStringList{msg::sheetsDone} << false;
     }
     void flushedBeforeDone()
     {
@@ -616,9 +621,19 @@ private Q_SLOTS:
         QFETCH(int, damagedPhoto);
         QFETCH(bool, flushWorks);
         QFETCH(QStringList, boxes);
+        QFETCH(bool, pageThreads);
         Fixture f(range(1, 20),
                   damagedPhoto ? Damaged{{damagedPhoto, "damaged/truncated.jpg"}} : Damaged{});
         f.options.continuous = f.options.pdf = continuous;
+        if (!pageThreads) {
+            f.hooks.workers = 1;
+            f.hooks.startWorker = [starts = 0](std::function<void()> body) mutable {
+                if (++starts > 1)
+                    throw std::system_error(
+                        std::make_error_code(std::errc::resource_unavailable_try_again));
+                return std::thread(std::move(body));
+            };
+        }
         QStringList flushes; // the folder, and whether the series PDF was in place by then
         f.hooks.flushToDisk = [&](const QString &folder) {
             flushes << folder << (QFile::exists(f.pages() + "/一覧.pdf") ? "PDF" : "");
@@ -634,6 +649,9 @@ private Q_SLOTS:
         const QStringList flushed{f.pages(), damagedPhoto ? "" : "PDF"};
         QCOMPARE(flushes, boxes.isEmpty() ? QStringList() : flushed);
         QCOMPARE(f.fakes.shell.opened.contains(f.pages()), flushWorks || boxes.isEmpty());
+        if (flushWorks)
+            QVERIFY(pdfHoldsPages(testfiles::readFile(f.pdf()), f.pages(),
+                                  {"page001.jpg", "page002.jpg"}));
     }
 
     // Cells are made ahead; an option changed during the run still reaches the next cell,
