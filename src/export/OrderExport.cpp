@@ -40,15 +40,6 @@ bool liesInside(const QString &cleanFolder, const QString &path)
            clean[cleanFolder.size()] == kSeparator;
 }
 
-bool hasControlCharacter(const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return true;
-    }
-    return false;
-}
-
 // "%c" turns a number into any byte, a separator or a control character among them: a name
 // template has no use for it.
 bool hasCharConversion(const QString &templ)

@@ -9,6 +9,7 @@
 #include "project/DesktopOpen.h"
 #include "project/FolderList.h"
 #include "project/FolderLocks.h"
+#include "project/ProjectFields.h"
 #include "project/UnfinishedNumbering.h"
 
 #include <QFileInfo>
@@ -259,10 +260,8 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
 {
     Prompter &prompter = services.prompter;
     const QString &caption = state.titleText;
-    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
-        prompter.inform(msg::setNameAndFolder, caption);
+    if (!hasNameAndFolder(state, prompter))
         return -1;
-    }
     const QString folder = sequenceFolder(state);
     if (!ensureFolder(state, prompter, state.saveFolder) || !ensureFolder(state, prompter, folder))
         return -1;

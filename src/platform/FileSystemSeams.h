@@ -4,6 +4,7 @@
 // chosen point of a copy. Nothing but tests sets them; nullptr puts the system call back.
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace mf::seams {
@@ -12,6 +13,13 @@ namespace mf::seams {
 // the file systems on which the kernel copy was found missing.
 using RangeCopyCall = ssize_t (*)(int in, int out, size_t length);
 void setRangeCopyCall(RangeCopyCall call);
+
+// Stand for futimens and fchmod, with which a finished copy gets the source's time and
+// permissions.
+using FileTimesCall = int (*)(int fd, const struct timespec times[2]);
+void setFileTimesCall(FileTimesCall call);
+using FileModeCall = int (*)(int fd, mode_t mode);
+void setFileModeCall(FileModeCall call);
 
 // Stands for readdir.
 using ReadDirCall = dirent *(*)(DIR *dir);

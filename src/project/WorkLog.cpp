@@ -131,10 +131,8 @@ int SaveProject(ProjectState &state, Services &services)
 {
     Prompter &prompter = services.prompter;
     const QString &caption = state.titleText;
-    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
-        prompter.inform(msg::setNameAndFolder, caption);
+    if (!hasNameAndFolder(state, prompter))
         return SaveDeclined;
-    }
 
     // The fields normally cannot hold these; a last guard, as one would corrupt the log.
     for (const QString &field : {state.projectName, state.schoolCode, state.saveFolder}) {

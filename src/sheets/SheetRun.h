@@ -120,6 +120,7 @@ enum class SheetRunResult {
     Pending,  // pages saved, more photos for the next press
     Complete, // the series ended
     Stopped,
+    Failed, // a worker could not be started: nothing was made
 };
 
 // BitBtn1Click of the sample sheet window.

@@ -405,9 +405,6 @@ private Q_SLOTS:
         QCOMPARE(p.fakes.prompter.texts(), QStringList{told});
         QCOMPARE(p.exported(), whole);
     }
-
-    // A source folder that cannot be read to its end stops the run, rather than numbering
-    // the photos read before the failure as if they were all.
 };
 
 MF_REGISTER_TEST(KilledNumberingTest)

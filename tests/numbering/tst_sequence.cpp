@@ -3,6 +3,7 @@
 #include "TestRegistry.h"
 #include "numbering/Sequence.h"
 #include "platform/Codec.h"
+#include "platform/FileSystemSeams.h"
 #include "project/FolderList.h"
 #include "project/FolderLocks.h"
 #include "project/ProjectFields.h"
@@ -19,6 +20,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 using mf::Answer;
 
@@ -77,6 +79,19 @@ struct Fixture {
         return state.grid.cell(row, mf::ColStart) + "-" + state.grid.cell(row, mf::ColEnd);
     }
 };
+
+// readdir, failing in the folder with this inode as a flaky drive does.
+ino_t g_flakyFolder = 0;
+
+dirent *flakyReadDir(DIR *dir)
+{
+    struct stat st;
+    if (::fstat(::dirfd(dir), &st) == 0 && st.st_ino == g_flakyFolder) {
+        errno = EIO;
+        return nullptr;
+    }
+    return ::readdir(dir);
+}
 
 QStringList numbered(const QString &prefix, int from, int to)
 {
@@ -221,6 +236,40 @@ private Q_SLOTS:
         f.run();
         QCOMPARE(f.fakes.prompter.texts().last(), mf::msg::noSourceFolders);
         QCOMPARE(f.seqFiles(), numbered("", 1, 2));
+    }
+
+    // Esc, or a source folder that cannot be read to its end (the photos read before the
+    // failure are not numbered as if they were all), stops the run naming the folder.
+    void runStopsNamingTheFolder_data()
+    {
+        QTest::addColumn<bool>("readError");
+        QTest::newRow("Esc at the second file of the second folder") << false;
+        QTest::newRow("the second folder cannot be read to its end") << true;
+    }
+    void runStopsNamingTheFolder()
+    {
+        QFETCH(bool, readError);
+        Fixture f({3, 2});
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(f.dir.filePath("src2")).constData(), &st), 0);
+        g_flakyFolder = st.st_ino;
+        f.fakes.pump.onPump = [&f, readError](int call) {
+            if (readError && call == 1) // while the first folder is copied
+                mf::seams::setReadDirCall(flakyReadDir);
+            if (!readError && call == 5)
+                f.state.abortRequested = true;
+        };
+        const int result = f.run();
+        mf::seams::setReadDirCall(nullptr);
+        QCOMPARE(result, -2);
+        QCOMPARE(f.fakes.prompter.texts(),
+                 QStringList{mf::msg::copyStopped.arg(f.dir.filePath("src2"))});
+        // The stopped folder's copies are undone, so the folder holds what the project saves.
+        QCOMPARE(f.seqFiles(), numbered("", 1, 3));
+        QCOMPARE(f.range(1), QString("1-3"));
+        QCOMPARE(f.range(2), QString("-")); // the row being copied keeps its old values
+        QCOMPARE(f.saves, 1);
+        QVERIFY(!f.state.busy);
     }
 
     // A disk that does not confirm the copies, or a log that cannot take their lines: told as

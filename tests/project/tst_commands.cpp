@@ -383,6 +383,11 @@ private Q_SLOTS:
         QTest::newRow("slash") << "a/b" << QStringList() << "/c"
                                << msg::projectNameNotFolder.arg("a/b") << "a/b"
                                << "";
+        // A name the project file and the work log cannot hold gets no folder either.
+        const QString emoji = QStringLiteral("運動会\U0001F3C3");
+        QTest::newRow("a character Shift-JIS lacks")
+            << emoji << QStringList() << "/c" << msg::projectNameNotFolder.arg(emoji) << emoji
+            << "";
         const QString pasted = QStringLiteral("3年1組\n");
         QTest::newRow("line break in the name")
             << pasted << QStringList() << "/c" << msg::projectNameNotFolder.arg(pasted) << pasted
