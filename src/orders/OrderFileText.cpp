@@ -60,9 +60,11 @@ Sniffed sniff(QByteArrayView head)
     // A stray NUL in a text is damage the loader reads past, as it always did.
     if ((evenNuls + oddNuls) * 8 < head.size())
         return Sniffed::Text;
-    if (evenNuls == 0)
+    // Some characters have a NUL half too ("一" is 4E 00 in little-endian order): the side
+    // where nearly all of them are tells the byte order.
+    if (oddNuls > 4 * evenNuls)
         return Sniffed::Utf16LENoMark;
-    if (oddNuls == 0)
+    if (evenNuls > 4 * oddNuls)
         return Sniffed::Utf16BENoMark;
     return Sniffed::Binary;
 }

@@ -373,8 +373,8 @@ private Q_SLOTS:
             << utf16Of(QStringLiteral("7\t1\t¥1,000\t1,000\t42\r\n"), QStringConverter::Utf16LE,
                        true)
             << QStringList{"7/1/1000/1000:42"} << "";
-        QTest::newRow("UTF-16 without a byte-order mark")
-            << utf16Of(text, QStringConverter::Utf16LE, false) << both << "";
+        QTest::newRow("UTF-16 without a byte-order mark, 一 and a full-width space")
+            << utf16Of("一\u3000" + text, QStringConverter::Utf16LE, false) << both << "";
         QTest::newRow("UTF-16 BE without a byte-order mark")
             << utf16Of(text, QStringConverter::Utf16BE, false) << both << "";
         QTest::newRow("full-width photo number")
