@@ -1,5 +1,7 @@
 #pragma once
-// Text to number the way the C library's atol reads it, without its undefined overflow.
+// Text to number: the one reading of a number as studios write it (readNumber), used by the
+// order file, the order entry and every number field, and the atol reading of the files
+// whose format is read that way, without its undefined overflow.
 
 #include <QByteArray>
 #include <QString>
