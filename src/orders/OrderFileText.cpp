@@ -58,7 +58,7 @@ Sniffed sniff(QByteArrayView head)
             ++(i % 2 == 0 ? evenNuls : oddNuls);
     }
     // A stray NUL in a text is damage the loader reads past, as it always did.
-    if ((evenNuls + oddNuls) * 8 < head.size())
+    if (evenNuls + oddNuls == 0 || (evenNuls + oddNuls) * 8 < head.size())
         return Sniffed::Text;
     // Some characters have a NUL half too ("一" is 4E 00 in little-endian order): the side
     // where nearly all of them are tells the byte order.

@@ -212,6 +212,8 @@ private Q_SLOTS:
         QTest::newRow("skips empty and non-numbers")
             << QByteArray("12,3,200,600,5,,17,x,5\r\n") << 0 << QStringList{"12/3/200/600:5,17,5"}
             << QStringList{badPhoto + "1行目"};
+        QTest::newRow("empty file, as an empty table is saved")
+            << QByteArray() << 0 << QStringList{} << QStringList{};
         QTest::newRow("LF only, no last line end, TAB")
             << QByteArray("1\t1\t10\t10\t7\n2,1,10,10,8") << 0
             << QStringList{"1/1/10/10:7", "2/1/10/10:8"} << QStringList{};
