@@ -101,29 +101,173 @@ void fillOrders(mf::OrderTable &table, int orderers, int photos)
     }
 }
 
-} // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
+struct Options {
     int files = 200;
     int orderers = 50;
     int rounds = 5;
     double megabytes = 7.0;
     QString source;
-    const QStringList args = app.arguments();
+};
+
+Options parseOptions(const QStringList &args)
+{
+    Options o;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--files") && i + 1 < args.size())
-            files = args[++i].toInt();
+            o.files = args[++i].toInt();
         else if (args[i] == QLatin1String("--orderers") && i + 1 < args.size())
-            orderers = args[++i].toInt();
+            o.orderers = args[++i].toInt();
         else if (args[i] == QLatin1String("--rounds") && i + 1 < args.size())
-            rounds = std::max(1, args[++i].toInt());
+            o.rounds = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--mb") && i + 1 < args.size())
-            megabytes = args[++i].toDouble();
+            o.megabytes = args[++i].toDouble();
         else
-            source = args[i];
+            o.source = args[i];
     }
+    return o;
+}
+
+// The export and cp of the same files, each into a fresh folder, each timed without the
+// flush that follows it; the flush's time is kept in flushSeconds.
+class Race {
+public:
+    Race(mf::ExportJob &job, const QString &sequence, const QString &exportFolder,
+         const QString &cpTarget)
+        : m_job(job), m_sequence(sequence), m_exportFolder(exportFolder), m_cpTarget(cpTarget)
+    {}
+
+    // Seconds, or -1 when it failed.
+    double runExport()
+    {
+        QDir(m_exportFolder).removeRecursively(); // a fresh folder, as on a project's first run
+        bench::flushWrites();
+        QElapsedTimer timer;
+        timer.start();
+        const int rc = mf::RunExport(m_job, state, false);
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        if (rc != mf::ExportOk) {
+            std::fprintf(stderr, "export failed: %d\n", rc);
+            return -1;
+        }
+        exported = bench::jpegsBelow(m_exportFolder);
+        return timeFlush(m_exportFolder) ? seconds : -1;
+    }
+
+    // cp copies what the last export copied, into as many folders.
+    void planCp() { m_script = bench::cpScript(m_exportFolder, m_sequence, m_cpTarget); }
+
+    double runCp()
+    {
+        QDir(m_cpTarget).removeRecursively();
+        bench::flushWrites();
+        QElapsedTimer timer;
+        timer.start();
+        const int rc = QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), m_script});
+        const double seconds = timer.nsecsElapsed() / 1e9;
+        const bench::Copied copied = bench::jpegsBelow(m_cpTarget);
+        if (rc != 0 || copied.files != exported.files || copied.bytes != exported.bytes) {
+            std::fprintf(stderr, "cp did not copy the same files (%d of %d)\n", copied.files,
+                         exported.files);
+            return -1;
+        }
+        return timeFlush(m_cpTarget) ? seconds : -1;
+    }
+
+    mf::ExportState state;
+    bench::Copied exported;
+    double flushSeconds = 0;
+
+private:
+    bool timeFlush(const QString &folder)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        const bool flushed = mf::flushFileSystem(folder);
+        flushSeconds = timer.nsecsElapsed() / 1e9;
+        return flushed;
+    }
+
+    mf::ExportJob &m_job;
+    QString m_sequence;
+    QString m_exportFolder;
+    QString m_cpTarget;
+    QString m_script;
+};
+
+struct RoundTimes {
+    std::vector<double> exportTimes;
+    std::vector<double> cpTimes;
+    std::vector<double> exportFlushes;
+    std::vector<double> flushedRatios; // (export + flush) / (cp + sync)
+};
+
+// The first writes into fresh blocks of this machine's disk are much slower than later
+// ones, whoever makes them: the rounds alternate which copy goes first, and both the best
+// and the median time of each are compared. False when a run failed.
+bool runRounds(Race &race, int rounds, RoundTimes *times)
+{
+    for (int round = 1; round <= rounds; ++round) {
+        double exportSeconds = 0;
+        double cpSeconds = 0;
+        double exportFlush = 0;
+        double cpFlush = 0;
+        if (round % 2 == 1) {
+            exportSeconds = race.runExport();
+            exportFlush = race.flushSeconds;
+            race.planCp();
+            cpSeconds = exportSeconds < 0 ? -1 : race.runCp();
+            cpFlush = race.flushSeconds;
+        } else {
+            cpSeconds = race.runCp();
+            cpFlush = race.flushSeconds;
+            exportSeconds = cpSeconds < 0 ? -1 : race.runExport();
+            exportFlush = race.flushSeconds;
+        }
+        if (exportSeconds < 0 || cpSeconds < 0)
+            return false;
+        std::printf("round %d: export %.3f s + syncfs %.3f s, cp %.3f s + sync %.3f s%s\n", round,
+                    exportSeconds, exportFlush, cpSeconds, cpFlush,
+                    round % 2 == 1 ? "" : " (cp first)");
+        times->exportFlushes.push_back(exportFlush);
+        times->flushedRatios.push_back((exportSeconds + exportFlush) / (cpSeconds + cpFlush));
+        times->exportTimes.push_back(exportSeconds);
+        times->cpTimes.push_back(cpSeconds);
+    }
+    return true;
+}
+
+void printSummary(RoundTimes &times, const Race &race, int photos, int orderers,
+                  const QString &exportFolder, int rounds)
+{
+    const double mb = race.exported.bytes / (1024.0 * 1024.0);
+    std::printf("photos: %d, orderers: %d, samples: %d\n", photos, orderers,
+                race.state.samplesTaken);
+    std::printf("copies: %d into %d folders, %.1f MB\n", race.exported.files,
+                int(QDir(exportFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()), mb);
+    std::sort(times.exportTimes.begin(), times.exportTimes.end());
+    std::sort(times.cpTimes.begin(), times.cpTimes.end());
+    const double bestExport = times.exportTimes.front();
+    const double bestCp = times.cpTimes.front();
+    const double medianExport = bench::median(times.exportTimes);
+    const double medianCp = bench::median(times.cpTimes);
+    std::printf("export: best %.3f s, %.1f MB/s; median %.3f s\n", bestExport, mb / bestExport,
+                medianExport);
+    std::printf("cp:     best %.3f s, %.1f MB/s; median %.3f s\n", bestCp, mb / bestCp, medianCp);
+    std::sort(times.exportFlushes.begin(), times.exportFlushes.end());
+    std::sort(times.flushedRatios.begin(), times.flushedRatios.end());
+    std::printf("flush:  median syncfs %.3f s\n", bench::median(times.exportFlushes));
+    std::printf("ratio export / cp: best %.2f, median %.2f; with the flush (cp + sync) median "
+                "%.2f (%d rounds)\n",
+                bestExport / bestCp, medianExport / medianCp, bench::median(times.flushedRatios),
+                rounds);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const Options options = parseOptions(app.arguments());
 
     QTemporaryDir work;
     auto project = std::make_unique<mf::ProjectState>();
@@ -137,11 +281,11 @@ int main(int argc, char **argv)
     }
     const QString sequence = mf::sequenceFolderOf(project->saveFolder);
     int photos = 0;
-    if (!fillSequence(sequence, source, files, megabytes, &photos)) {
+    if (!fillSequence(sequence, options.source, options.files, options.megabytes, &photos)) {
         std::fprintf(stderr, "cannot fill %s\n", qPrintable(sequence));
         return 1;
     }
-    orderers = std::clamp(orderers, 1, std::max(1, photos / 2));
+    const int orderers = std::clamp(options.orderers, 1, std::max(1, photos / 2));
     auto table = std::make_unique<mf::OrderTable>();
     fillOrders(*table, orderers, photos);
 
@@ -152,107 +296,14 @@ int main(int argc, char **argv)
     bench::flushWrites();
 
     bench::Services bench;
-    mf::Services &services = bench.services;
     mf::ExportJob job{*project, *table, mf::ExportSettings{1, mf::kMaxOrdererNumber, 4, true, true},
-                      services};
+                      bench.services};
     job.flushToDisk = [](const QString &) { return true; }; // timed on its own below
-    mf::ExportState state;
-
     const QString exportFolder = mf::exportFolderOf(project->saveFolder);
-    const QString cpTarget = work.filePath(QStringLiteral("cp"));
-    bench::Copied exported;
-    QString script;
-    double flushSeconds = 0;
-    const auto timeFlush = [&](const QString &folder) {
-        QElapsedTimer timer;
-        timer.start();
-        const bool flushed = mf::flushFileSystem(folder);
-        flushSeconds = timer.nsecsElapsed() / 1e9;
-        return flushed;
-    };
-    const auto runExport = [&]() -> double {
-        QDir(exportFolder).removeRecursively(); // a fresh folder, as on a project's first run
-        bench::flushWrites();
-        QElapsedTimer timer;
-        timer.start();
-        const int rc = mf::RunExport(job, state, false);
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        if (rc != mf::ExportOk) {
-            std::fprintf(stderr, "export failed: %d\n", rc);
-            return -1;
-        }
-        exported = bench::jpegsBelow(exportFolder);
-        return timeFlush(exportFolder) ? seconds : -1;
-    };
-    const auto runCp = [&]() -> double {
-        QDir(cpTarget).removeRecursively();
-        bench::flushWrites();
-        QElapsedTimer timer;
-        timer.start();
-        const int rc = QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), script});
-        const double seconds = timer.nsecsElapsed() / 1e9;
-        const bench::Copied copied = bench::jpegsBelow(cpTarget);
-        if (rc != 0 || copied.files != exported.files || copied.bytes != exported.bytes) {
-            std::fprintf(stderr, "cp did not copy the same files (%d of %d)\n", copied.files,
-                         exported.files);
-            return -1;
-        }
-        return timeFlush(cpTarget) ? seconds : -1;
-    };
-
-    // The first writes into fresh blocks of this machine's disk are much slower than later
-    // ones, whoever makes them: the rounds alternate which copy goes first, and both the best
-    // and the median time of each are compared.
-    std::vector<double> exportTimes;
-    std::vector<double> cpTimes;
-    std::vector<double> exportFlushes;
-    std::vector<double> flushedRatios; // (export + flush) / (cp + sync)
-    for (int round = 1; round <= rounds; ++round) {
-        double exportSeconds = 0;
-        double cpSeconds = 0;
-        double exportFlush = 0;
-        double cpFlush = 0;
-        if (round % 2 == 1) {
-            exportSeconds = runExport();
-            exportFlush = flushSeconds;
-            script = bench::cpScript(exportFolder, sequence, cpTarget);
-            cpSeconds = exportSeconds < 0 ? -1 : runCp();
-            cpFlush = flushSeconds;
-        } else {
-            cpSeconds = runCp();
-            cpFlush = flushSeconds;
-            exportSeconds = cpSeconds < 0 ? -1 : runExport();
-            exportFlush = flushSeconds;
-        }
-        if (exportSeconds < 0 || cpSeconds < 0)
-            return 1;
-        std::printf("round %d: export %.3f s + syncfs %.3f s, cp %.3f s + sync %.3f s%s\n", round,
-                    exportSeconds, exportFlush, cpSeconds, cpFlush,
-                    round % 2 == 1 ? "" : " (cp first)");
-        exportFlushes.push_back(exportFlush);
-        flushedRatios.push_back((exportSeconds + exportFlush) / (cpSeconds + cpFlush));
-        exportTimes.push_back(exportSeconds);
-        cpTimes.push_back(cpSeconds);
-    }
-
-    const double mb = exported.bytes / (1024.0 * 1024.0);
-    std::printf("photos: %d, orderers: %d, samples: %d\n", photos, orderers, state.samplesTaken);
-    std::printf("copies: %d into %d folders, %.1f MB\n", exported.files,
-                int(QDir(exportFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()), mb);
-    std::sort(exportTimes.begin(), exportTimes.end());
-    std::sort(cpTimes.begin(), cpTimes.end());
-    const double bestExport = exportTimes.front();
-    const double bestCp = cpTimes.front();
-    const double medianExport = bench::median(exportTimes);
-    const double medianCp = bench::median(cpTimes);
-    std::printf("export: best %.3f s, %.1f MB/s; median %.3f s\n", bestExport, mb / bestExport,
-                medianExport);
-    std::printf("cp:     best %.3f s, %.1f MB/s; median %.3f s\n", bestCp, mb / bestCp, medianCp);
-    std::sort(exportFlushes.begin(), exportFlushes.end());
-    std::sort(flushedRatios.begin(), flushedRatios.end());
-    std::printf("flush:  median syncfs %.3f s\n", bench::median(exportFlushes));
-    std::printf("ratio export / cp: best %.2f, median %.2f; with the flush (cp + sync) median "
-                "%.2f (%d rounds)\n",
-                bestExport / bestCp, medianExport / medianCp, bench::median(flushedRatios), rounds);
+    Race race(job, sequence, exportFolder, work.filePath(QStringLiteral("cp")));
+    RoundTimes times;
+    if (!runRounds(race, options.rounds, &times))
+        return 1;
+    printSummary(times, race, photos, orderers, exportFolder, options.rounds);
     return 0;
 }

@@ -64,113 +64,118 @@ bool fsyncEach(const QString &folder)
     return true;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
+struct Options {
     int files = 200;
     int rounds = 6;
     double megabytes = 7.0;
     QString source;
-    const QStringList args = app.arguments();
+};
+
+Options parseOptions(const QStringList &args)
+{
+    Options o;
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--files") && i + 1 < args.size())
-            files = args[++i].toInt();
+            o.files = args[++i].toInt();
         else if (args[i] == QLatin1String("--mb") && i + 1 < args.size())
-            megabytes = args[++i].toDouble();
+            o.megabytes = args[++i].toDouble();
         else if (args[i] == QLatin1String("--rounds") && i + 1 < args.size())
-            rounds = std::max(1, args[++i].toInt());
+            o.rounds = std::max(1, args[++i].toInt());
         else
-            source = args[i];
+            o.source = args[i];
     }
+    return o;
+}
 
-    QTemporaryDir work;
-    if (source.isEmpty()) {
-        source = work.filePath(QStringLiteral("camera"));
-        QDir().mkpath(source);
-        std::printf("generating %d files of about %.1f MB ...\n", files, megabytes);
-        const QByteArray jpeg = bench::makeCameraJpeg(qint64(megabytes * 1024 * 1024));
-        for (int i = 1; i <= files; ++i) {
-            QFile f(source + QString::asprintf("/DSC%05d.JPG", i));
-            if (!f.open(QIODevice::WriteOnly) || f.write(jpeg) != jpeg.size()) {
-                std::fprintf(stderr, "cannot write the test files\n");
-                return 1;
-            }
-        }
+// A camera's folder of `files` JPEG files of about `megabytes` each; false when it cannot.
+bool writeCameraFolder(const QString &folder, int files, double megabytes)
+{
+    QDir().mkpath(folder);
+    std::printf("generating %d files of about %.1f MB ...\n", files, megabytes);
+    const QByteArray jpeg = bench::makeCameraJpeg(qint64(megabytes * 1024 * 1024));
+    for (int i = 1; i <= files; ++i) {
+        QFile f(folder + QString::asprintf("/DSC%05d.JPG", i));
+        if (!f.open(QIODevice::WriteOnly) || f.write(jpeg) != jpeg.size())
+            return false;
     }
-    const qint64 bytes = folderBytes(source);
+    return true;
+}
 
-    // Warm the cache once so both read from memory alike.
-    QProcess::execute(QStringLiteral("sh"),
-                      {QStringLiteral("-c"), QStringLiteral("cat \"$0\"/* > /dev/null"), source});
+struct Round {
+    double numbering, flush, cp, cpSync;
+    bool perFile;
+};
 
-    bench::Services bench;
-    mf::Services &services = bench.services;
-    mf::Prompter &prompter = bench.prompter;
+// The numbering and cp of the same folder, each into a fresh folder, each timed without the
+// flush that follows it.
+class Race {
+public:
+    Race(const QString &source, const QString &save, const QString &cpTarget)
+        : m_source(source), m_save(save), m_cpTarget(cpTarget)
+    {}
 
-    const QString save = work.filePath(QStringLiteral("save"));
-    const QString cpTarget = work.filePath(QStringLiteral("cp"));
-    const auto number = [&] {
-        QDir(save).removeRecursively();
-        bench::flushWrites();
-        mf::ProjectState state;
-        state.titleText = mf::kTitleText;
-        mf::setupGrid(state);
-        mf::setProjectName(state, QStringLiteral("bench"));
-        mf::setSaveFolder(state, save);
-        mf::AddFolder(state, prompter, source);
-        mf::SequenceHooks hooks;
-        hooks.askStartNumber = [](int) { return 1; };
-        hooks.flushToDisk = [](const QString &) { return true; }; // timed on its own
-        return secondsOf([&] { return mf::CreateSequentialFiles(state, services, hooks) == 0; });
-    };
-    const auto copy = [&] {
-        QDir(cpTarget).removeRecursively();
-        QDir().mkpath(cpTarget);
-        bench::flushWrites();
-        return secondsOf([&] {
-            return QProcess::execute(QStringLiteral("sh"),
-                                     {QStringLiteral("-c"), QStringLiteral("cp \"$0\"/* \"$1\"/"),
-                                      source, cpTarget}) == 0;
-        });
-    };
-
-    struct Round {
-        double numbering, flush, cp, cpSync;
-        bool perFile;
-    };
-    std::vector<Round> done;
-    for (int round = 1; round <= rounds; ++round) {
-        const bool cpFirst = round % 2 == 0;
+    // Odd rounds number first; every other pair flushes one fsync a file.
+    Round run(int round)
+    {
         Round r{0, 0, 0, 0, (round - 1) / 2 % 2 == 1};
         const auto numberAndFlush = [&] {
             r.numbering = number();
-            const QString folder = mf::sequenceFolderOf(save);
+            const QString folder = mf::sequenceFolderOf(m_save);
             r.flush = secondsOf(
                 [&] { return r.perFile ? fsyncEach(folder) : mf::flushFileSystem(folder); });
         };
         const auto copyAndFlush = [&] {
             r.cp = copy();
-            r.cpSync = secondsOf([&] { return mf::flushFileSystem(cpTarget); });
+            r.cpSync = secondsOf([&] { return mf::flushFileSystem(m_cpTarget); });
         };
-        if (cpFirst) {
+        if (round % 2 == 0) {
             copyAndFlush();
             numberAndFlush();
         } else {
             numberAndFlush();
             copyAndFlush();
         }
-        if (r.numbering < 0 || r.cp < 0 || r.flush < 0 || r.cpSync < 0) {
-            std::fprintf(stderr, "round %d failed\n", round);
-            return 1;
-        }
-        std::printf("round %d: numbering %.3f s + %s %.3f s, cp %.3f s + sync %.3f s%s\n", round,
-                    r.numbering, r.perFile ? "fsync each" : "syncfs", r.flush, r.cp, r.cpSync,
-                    cpFirst ? " (cp first)" : "");
-        done.push_back(r);
+        return r;
     }
 
+private:
+    double number()
+    {
+        QDir(m_save).removeRecursively();
+        bench::flushWrites();
+        mf::ProjectState state;
+        state.titleText = mf::kTitleText;
+        mf::setupGrid(state);
+        mf::setProjectName(state, QStringLiteral("bench"));
+        mf::setSaveFolder(state, m_save);
+        mf::AddFolder(state, m_bench.prompter, m_source);
+        mf::SequenceHooks hooks;
+        hooks.askStartNumber = [](int) { return 1; };
+        hooks.flushToDisk = [](const QString &) { return true; }; // timed on its own
+        return secondsOf(
+            [&] { return mf::CreateSequentialFiles(state, m_bench.services, hooks) == 0; });
+    }
+
+    double copy()
+    {
+        QDir(m_cpTarget).removeRecursively();
+        QDir().mkpath(m_cpTarget);
+        bench::flushWrites();
+        return secondsOf([&] {
+            return QProcess::execute(QStringLiteral("sh"),
+                                     {QStringLiteral("-c"), QStringLiteral("cp \"$0\"/* \"$1\"/"),
+                                      m_source, m_cpTarget}) == 0;
+        });
+    }
+
+    bench::Services m_bench;
+    QString m_source;
+    QString m_save;
+    QString m_cpTarget;
+};
+
+void printSummary(const std::vector<Round> &done, const QString &source, qint64 bytes, int rounds)
+{
     std::vector<double> numbering, cp, syncfs, fsyncEachFile, ratio, ratioFlushed;
     for (const Round &r : done) {
         numbering.push_back(r.numbering);
@@ -190,5 +195,42 @@ int main(int argc, char **argv)
                 bench::median(fsyncEachFile));
     std::printf("ratio numbering / cp: median %.2f; with the flush (cp + sync) median %.2f\n",
                 bench::median(ratio), bench::median(ratioFlushed));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const Options options = parseOptions(app.arguments());
+    QTemporaryDir work;
+    QString source = options.source;
+    if (source.isEmpty()) {
+        source = work.filePath(QStringLiteral("camera"));
+        if (!writeCameraFolder(source, options.files, options.megabytes)) {
+            std::fprintf(stderr, "cannot write the test files\n");
+            return 1;
+        }
+    }
+    const qint64 bytes = folderBytes(source);
+
+    // Warm the cache once so both read from memory alike.
+    QProcess::execute(QStringLiteral("sh"),
+                      {QStringLiteral("-c"), QStringLiteral("cat \"$0\"/* > /dev/null"), source});
+
+    Race race(source, work.filePath(QStringLiteral("save")), work.filePath(QStringLiteral("cp")));
+    std::vector<Round> done;
+    for (int round = 1; round <= options.rounds; ++round) {
+        const Round r = race.run(round);
+        if (r.numbering < 0 || r.cp < 0 || r.flush < 0 || r.cpSync < 0) {
+            std::fprintf(stderr, "round %d failed\n", round);
+            return 1;
+        }
+        std::printf("round %d: numbering %.3f s + %s %.3f s, cp %.3f s + sync %.3f s%s\n", round,
+                    r.numbering, r.perFile ? "fsync each" : "syncfs", r.flush, r.cp, r.cpSync,
+                    round % 2 == 0 ? " (cp first)" : "");
+        done.push_back(r);
+    }
+    printSummary(done, source, bytes, options.rounds);
     return 0;
 }

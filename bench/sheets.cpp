@@ -134,87 +134,108 @@ int decodePass(const QString &save, int workers)
     return failed == 0 ? 0 : 1;
 }
 
+struct Options {
+    QString photoDir = QStringLiteral("/tmp/mf-corpus");
+    QString phase; // set in the child process that measures one pass
+    QString save;
+    int workers = 0;
+    int copies = 1;
+    bool highQuality = false;
+};
+
+Options parseOptions(const QStringList &args)
+{
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--workers") && i + 1 < args.size())
+            o.workers = args[++i].toInt();
+        else if (args[i] == QLatin1String("--copies") && i + 1 < args.size())
+            o.copies = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--phase") && i + 2 < args.size()) {
+            o.phase = args[++i];
+            o.save = args[++i];
+        } else if (args[i] == QLatin1String("--hq"))
+            o.highQuality = true;
+        else
+            o.photoDir = args[i];
+    }
+    return o;
+}
+
+// One measured pass, in a process of its own: prints its seconds, peak memory, result and
+// flush seconds for the parent to read.
+int runPhase(const Options &o)
+{
+    QElapsedTimer timer;
+    timer.start();
+    double flushSeconds = 0;
+    const int rc = o.phase == QLatin1String("render")
+                       ? renderPass(o.save, o.highQuality, o.workers, &flushSeconds)
+                       : decodePass(o.save, o.workers);
+    std::printf("%.3f %.1f %d %.3f\n", timer.nsecsElapsed() / 1e9, peakMegabytes(), rc,
+                flushSeconds);
+    return rc;
+}
+
+// Runs one pass in a child process and prints its figures; returns its seconds.
+double measure(const char *name, const QStringList &extra, int workers, int photos)
+{
+    QProcess child;
+    QStringList childArgs = extra;
+    childArgs << QStringLiteral("--workers") << QString::number(workers);
+    child.start(QCoreApplication::applicationFilePath(), childArgs);
+    child.waitForFinished(-1);
+    double seconds = 0, mb = 0, flush = 0;
+    int rc = 1;
+    std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf %d %lf", &seconds, &mb, &rc,
+                &flush);
+    std::fprintf(stderr, "%s", child.readAllStandardError().constData());
+    std::printf("%-26s %7.3f s  %6.1f photos/s  peak %6.1f MB%s%s\n", name, seconds,
+                photos / seconds, mb,
+                flush > 0 ? qPrintable(QString::asprintf("  (flush %.3f s)", flush)) : "",
+                rc == 0 ? "" : "  (FAILED)");
+    return seconds;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    QString photoDir = QStringLiteral("/tmp/mf-corpus");
-    QString phase, save;
-    int workers = 0, copies = 1;
-    bool highQuality = false;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--workers") && i + 1 < args.size())
-            workers = args[++i].toInt();
-        else if (args[i] == QLatin1String("--copies") && i + 1 < args.size())
-            copies = std::max(1, args[++i].toInt());
-        else if (args[i] == QLatin1String("--phase") && i + 2 < args.size()) {
-            phase = args[++i];
-            save = args[++i];
-        } else if (args[i] == QLatin1String("--hq"))
-            highQuality = true;
-        else
-            photoDir = args[i];
-    }
+    const Options o = parseOptions(app.arguments());
+    if (!o.phase.isEmpty())
+        return runPhase(o);
 
-    if (!phase.isEmpty()) { // one measured pass, in a process of its own
-        QElapsedTimer timer;
-        timer.start();
-        double flushSeconds = 0;
-        const int rc = phase == QLatin1String("render")
-                           ? renderPass(save, highQuality, workers, &flushSeconds)
-                           : decodePass(save, workers);
-        std::printf("%.3f %.1f %d %.3f\n", timer.nsecsElapsed() / 1e9, peakMegabytes(), rc,
-                    flushSeconds);
-        return rc;
-    }
-
-    if (!QDir(photoDir).exists()) {
-        std::printf("building the corpus in %s ...\n", qPrintable(photoDir));
+    if (!QDir(o.photoDir).exists()) {
+        std::printf("building the corpus in %s ...\n", qPrintable(o.photoDir));
         QProcess::execute(QStringLiteral("bash"),
-                          {QStringLiteral(MARROWFOLD_SHARED_BENCH "/make_corpus.sh"), photoDir,
+                          {QStringLiteral(MARROWFOLD_SHARED_BENCH "/make_corpus.sh"), o.photoDir,
                            QStringLiteral("48")});
     }
     QTemporaryDir work;
     const QString project = work.filePath(QStringLiteral("save"));
-    const int photos = linkPhotos(photoDir, project, copies);
+    const int photos = linkPhotos(o.photoDir, project, o.copies);
     if (photos == 0) {
-        std::fprintf(stderr, "no photos in %s\n", qPrintable(photoDir));
+        std::fprintf(stderr, "no photos in %s\n", qPrintable(o.photoDir));
         return 1;
     }
     // Warm the page cache so every pass reads from memory alike.
-    QProcess::execute(QStringLiteral("sh"),
-                      {QStringLiteral("-c"), QStringLiteral("cat \"$0\"/* > /dev/null"), photoDir});
+    QProcess::execute(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("cat \"$0\"/* > /dev/null"), o.photoDir});
     std::printf("photos: %d, workers: %d\n", photos,
-                workers < 1 ? mf::CellPipeline::defaultWorkers() : workers);
+                o.workers < 1 ? mf::CellPipeline::defaultWorkers() : o.workers);
 
-    auto measure = [&](const char *name, const QStringList &extra) {
-        QProcess child;
-        QStringList childArgs = extra;
-        childArgs << QStringLiteral("--workers") << QString::number(workers);
-        child.start(QCoreApplication::applicationFilePath(), childArgs);
-        child.waitForFinished(-1);
-        double seconds = 0, mb = 0, flush = 0;
-        int rc = 1;
-        std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf %d %lf", &seconds, &mb, &rc,
-                    &flush);
-        std::fprintf(stderr, "%s", child.readAllStandardError().constData());
-        std::printf("%-26s %7.3f s  %6.1f photos/s  peak %6.1f MB%s%s\n", name, seconds,
-                    photos / seconds, mb,
-                    flush > 0 ? qPrintable(QString::asprintf("  (flush %.3f s)", flush)) : "",
-                    rc == 0 ? "" : "  (FAILED)");
-        return seconds;
-    };
+    const QString phase = QStringLiteral("--phase");
     const double ceiling = measure("decode only (ceiling)",
-                                   {QStringLiteral("--phase"), QStringLiteral("decode"), project});
+                                   {phase, QStringLiteral("decode"), project}, o.workers, photos);
     QDir(project + QStringLiteral("/一覧フォルダ")).removeRecursively();
     const double off = measure("sheets, high quality off",
-                               {QStringLiteral("--phase"), QStringLiteral("render"), project});
+                               {phase, QStringLiteral("render"), project}, o.workers, photos);
     QDir(project + QStringLiteral("/一覧フォルダ")).removeRecursively();
     measure("sheets, high quality on",
-            {QStringLiteral("--phase"), QStringLiteral("render"), project, QStringLiteral("--hq")});
+            {phase, QStringLiteral("render"), project, QStringLiteral("--hq")}, o.workers, photos);
     std::printf("high quality off reaches %.0f %% of the ceiling\n", 100.0 * ceiling / off);
     return 0;
 }

@@ -1,8 +1,10 @@
 // The main window's history list: what it shows, and reopening a project from it.
 
 #include "app/TForm1.h"
+#include "export/OrderExport.h"
 #include "numbering/Sequence.h"
 #include "project/ProjectCommands.h"
+#include "project/StaleFiles.h"
 #include "project/WorkLog.h"
 
 #include <QComboBox>
@@ -64,8 +66,11 @@ void TForm1::ComboBox1Change(int index)
         const QSignalBlocker block(ComboBox1);
         ComboBox1->setCurrentIndex(m_state.currentHistoryIndex);
     }
-    if (m_state.currentHistoryIndex == index &&
-        checkUnfinishedNumberingOnOpen(m_state, m_services.prompter) == UnfinishedChoice::Rebuild)
+    if (m_state.currentHistoryIndex != index)
+        return;
+    removeStaleProjectTemporaries(m_state.saveFolder);
+    reportUnfinishedExport(m_state, m_services.prompter);
+    if (checkUnfinishedNumberingOnOpen(m_state, m_services.prompter) == UnfinishedChoice::Rebuild)
         runNumbering(true);
 }
 

@@ -40,15 +40,6 @@ bool liesInside(const QString &cleanFolder, const QString &path)
            clean[cleanFolder.size()] == kSeparator;
 }
 
-bool hasControlCharacter(const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return true;
-    }
-    return false;
-}
-
 // "%c" turns a number into any byte, a separator or a control character among them: a name
 // template has no use for it.
 bool hasCharConversion(const QString &templ)
@@ -197,6 +188,12 @@ private:
     QHash<QString, int> m_nextRepeat;
 };
 
+// What the run keeps in the export folder while it empties it: its mark and its lock.
+QStringList exportRunFiles()
+{
+    return {kExportMarkName, kSaveFolderLockName};
+}
+
 int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
                 const std::vector<PlannedCopy> &copies, int *failures)
 {
@@ -242,7 +239,7 @@ int copyPlanned(ExportJob &job, ExportState &state, const QString &exportFolder,
             if (prompter.ask(question, caption, Buttons::YesNo) == Answer::Yes)
                 continue;
             if (prompter.ask(msg::exportDeletePartial, caption, Buttons::YesNo) == Answer::Yes &&
-                ClearFolder(exportFolder) == -1)
+                ClearFolder(exportFolder, exportRunFiles()) == -1)
                 prompter.inform(msg::exportCannotClear, caption);
             return ExportStopped;
         }
@@ -283,22 +280,52 @@ int PrepareExportFolder(const ProjectState &project, Prompter &prompter)
 {
     const QString folder = exportFolderOf(project.saveFolder);
     const QString &caption = project.titleText;
-    if (isEnterableDir(folder)) {
-        if (ClearFolder(folder) == -1) {
-            prompter.inform(msg::exportCannotClear, caption);
+    if (!isEnterableDir(folder)) {
+        if (!makePath(folder)) {
+            prompter.inform(msg::cannotCreateSaveFolderPath.arg(folder), caption);
             return -1;
         }
-        return 0;
+        if (!isEnterableDir(folder)) {
+            prompter.inform(msg::exportCannotCreate, caption);
+            return -1;
+        }
     }
-    if (!makePath(folder)) {
-        prompter.inform(msg::cannotCreateSaveFolderPath.arg(folder), caption);
+    // Before the earlier export is emptied: from here until the disk holds the whole export,
+    // what the folder holds is not an export to hand on.
+    QByteArray text;
+    encodeCp932(QStringLiteral("注文別画像の保存中です。保存が完了すると削除されます。\r\n"),
+                &text);
+    if (!saveFileAtomically(exportMarkPath(project.saveFolder), text)) {
+        prompter.inform(msg::exportCannotMark.arg(folder), caption);
         return -1;
     }
-    if (!isEnterableDir(folder)) {
-        prompter.inform(msg::exportCannotCreate, caption);
+    if (ClearFolder(folder, exportRunFiles()) == -1) {
+        prompter.inform(msg::exportCannotClear, caption);
         return -1;
     }
     return 0;
+}
+
+QString exportMarkPath(const QString &saveFolder)
+{
+    return joinPath(exportFolderOf(saveFolder), kExportMarkName);
+}
+
+namespace {
+
+void tellWhenUnfinished(const ProjectState &project, Prompter &prompter)
+{
+    if (!project.saveFolder.isEmpty() && isFile(exportMarkPath(project.saveFolder)))
+        prompter.inform(msg::exportUnfinished.arg(exportFolderOf(project.saveFolder)),
+                        project.titleText);
+}
+
+} // namespace
+
+void reportUnfinishedExport(const ProjectState &project, Prompter &prompter)
+{
+    if (!anotherCopyWorksIn({project.saveFolder, exportFolderOf(project.saveFolder)}))
+        tellWhenUnfinished(project, prompter);
 }
 
 bool encodeSampleList(const ExportState &state, const QString &heading, int columns,
@@ -365,11 +392,12 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
 
     // Held to the end: another copy emptying the folder under this run would leave an export
     // that looks complete and is not.
-    const std::unique_ptr<FolderLock> lock =
-        lockSaveFolder(project.saveFolder, project.titleText, services.prompter);
+    const QString exportFolder = exportFolderOf(project.saveFolder);
+    const std::unique_ptr<SaveFolderLock> lock =
+        lockSaveFolder(project.saveFolder, exportFolder, project.titleText, services.prompter);
     if (!lock)
         return ExportRefused;
-    const QString exportFolder = exportFolderOf(project.saveFolder);
+    tellWhenUnfinished(project, services.prompter); // ours now: this run mends it
     std::vector<PlannedCopy> copies;
     const int planned = ExportPlanner(job, state, exportFolder).plan(&copies);
     if (planned != ExportOk)
@@ -402,6 +430,7 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
         job.showRow(1);
         return ExportIncomplete;
     }
+    removeFile(exportMarkPath(project.saveFolder));
     for (const QString &text : texts)
         openOrTell(services.shell, services.prompter, text, project.titleText);
     openOrTell(services.shell, services.prompter, exportFolder, project.titleText);

@@ -21,6 +21,9 @@ namespace mf {
 inline const QString kExportFolderName = QStringLiteral("注文別画像フォルダ");
 inline const QString kSampleListName = QStringLiteral("サンプル指定.txt");
 inline const QString kOrdererSampleListName = QStringLiteral("注文者別サンプル指定.txt");
+// In the export folder from before it is emptied until the disk holds the whole export: an
+// export that was killed or stopped is noticed at the next opening and the next export.
+inline const QString kExportMarkName = QStringLiteral("注文別画像保存中.txt");
 
 // What a run keeps between its steps; the export window shows and sets parts of it.
 struct ExportState {
@@ -58,8 +61,15 @@ QString exportFolderOf(const QString &saveFolder);
 // Empties every entry and gives the orderer list its four heading lines.
 void StartSampleLists(ExportState &state, const QString &projectName, const QDateTime &now);
 
-// Empties (or creates) the export folder. 0, or -1 after a message.
+// Creates the export folder where it is missing, marks it and empties it. 0, or -1 after a
+// message.
 int PrepareExportFolder(const ProjectState &project, Prompter &prompter);
+
+QString exportMarkPath(const QString &saveFolder);
+
+// Tells the operator when the last export into the project's save folder did not finish,
+// unless another copy is exporting there right now.
+void reportUnfinishedExport(const ProjectState &project, Prompter &prompter);
 
 // The whole command: settings, order check, then (unless checkOnly) names, folder, copies,
 // texts and the opening of the results.
@@ -98,6 +108,13 @@ inline const QString exportDeletePartial =
 // All repeat names of one photo are taken: overwriting one would lose a print.
 inline const QString exportRepeatsExhausted =
     QStringLiteral("同じ名前のファイルが9999個を超えるので保存出来ません。\n%1");
+inline const QString exportCannotMark = QStringLiteral(
+    "注文別画像フォルダに書き込み出来ません。\nネットワークドライブの場合は書き込み禁止に"
+    "なっていないか確認してください。\n%1");
+inline const QString exportUnfinished = QStringLiteral(
+    "前回の注文別画像保存が完了していません。\n%1\n注文別画像フォルダの写真や"
+    "サンプル指定が足りない可能性があります。もう一度「注文別に画像保存」を最後まで行うと"
+    "正しく作り直されます。");
 inline const QString exportTextNotSaved =
     QStringLiteral("以下のファイルを保存出来ませんでした。\n%1");
 } // namespace msg

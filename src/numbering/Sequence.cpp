@@ -1,5 +1,6 @@
 #include "numbering/Sequence.h"
 
+#include "photos/PhotoFiles.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
@@ -8,7 +9,10 @@
 #include "project/DesktopOpen.h"
 #include "project/FolderList.h"
 #include "project/FolderLocks.h"
+#include "project/ProjectFields.h"
 #include "project/UnfinishedNumbering.h"
+
+#include <QFileInfo>
 
 #include <optional>
 
@@ -16,9 +20,12 @@ namespace mf {
 
 namespace {
 
-bool isPhotoName(const QString &name)
+// How the conversion log spells a source path. A name a Mac wrote keeps voiced kana as a base
+// letter and a separate mark, which Shift-JIS lacks; the composed spelling reads the same and
+// fits. A path that fits as it is stays byte for byte what is on the disk.
+QString loggedSpelling(const QString &path)
 {
-    return name.size() > 4 && name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
+    return fitsCp932(path) ? path : path.normalized(QString::NormalizationForm_C);
 }
 
 // The first entry below folder that numbering cannot handle: a name that is not valid text
@@ -43,7 +50,7 @@ UnsafeEntry firstUnsafeEntry(const QString &folder, bool include, const OwnFolde
                 if (!bad.path.isEmpty())
                     return bad;
             }
-        } else if (isPhotoName(e.name) && !fitsCp932(path)) {
+        } else if (isPhotoName(e.name) && !fitsCp932(loggedSpelling(path))) {
             return {path, false};
         }
     }
@@ -78,7 +85,7 @@ QString sequenceFolder(const ProjectState &state)
 namespace {
 
 int copyTree(ProjectState &state, Services &services, const QString &folder, bool include,
-             int &lastNumber, const OwnFolders &own, int *unlogged)
+             int &lastNumber, const OwnFolders &own, int *unlogged, QStringList *notJpeg)
 {
     bool readError = false;
     const QList<DirEntry> entries = listEntries(folder, nullptr, &readError);
@@ -92,7 +99,7 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
         const QString source = joinPath(folder, e.name);
         if (e.isDir) {
             if (include && !own.skips(source) &&
-                copyTree(state, services, source, include, lastNumber, own, unlogged) ==
+                copyTree(state, services, source, include, lastNumber, own, unlogged, notJpeg) ==
                     SequenceStopped)
                 return SequenceStopped;
             continue;
@@ -104,11 +111,15 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
         if (copyFile(source, target) == CopyResult::Copied) {
             makeWritable(target);
             lastNumber += 1;
-            const QString line = QStringLiteral("[%1] %2, %3")
-                                     .arg(QString::asprintf("%04d", lastNumber), source, target);
+            const QString number = QString::asprintf("%04d", lastNumber);
+            const QString logged = loggedSpelling(source);
+            const QString line = QStringLiteral("[%1] %2, %3").arg(number, logged, target);
             QByteArray record;
             if (!encodeCp932(line, &record) || !appendRecord(logPath, record + "\r\n"))
                 ++*unlogged; // told once the run has ended
+            // A few bytes of the copy, so that the operator hears now, not at the sheets.
+            if (notJpeg && !fileStartsAsJpeg(target))
+                notJpeg->append(QStringLiteral("[%1] %2").arg(number, logged));
         } else if (services.prompter.ask(msg::copyFailedContinue.arg(source, target),
                                          state.titleText, Buttons::YesNo) != Answer::Yes) {
             return SequenceStopped;
@@ -120,12 +131,12 @@ int copyTree(ProjectState &state, Services &services, const QString &folder, boo
 } // namespace
 
 int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
-                         bool include, int &lastNumber, int *unlogged)
+                         bool include, int &lastNumber, int *unlogged, QStringList *notJpeg)
 {
     state.abortRequested = false;
     int ignored = 0;
     return copyTree(state, services, folder, include, lastNumber, OwnFolders(state.saveFolder),
-                    unlogged ? unlogged : &ignored);
+                    unlogged ? unlogged : &ignored, notJpeg);
 }
 
 UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter)
@@ -134,9 +145,20 @@ UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &
     if (!found.unfinished)
         return UnfinishedChoice::None;
     if (state.orderCount() >= 1) {
-        prompter.inform(msg::numberingUnfinishedOrders.arg(found.unsavedNumbers.isEmpty()
-                                                               ? msg::numberingNoUnsavedNumbers
-                                                               : found.unsavedNumbers),
+        const auto orNone = [](const QString &numbers) {
+            return numbers.isEmpty() ? msg::numberingNoUnsavedNumbers : numbers;
+        };
+        // The orders name photos by number: only a rebuild that gives every photo the number
+        // it had keeps them right.
+        if (found.sameNumbersFrom > 0)
+            return prompter.ask(msg::numberingUnfinishedSameNumbers.arg(
+                                    orNone(found.unsavedNumbers), orNone(found.missingNumbers),
+                                    QString::number(found.sameNumbersFrom)),
+                                state.titleText, Buttons::YesNo) == Answer::Yes
+                       ? UnfinishedChoice::Rebuild
+                       : UnfinishedChoice::Refused;
+        prompter.inform(msg::numberingUnfinishedOrders.arg(orNone(found.unsavedNumbers),
+                                                           orNone(found.missingNumbers)),
                         state.titleText);
         return UnfinishedChoice::Refused;
     }
@@ -150,38 +172,86 @@ UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Promp
 {
     if (state.saveFolder.isEmpty() || !isFile(numberingMarkPath(state.saveFolder)))
         return UnfinishedChoice::None;
-    const FolderLock probe(state.saveFolder, kSaveFolderLockName);
-    if (probe.status() == FolderLock::Busy)
+    if (anotherCopyWorksIn({state.saveFolder, sequenceFolder(state)}))
         return UnfinishedChoice::None;
     return settleUnfinishedNumbering(state, prompter);
 }
 
 namespace {
 
+struct ModeChoice {
+    Mode mode = Mode::Rebuild;
+    int fixedStart = 0; // the start number a rebuild must take to keep the ordered numbers
+};
+
 // Rebuild or append, as the operator chooses; nothing when the operator declined or was told
 // why nothing may be numbered now.
-std::optional<Mode> chooseMode(const ProjectState &state, Prompter &prompter,
-                               const SequenceHooks &hooks, int highest)
+std::optional<ModeChoice> chooseMode(const ProjectState &state, Prompter &prompter,
+                                     const SequenceHooks &hooks, int highest)
 {
     const QString &caption = state.titleText;
-    const UnfinishedChoice unfinished = hooks.rebuildAgreed && state.orderCount() == 0
+    const bool orders = state.orderCount() >= 1;
+    // With orders, a rebuild must give the numbers the orders name.
+    const int sameNumbersFrom = orders ? findUnfinishedNumbering(state).sameNumbersFrom : 0;
+    const UnfinishedChoice unfinished = hooks.rebuildAgreed && (!orders || sameNumbersFrom > 0)
                                             ? UnfinishedChoice::Rebuild
                                             : settleUnfinishedNumbering(state, prompter);
     if (unfinished == UnfinishedChoice::Refused)
         return std::nullopt;
     if (unfinished == UnfinishedChoice::Rebuild)
-        return Mode::Rebuild;
-    if (state.orderCount() >= 1) {
+        return ModeChoice{Mode::Rebuild, sameNumbersFrom};
+    if (orders) {
         if (prompter.ask(msg::ordersContinue, caption, Buttons::YesNo) != Answer::Yes ||
             prompter.ask(msg::ordersAppendOnly, caption, Buttons::YesNo) != Answer::Yes)
             return std::nullopt;
-        return Mode::Append;
+        return ModeChoice{Mode::Append};
     }
     if (highest > 0)
-        return prompter.ask(msg::rebuildOrAppend, caption, Buttons::YesNo) == Answer::Yes
-                   ? Mode::Rebuild
-                   : Mode::Append;
-    return Mode::Rebuild;
+        return ModeChoice{prompter.ask(msg::rebuildOrAppend, caption, Buttons::YesNo) == Answer::Yes
+                              ? Mode::Rebuild
+                              : Mode::Append};
+    return ModeChoice{Mode::Rebuild};
+}
+
+// Empties the numbered folder for a rebuild, under the mark: a kill half way leaves photos
+// the saved project still lists. False after telling the operator.
+bool emptyForRebuild(ProjectState &state, Prompter &prompter, const QString &folder)
+{
+    if (!markNumberingStarted(state)) {
+        prompter.inform(msg::cannotMarkSequence.arg(folder), state.titleText);
+        return false;
+    }
+    if (ClearFolder(folder, {kNumberingMarkName, kSaveFolderLockName}) == -1 ||
+        HighestPhotoNumber(state) >= 1) {
+        // What is left no longer agrees with the project: the mark stays, and the next
+        // numbering or opening says so, as after a kill.
+        state.numberingMark.clear();
+        prompter.inform(msg::cannotDeleteSequence, state.titleText);
+        return false;
+    }
+    return true;
+}
+
+// A stopped run leaves the folder it stopped in unnumbered: its copies, numbers first to
+// last, go again, with their lines of the conversion log (logSize: its size before them).
+// Were they kept, the saved project would give them no range and the next append would
+// number the same photos twice; a range for the part copied would leave the rest of that
+// folder never numbered. A rebuild numbers no later row either, unless it was giving the
+// saved numbers again (with orders): those rows keep them, and the mark, for the next try.
+void undoUnfinishedRow(ProjectState &state, const ModeChoice &chosen, int row, int first, int last,
+                       qint64 logSize)
+{
+    for (int n = first; n <= last; ++n)
+        removeFile(sequentialFilePath(state.workFolder, state.filePrefix, n));
+    QFile log(joinPath(state.workFolder, kConversionLogName));
+    if (log.exists())
+        log.resize(logSize);
+    if (chosen.mode != Mode::Rebuild || chosen.fixedStart > 0)
+        return;
+    for (int r = row; r <= state.folders.folderCount; ++r) {
+        state.grid.rows[r][ColStart].clear();
+        state.grid.rows[r][ColEnd].clear();
+    }
 }
 
 } // namespace
@@ -190,24 +260,23 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
 {
     Prompter &prompter = services.prompter;
     const QString &caption = state.titleText;
-    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
-        prompter.inform(msg::setNameAndFolder, caption);
+    if (!hasNameAndFolder(state, prompter))
         return -1;
-    }
     const QString folder = sequenceFolder(state);
     if (!ensureFolder(state, prompter, state.saveFolder) || !ensureFolder(state, prompter, folder))
         return -1;
     // Held to the end: another copy emptying or filling the folder meanwhile would leave
     // numbers that belong to neither run.
-    const std::unique_ptr<FolderLock> lock = lockSaveFolder(state.saveFolder, caption, prompter);
+    const std::unique_ptr<SaveFolderLock> lock =
+        lockSaveFolder(state.saveFolder, folder, caption, prompter);
     if (!lock)
         return -1;
 
     const int highest = HighestPhotoNumber(state);
-    const std::optional<Mode> chosen = chooseMode(state, prompter, hooks, highest);
+    const std::optional<ModeChoice> chosen = chooseMode(state, prompter, hooks, highest);
     if (!chosen)
         return -1;
-    const Mode mode = *chosen;
+    const Mode mode = chosen->mode;
 
     QString problems;
     const OwnFolders own(state.saveFolder);
@@ -234,7 +303,9 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         return -1;
     }
 
-    const int start = hooks.askStartNumber(mode == Mode::Append ? highest : 0);
+    const int start = chosen->fixedStart > 0
+                          ? chosen->fixedStart
+                          : hooks.askStartNumber(mode == Mode::Append ? highest : 0);
     if (start == -2)
         return -2;
     if (start <= 0) {
@@ -267,13 +338,11 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
                 return -1;
             }
         }
-        if (ClearFolder(folder) == -1 || HighestPhotoNumber(state) >= 1) {
-            prompter.inform(msg::cannotDeleteSequence, caption);
+        if (!emptyForRebuild(state, prompter, folder))
             return -1;
-        }
     }
-    // From the first copy until a save records the numbers.
-    if (!markNumberingStarted(state)) {
+    // From the first change until a save records the numbers.
+    if (mode == Mode::Append && !markNumberingStarted(state)) {
         prompter.inform(msg::cannotMarkSequence.arg(folder), caption);
         return -1;
     }
@@ -283,15 +352,21 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     hooks.setBusyCursor(true);
     state.busy = true;
     int result = 0;
-    int unlogged = 0; // copies whose log line could not be written
+    int unlogged = 0;    // copies whose log line could not be written
+    QStringList notJpeg; // numbered files that are not JPEG images, told at the end
     for (int r = 1; r <= state.folders.folderCount; ++r) {
         GridRow &cells = state.grid.rows[r];
         if (mode == Mode::Append && state.grid.isNumbered(r))
             continue;
         const int first = lastNumber + 1;
+        const qint64 logSize = QFileInfo(joinPath(folder, kConversionLogName)).size();
+        const qsizetype notJpegBefore = notJpeg.size();
         if (CopyFolderToSequence(state, services, cells[ColPath],
-                                 cells[ColInclude] == QLatin1String("1"), lastNumber,
-                                 &unlogged) == SequenceStopped) {
+                                 cells[ColInclude] == QLatin1String("1"), lastNumber, &unlogged,
+                                 &notJpeg) == SequenceStopped) {
+            undoUnfinishedRow(state, *chosen, r, first, lastNumber, logSize);
+            lastNumber = first - 1;
+            notJpeg.resize(notJpegBefore); // those copies are gone again
             hooks.setBusyCursor(false);
             prompter.inform(msg::copyStopped.arg(cells[ColPath]), caption);
             hooks.setBusyCursor(true);
@@ -329,7 +404,13 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
                         caption);
         result = result == 0 ? -3 : result;
     }
+    if (!notJpeg.isEmpty())
+        prompter.inform(msg::notJpegImages.arg(undecodableList(notJpeg)), caption);
     const bool onDisk = flushed && unlogged == 0;
+    // Copies the disk did not confirm may be gone after a power cut: the mark stays for the
+    // next opening to compare the folder with the saved project.
+    if (!flushed)
+        state.numberingMark.clear();
     // The project records what was copied either way; the folder opens only once it is safe.
     if (hooks.saveProject)
         hooks.saveProject();

@@ -21,9 +21,11 @@ enum SequenceResult { SequenceOk = 0, SequenceStopped = -1 };
 // Copies the photos of folder (and of its subfolders where include is set) into the work
 // folder, numbering from lastNumber + 1. -1 when stopped by Esc or by the operator after a
 // failed copy.
-// unlogged, when given, counts the copies whose conversion log line could not be written.
+// unlogged, when given, counts the copies whose conversion log line could not be written;
+// notJpeg, when given, receives "[number] source" for each copy that is not a JPEG image.
 int CopyFolderToSequence(ProjectState &state, Services &services, const QString &folder,
-                         bool include, int &lastNumber, int *unlogged = nullptr);
+                         bool include, int &lastNumber, int *unlogged = nullptr,
+                         QStringList *notJpeg = nullptr);
 
 // What the numbering command needs of the windows.
 struct SequenceHooks {
@@ -88,6 +90,10 @@ inline const QString copyStopped =
 inline const QString logNotWritten = QStringLiteral(
     "連番ファイル変換ログに記録出来なかったコピーがあります。\nディスクの空きと接続を"
     "確認してください。\n%1");
+inline const QString notJpegImages = QStringLiteral(
+    "以下の写真はJPEG画像ではないので、写真サンプルの作成がこの番号で止まります。\n（別の形式の"
+    "画像、空のファイル、読み込みに失敗したファイルなど）\n元の画像ファイルを確認して、JPEG画像と"
+    "差し替えてください。\n\n%1");
 inline const QString copyFailedContinue =
     QStringLiteral("%1 から %2 のコピーが失敗しました。コピー作業を続行しますか？");
 inline const QString unloggableName = QStringLiteral(
@@ -101,9 +107,18 @@ inline const QString numberingUnfinishedRebuild =
                    "す。\n連番ファイルを新規に作り直しますか？");
 inline const QString numberingUnfinishedOrders =
     QStringLiteral("前回の連番ファイルの作成が完了していません。\n注文が入力されているので連番ファ"
-                   "イルを作り直す事は出来ません。\n以下の番号の写真は連番フォルダにありますがプ"
-                   "ロジェクトに保存されていません。\n%1\n\nこれらの写真を連番フォルダから削除"
-                   "してから、もう一度連番ファイルの作成を行ってください。");
+                   "イルを作り直す事は出来ません。\n連番フォルダにありますがプロジェクトに保存さ"
+                   "れていない番号　%1\nプロジェクトに保存されていますが連番フォルダにない番号　"
+                   "%2\n\n保存されていない番号の写真を連番フォルダから削除し、ない番号の写真を元"
+                   "の番号のファイル名で連番フォルダに戻してから、もう一度連番ファイルの作成を行っ"
+                   "てください。");
+// With orders, when a rebuild gives every photo the number it had.
+inline const QString numberingUnfinishedSameNumbers =
+    QStringLiteral("前回の連番ファイルの作成が完了していません。\n連番フォルダにありますがプロジ"
+                   "ェクトに保存されていない番号　%1\nプロジェクトに保存されていますが連番フォル"
+                   "ダにない番号　%2\n\n注文が入力されていますが、同じコピー元画像フォルダから"
+                   "開始番号%3で作り直すと、どの写真にも保存されている番号と同じ番号が付きます。"
+                   "\n連番ファイルを開始番号%3で作り直しますか？");
 inline const QString numberingNoUnsavedNumbers = QStringLiteral("なし");
 inline const QString cannotMarkSequence =
     QStringLiteral("連番フォルダに書き込み出来ません。\nネットワークドライブの場合は書き込み禁止"

@@ -13,7 +13,7 @@ QString startNumberProposal(int highest)
 
 int startNumberResult(const QString &text)
 {
-    const int value = parseAtol(text);
+    const int value = parseTypedNumber(text);
     if (value == kStartCancelled)
         return kStartCancelled;
     if (value <= 0)

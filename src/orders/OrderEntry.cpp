@@ -3,21 +3,47 @@
 #include "orders/OrderFile.h"
 #include "platform/Numbers.h"
 
+#include <algorithm>
 #include <climits>
+#include <optional>
 #include <utility>
 
 namespace mf {
 
 namespace {
 
-// ASCII digits only: a full-width digit would read as 0 and store a wrong number.
-bool isDigits(const QString &text)
+// A typed field's number as every number of the window is read; a sign is no digit here, as
+// no orderer, price or photo number is negative. Empty text is no number.
+std::optional<qint64> typedNumber(const QString &text, NumberForm form)
 {
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
+    if (text.contains(u'-') || text.contains(u'+'))
+        return std::nullopt;
+    return readNumber(text, form);
+}
+
+// The price as the running total, the entry and the price question all read it: 0 when the
+// field holds no number.
+qint64 typedPrice(const QString &text)
+{
+    return typedNumber(text, NumberForm::Yen).value_or(0);
+}
+
+// The field lengths bound the digits, not the separators or the yen sign around them.
+int digitCount(const QString &text)
+{
+    const QString digits = halfWidthDigits(text);
+    return int(std::count_if(digits.begin(), digits.end(),
+                             [](QChar c) { return c >= u'0' && c <= u'9'; }));
+}
+
+// What the table keeps: the text as typed when it is plain digits (leading zeros included),
+// otherwise the number it shows, so that every reader of the table and of the saved file
+// sees the same number.
+QString storedNumber(const QString &text, qint64 value)
+{
+    const bool plain =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return plain ? text : QString::number(value);
 }
 
 void clearCells(OrderInput &input)
@@ -74,7 +100,7 @@ void RecountInput(OrderInput &input)
 {
     const int count = filledCells(input);
     input.countText = QString::number(count);
-    input.totalText = QString::number(qint64(count) * parseTypedNumber(input.priceText));
+    input.totalText = QString::number(qint64(count) * typedPrice(input.priceText));
 }
 
 int EnterOrder(OrderTable &table, OrderInput &input, Prompter &prompter, const QString &caption)
@@ -87,21 +113,22 @@ int EnterOrder(OrderTable &table, OrderInput &input, Prompter &prompter, const Q
         return refuse(msg::ordererMissing, EnterNoOrderer);
     if (input.priceText.isEmpty())
         return refuse(msg::priceMissing, EnterNoPrice);
-    if (!isDigits(input.ordererText))
+    const std::optional<qint64> orderer = typedNumber(input.ordererText, NumberForm::Plain);
+    if (!orderer)
         return refuse(msg::ordererNotDigits, EnterOrdererNotDigits);
-    if (!isDigits(input.priceText))
+    const std::optional<qint64> price = typedNumber(input.priceText, NumberForm::Yen);
+    if (!price)
         return refuse(msg::priceNotDigits, EnterPriceNotDigits);
     for (const QString &c : input.photos) {
-        if (!isDigits(c))
+        if (!c.isEmpty() && !typedNumber(c, NumberForm::Plain))
             return refuse(msg::photoNotDigits, EnterPhotoNotDigits);
     }
-    const qint64 orderer = parseAmount(input.ordererText);
-    if (orderer < 1 || orderer > INT_MAX)
+    if (*orderer < 1 || *orderer > INT_MAX)
         return refuse(msg::ordererInvalid, EnterOrdererInvalid);
-    bool tooLong =
-        input.ordererText.size() > kOrdererMaxChars || input.priceText.size() > kPriceMaxChars;
+    bool tooLong = digitCount(input.ordererText) > kOrdererMaxChars ||
+                   digitCount(input.priceText) > kPriceMaxChars;
     for (const QString &c : input.photos)
-        tooLong = tooLong || c.size() > kPhotoCellMaxChars;
+        tooLong = tooLong || digitCount(c) > kPhotoCellMaxChars;
     if (tooLong)
         return refuse(msg::orderFieldTooLong, EnterFieldTooLong);
 
@@ -114,16 +141,16 @@ int EnterOrder(OrderTable &table, OrderInput &input, Prompter &prompter, const Q
 
     Order &row = table.row(update ? input.currentRow : table.orderCount + 1);
     row.clear();
-    row.ordererNumber = input.ordererText;
-    row.unitPrice = input.priceText;
+    row.ordererNumber = storedNumber(input.ordererText, *orderer);
+    row.unitPrice = storedNumber(input.priceText, *price);
     int count = 0;
     for (const QString &c : input.photos) {
         if (!c.isEmpty())
-            row.photoNumbers[std::size_t(count++)] = c;
+            row.photoNumbers[std::size_t(count++)] = storedNumber(c, *readNumber(c));
     }
     row.photoCount = QString::number(count);
     // Computed, never taken from the total field: that text can belong to another order.
-    row.total = QString::number(qint64(count) * parseAtol(input.priceText));
+    row.total = QString::number(qint64(count) * *price);
     if (!update)
         ++table.orderCount;
     resetGroup(input);
@@ -209,12 +236,11 @@ int ApplyPrice(OrderTable &table, OrderInput &input, Prompter &prompter, const Q
         return PriceNothingPending;
     input.priceChanged = false;
     // Only a number may go to every order: a too long one, or one with other characters,
-    // would read as something else than what the operator sees. Full-width digits are the
-    // digits the operator typed.
-    const QString priceText = halfWidthDigits(input.priceText);
-    const bool usable =
-        priceText.isEmpty() || (isDigits(priceText) && priceText.size() <= kPriceMaxChars);
-    const int price = parseAtol(priceText);
+    // would read as something else than what the operator sees.
+    const QString &priceText = input.priceText;
+    const bool usable = priceText.isEmpty() || (typedNumber(priceText, NumberForm::Yen) &&
+                                                digitCount(priceText) <= kPriceMaxChars);
+    const qint64 price = typedPrice(priceText);
     int result = PriceNotApplied;
     if (table.orderCount > 0 && price >= 0 && usable &&
         prompter.ask(msg::applyPrice.arg(price), caption, Buttons::YesNo) == Answer::Yes) {

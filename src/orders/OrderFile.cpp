@@ -1,6 +1,7 @@
 #include "orders/OrderFile.h"
 
 #include "orders/OrderFileText.h"
+#include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
@@ -42,19 +43,38 @@ struct LineValues {
     QList<qint64> photos;     // the values above 0 among the fields after the fourth
     bool tooLarge = false;    // a number that the table cannot hold
     bool holdsNumber = false; // some field is a number above 0
+    bool badAmount = false;   // a count, price or total that is text but not a number
+    bool badPhoto = false;    // a photo cell that is text but not a number
 };
+
+// A field as a number; empty is 0. *bad is set for text that is not a number, which reads
+// as its leading digits, as the order file was always read.
+qint64 fieldValue(const QByteArray &field, NumberForm form, bool *bad)
+{
+    if (const std::optional<qint64> n = orderFieldNumber(field, form))
+        return *n;
+    if (!field.trimmed().isEmpty())
+        *bad = true;
+    return parseAmount(halfWidthDigits(fromCp932(field)));
+}
 
 LineValues valuesOf(const QList<QByteArray> &f)
 {
     LineValues v;
-    auto number = [&f](int i) -> qint64 { return i < f.size() ? orderFieldValue(f[i]) : 0; };
-    v.orderer = number(0);
-    v.statedCount = number(1);
-    v.price = number(2);
-    v.statedTotal = number(3);
+    bool badOrderer = false;
+    auto number = [&f](int i, NumberForm form, bool *bad) -> qint64 {
+        return i < f.size() ? fieldValue(f[i], form, bad) : 0;
+    };
+    // An orderer that is not a number is no order at all.
+    v.orderer = number(0, NumberForm::Plain, &badOrderer);
+    if (badOrderer)
+        v.orderer = 0;
+    v.statedCount = number(1, NumberForm::Plain, &v.badAmount);
+    v.price = number(2, NumberForm::Yen, &v.badAmount);
+    v.statedTotal = number(3, NumberForm::Yen, &v.badAmount);
     v.tooLarge = !fitsInt(v.orderer) || !fitsInt(v.statedCount) || !fitsInt(v.price);
     for (qsizetype i = 4; i < f.size(); ++i) {
-        const qint64 photo = orderFieldValue(f[i]);
+        const qint64 photo = fieldValue(f[i], NumberForm::Plain, &v.badPhoto);
         if (photo <= 0)
             continue;
         v.tooLarge = v.tooLarge || !fitsInt(photo);
@@ -71,10 +91,11 @@ bool isBlankLine(const QList<QByteArray> &fields)
                        [](const QByteArray &f) { return f.trimmed().isEmpty(); });
 }
 
-// Lines that held a number but were not loaded as an order: named once after the load, the
-// first ones by number, so that a file of thousands of such lines still fits a message box.
-class NotReadLines {
+// Lines named once after the load, the first ones by number, so that a file of thousands of
+// such lines still fits a message box.
+class NamedLines {
 public:
+    NamedLines(const QString &few, const QString &many) : m_few(few), m_many(many) {}
     void add(int line)
     {
         if (m_listed.size() < kListed)
@@ -85,12 +106,12 @@ public:
     QString message() const
     {
         const QString listed = m_listed.join(QStringLiteral(", "));
-        return m_count <= kListed
-                   ? msg::orderLinesNotRead.arg(listed)
-                   : msg::orderLinesNotReadMany.arg(listed, QString::number(m_count));
+        return m_count <= kListed ? m_few.arg(listed)
+                                  : m_many.arg(listed, QString::number(m_count));
     }
 
 private:
+    QString m_few, m_many;
     static constexpr int kListed = 20;
     QStringList m_listed;
     int m_count = 0;
@@ -175,9 +196,32 @@ int SaveOrderFile(OrderTable &table, const ProjectState &project, Prompter &prom
 
 namespace {
 
+// Lines that held a number but were not loaded as an order, and orders loaded from lines with
+// a photo cell that is not a number.
+struct LinesToName {
+    NamedLines notRead{msg::orderLinesNotRead, msg::orderLinesNotReadMany};
+    NamedLines badPhotos{msg::orderLinesBadPhoto, msg::orderLinesBadPhotoMany};
+    bool isEmpty() const { return notRead.isEmpty() && badPhotos.isEmpty(); }
+    QString message() const
+    {
+        QStringList parts;
+        for (const NamedLines *lines : {&notRead, &badPhotos}) {
+            if (!lines->isEmpty())
+                parts.append(lines->message());
+        }
+        return parts.join(QStringLiteral("\n\n"));
+    }
+};
+
+// A line that is one field holding ";": the file is separated by semicolons.
+bool isSemicolonLine(const QByteArray &line, const OrderLineFields &split)
+{
+    return split.fields.size() == 1 && line.contains(';');
+}
+
 // Reads the orders of the file into loaded. corrected: a line's count or total disagreed and
 // the operator went on.
-int readOrders(LineReader &reader, OrderTable &loaded, NotReadLines &notRead, bool &corrected,
+int readOrders(LineReader &reader, OrderTable &loaded, LinesToName &named, bool &corrected,
                const QString &caption, Prompter &prompter)
 {
     auto refuse = [&](const QString &text) {
@@ -201,13 +245,19 @@ int readOrders(LineReader &reader, OrderTable &loaded, NotReadLines &notRead, bo
             return refuse(msg::orderLineTooManyPhotos.arg(lineNumber));
         const bool firstContent = !contentSeen && !isBlankLine(split.fields);
         contentSeen = contentSeen || firstContent;
-        if (v.photos.isEmpty() || v.orderer < 1) {
+        if (firstContent && isSemicolonLine(line, split))
+            return refuse(msg::orderFileSemicolons);
+        if (v.photos.isEmpty() || v.orderer < 1 || v.badAmount) {
             // Empty rows and a heading row above the orders are no orders; any other line
-            // that holds a number looked like one, and the operator is told.
-            if (v.holdsNumber && !(firstContent && isHeadingField(split.fields[0])))
-                notRead.add(lineNumber);
+            // that holds a number looked like one, and the operator is told. So is a line
+            // whose count, price or total is no number: it must not load as 0 yen.
+            if ((v.holdsNumber || v.badAmount) &&
+                !(firstContent && isHeadingField(split.fields[0])))
+                named.notRead.add(lineNumber);
             continue;
         }
+        if (v.badPhoto)
+            named.badPhotos.add(lineNumber);
         if (v.tooLarge)
             return refuse(msg::orderNumberTooLarge.arg(lineNumber));
         // The entry takes digits only; a negative price would take money off the totals.
@@ -223,6 +273,8 @@ int readOrders(LineReader &reader, OrderTable &loaded, NotReadLines &notRead, bo
         }
         appendOrder(loaded, v);
     }
+    if (reader.readFailed())
+        return refuse(msg::orderFileReadError);
     if (reader.stoppedAtCap())
         return refuse(msg::orderFileTooLarge);
     return LoadOrdersOk;
@@ -246,24 +298,33 @@ int LoadOrderFile(OrderTable &table, const QString &path, const ProjectState &pr
     case OrderTextOpen::TooLarge:
         prompter.inform(msg::orderFileTooLarge, caption);
         return LoadOrdersRefused;
+    case OrderTextOpen::ReadError:
+        prompter.inform(msg::orderFileReadError, caption);
+        return LoadOrdersRefused;
+    case OrderTextOpen::Workbook:
+        prompter.inform(msg::orderFileWorkbook, caption);
+        return LoadOrdersRefused;
+    case OrderTextOpen::NotText:
+        prompter.inform(msg::orderFileNotText, caption);
+        return LoadOrdersRefused;
     }
 
     // Rows are collected apart and replace the table only when the whole file was taken,
     // so a refused or stopped load leaves the table as it was.
     auto loaded = std::make_unique<OrderTable>();
-    NotReadLines notRead;
+    LinesToName named;
     bool corrected = false;
-    const int result = readOrders(reader, *loaded, notRead, corrected, caption, prompter);
+    const int result = readOrders(reader, *loaded, named, corrected, caption, prompter);
     if (result != LoadOrdersOk)
         return result;
 
     table.orders = std::move(loaded->orders);
     table.orderCount = loaded->orderCount;
     // The table no longer matches the file: closing asks to save it.
-    if (corrected || !notRead.isEmpty())
+    if (corrected || !named.isEmpty())
         table.saved = false;
-    if (!notRead.isEmpty())
-        prompter.inform(notRead.message(), caption);
+    if (!named.isEmpty())
+        prompter.inform(named.message(), caption);
     return LoadOrdersOk;
 }
 

@@ -105,6 +105,23 @@ inline const QString orderLinesNotRead =
     QStringLiteral("注文ファイルの以下の行は注文として読み込めませんでした：%1行目");
 inline const QString orderLinesNotReadMany =
     QStringLiteral("注文ファイルの以下の行は注文として読み込めませんでした：%1, …行目（全%2行）");
+// Orders loaded from lines with a photo cell that is not one number ("5-8", "12a"): the cell
+// was read as its leading digits, or skipped.
+inline const QString orderLinesBadPhoto =
+    QStringLiteral("注文ファイルの以下の行に数字として読めない写真番号があります：%1行目");
+inline const QString orderLinesBadPhotoMany = QStringLiteral(
+    "注文ファイルの以下の行に数字として読めない写真番号があります：%1, …行目（全%2行）");
+// Files that are no order file at all.
+inline const QString orderFileWorkbook =
+    QStringLiteral("注文ファイルが表計算ソフトのブック（.xlsx、.ods等）なので読み込めません。\n"
+                   "表計算ソフトでCSV形式で保存してから読み込んでください。");
+inline const QString orderFileSemicolons =
+    QStringLiteral("注文ファイルがセミコロン区切りなので読み込めません。\n"
+                   "カンマ区切りかタブ区切りのCSV形式で保存してから読み込んでください。");
+inline const QString orderFileNotText = QStringLiteral(
+    "注文ファイルがカンマ区切りやタブ区切りのテキストファイルではないので読み込めません。");
+inline const QString orderFileReadError =
+    QStringLiteral("注文ファイルを最後まで読めなかったので読み込めません。");
 } // namespace msg
 
 } // namespace mf

@@ -3,6 +3,7 @@
 #include "orders/OrderTable.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
+#include "platform/Numbers.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -19,53 +20,53 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// The blanks atol skips.
-bool isBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
+// The characters of a UTF-16 text as the Shift-JIS bytes the loader reads: "¥" as the byte
+// 5C that Shift-JIS shows as a yen sign, a character Shift-JIS lacks as "？", still text that
+// is not a number.
 QByteArray orderBytesOfUtf16(QByteArrayView text, bool bigEndian)
 {
     QStringDecoder decoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
-    const QString decoded = decoder.decode(text);
+    QString decoded = decoder.decode(text);
+    decoded.replace(QChar(0x00A5), QLatin1Char('\\'));
     QByteArray out;
-    out.reserve(decoded.size());
+    if (encodeCp932(decoded, &out))
+        return out;
+    out.reserve(decoded.size() * 2);
     for (const QChar c : decoded) {
-        if (c.unicode() < 0x80)
-            out.append(char(c.unicode()));
-        else
-            out.append("\x81\x48", 2); // "？"
+        QByteArray bytes;
+        out.append(encodeCp932(QString(c), &bytes) ? bytes : QByteArray("\x81\x48", 2));
     }
     return out;
 }
 
-// Where a number with thousands separators that starts text ends (after blanks and a sign:
-// one to three digits, then groups of "," and three digits), or 0 when text does not start
-// with one. "1,2000" and "1,200,5" are not such numbers: what follows the last group must be
-// neither a digit nor a comma.
-qsizetype groupedNumberEnd(const QByteArray &text)
+// How the first bytes of a file tell what it is. UTF-16 without a byte-order mark shows as
+// NUL bytes at every other place where the text is ASCII.
+enum class Sniffed { Text, Utf16LE, Utf16BE, Utf16LENoMark, Utf16BENoMark, Workbook, Binary };
+
+Sniffed sniff(QByteArrayView head)
 {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n && isBlank(text[i]))
-        ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    const qsizetype digitsFrom = i;
-    while (i < n && isDigit(text[i]))
-        ++i;
-    if (i == digitsFrom || i - digitsFrom > 3)
-        return 0;
-    int groups = 0;
-    while (i + 3 < n && text[i] == ',' && isDigit(text[i + 1]) && isDigit(text[i + 2]) &&
-           isDigit(text[i + 3])) {
-        i += 4;
-        ++groups;
+    if (head.startsWith(QByteArrayView("\xFF\xFE", 2)))
+        return Sniffed::Utf16LE;
+    if (head.startsWith(QByteArrayView("\xFE\xFF", 2)))
+        return Sniffed::Utf16BE;
+    // Zip (.xlsx, .ods) and the older compound document (.xls).
+    if (head.startsWith("PK\x03\x04") || head.startsWith("\xD0\xCF\x11\xE0"))
+        return Sniffed::Workbook;
+    qsizetype evenNuls = 0, oddNuls = 0;
+    for (qsizetype i = 0; i < head.size(); ++i) {
+        if (head[i] == '\0')
+            ++(i % 2 == 0 ? evenNuls : oddNuls);
     }
-    if (groups == 0 || (i < n && (isDigit(text[i]) || text[i] == ',')))
-        return 0;
-    return i;
+    // A stray NUL in a text is damage the loader reads past, as it always did.
+    if (evenNuls + oddNuls == 0 || (evenNuls + oddNuls) * 8 < head.size())
+        return Sniffed::Text;
+    // Some characters have a NUL half too ("一" is 4E 00 in little-endian order): the side
+    // where nearly all of them are tells the byte order.
+    if (oddNuls > 4 * evenNuls)
+        return Sniffed::Utf16LENoMark;
+    if (evenNuls > 4 * oddNuls)
+        return Sniffed::Utf16BENoMark;
+    return Sniffed::Binary;
 }
 
 struct Piece {
@@ -107,7 +108,7 @@ QList<Piece> piecesOf(const QByteArray &line, qsizetype *end)
 }
 
 // In a line separated by TABs: the pieces first..last (up to a TAB) joined again when they
-// are one number with thousands separators.
+// are one number with thousands separators, a yen sign or 円 included.
 bool joinsToGroupedNumber(const QList<Piece> &pieces, qsizetype first, qsizetype last,
                           QByteArray *joined)
 {
@@ -119,7 +120,7 @@ bool joinsToGroupedNumber(const QList<Piece> &pieces, qsizetype first, qsizetype
             text += ',';
         text += pieces[k].text;
     }
-    if (groupedNumberEnd(text) == 0)
+    if (!orderFieldNumber(text, NumberForm::Yen))
         return false;
     *joined = text;
     return true;
@@ -132,17 +133,28 @@ OrderTextOpen openOrderText(LineReader &reader, const QString &path, qint64 maxB
     QFile file;
     if (!openRegularFile(path, &file))
         return OrderTextOpen::CannotOpen;
-    const QByteArray mark = file.read(2);
-    const bool little = mark == QByteArrayView("\xFF\xFE", 2);
-    const bool big = mark == QByteArrayView("\xFE\xFF", 2);
-    if (!little && !big) {
+    constexpr qint64 kSniffBytes = 512;
+    const QByteArray head = file.read(kSniffBytes);
+    if (file.error() != QFileDevice::NoError)
+        return OrderTextOpen::ReadError;
+    const Sniffed kind = sniff(head);
+    switch (kind) {
+    case Sniffed::Text:
         file.close();
         return reader.open(path) ? OrderTextOpen::Ready : OrderTextOpen::CannotOpen;
+    case Sniffed::Workbook: return OrderTextOpen::Workbook;
+    case Sniffed::Binary: return OrderTextOpen::NotText;
+    default: break;
     }
     // One byte more than allowed tells a file that is too large.
-    const QByteArray text = file.read(maxBytes - 1);
-    if (mark.size() + text.size() > maxBytes)
+    const bool marked = kind == Sniffed::Utf16LE || kind == Sniffed::Utf16BE;
+    QByteArray text = head.mid(marked ? 2 : 0);
+    text += file.read(maxBytes + 1 - head.size());
+    if (file.error() != QFileDevice::NoError)
+        return OrderTextOpen::ReadError;
+    if (text.size() + (marked ? 2 : 0) > maxBytes)
         return OrderTextOpen::TooLarge;
+    const bool big = kind == Sniffed::Utf16BE || kind == Sniffed::Utf16BENoMark;
     reader.openBytes(orderBytesOfUtf16(text, big));
     return OrderTextOpen::Ready;
 }
@@ -184,14 +196,16 @@ OrderLineFields splitOrderLine(const QByteArray &line)
     return out;
 }
 
-qint64 orderFieldValue(const QByteArray &field)
+std::optional<qint64> orderFieldNumber(const QByteArray &field, NumberForm form)
 {
-    const qsizetype end = groupedNumberEnd(field);
-    if (end == 0)
-        return parseAmount(field);
-    QByteArray digits = field.left(end);
-    digits.replace(',', QByteArray());
-    return parseAmount(digits);
+    if (const std::optional<qint64> n = readNumber(fromCp932(field), form))
+        return n;
+    // Spreadsheets also save UTF-8, with or without a byte-order mark.
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(field);
+    if (utf8.hasError())
+        return std::nullopt;
+    return readNumber(text, form);
 }
 
 bool isHeadingField(const QByteArray &field)

@@ -130,6 +130,18 @@ bool fitsCp932(const QString &text)
     return encodeCp932(text, nullptr);
 }
 
+QString firstCharOutsideCp932(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString ch = text.mid(i, width);
+        if (!fitsCp932(ch))
+            return ch;
+        i += width;
+    }
+    return {};
+}
+
 int cp932Length(const QString &text)
 {
     QByteArray bytes;

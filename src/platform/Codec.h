@@ -15,6 +15,10 @@ QString fromCp932(const QByteArray &bytes);
 
 bool fitsCp932(const QString &text);
 
+// The first character of text (a whole code point) that CP932 cannot represent, so that a
+// message can name it; empty when every character fits.
+QString firstCharOutsideCp932(const QString &text);
+
 // Byte length in CP932, or -1 when the text cannot be encoded.
 int cp932Length(const QString &text);
 

@@ -36,14 +36,16 @@ constexpr qsizetype kCopyPiece = 1024 * 1024;
 std::atomic<bool> g_rangeCopy{true};
 std::atomic<seams::RangeCopyCall> g_rangeCall{nullptr};
 std::atomic<seams::CopyPointHook> g_pointHook{nullptr};
+std::atomic<seams::FileTimesCall> g_timesCall{nullptr};
+std::atomic<seams::FileModeCall> g_modeCall{nullptr};
 
 // The pairs of file systems (source, target) on which the kernel copy failed before its first
 // byte. A sandbox that forbids the call or a share that does not carry it fails it for every
 // photo alike, so later copies between the two go the ordinary way at once.
-std::mutex g_noRangeLock;
-QSet<QPair<quint64, quint64>> g_noRange;
+std::mutex g_kernelCopyRefusedLock;
+QSet<QPair<quint64, quint64>> g_kernelCopyRefused;
 
-void reach(seams::CopyPoint point)
+void callCopyPointHook(seams::CopyPoint point)
 {
     if (const seams::CopyPointHook hook = g_pointHook.load())
         hook(point);
@@ -98,22 +100,23 @@ bool kernelCopyUnavailable(int error)
     }
 }
 
-enum class Bytes { Copied, Unavailable, Failed };
+// How copying the bytes into the temporary went.
+enum class ByteCopy { Copied, Unavailable, Failed };
 
 // The copy inside the kernel: copy_file_range moves the bytes without bringing them up to
 // us, and on file systems that share blocks (Btrfs, XFS) it clones the file, which takes no
 // time however large the photo. Unavailable means nothing was written yet and the ordinary
 // copy should be tried.
-Bytes copyInKernel(int in, int out, const struct stat &source)
+ByteCopy copyInKernel(int in, int out, const struct stat &source)
 {
     struct stat target;
     if (!g_rangeCopy || ::fstat(out, &target) != 0)
-        return Bytes::Unavailable;
+        return ByteCopy::Unavailable;
     const QPair<quint64, quint64> devices(source.st_dev, target.st_dev);
     {
-        const std::lock_guard<std::mutex> lock(g_noRangeLock);
-        if (g_noRange.contains(devices))
-            return Bytes::Unavailable;
+        const std::lock_guard<std::mutex> lock(g_kernelCopyRefusedLock);
+        if (g_kernelCopyRefused.contains(devices))
+            return ByteCopy::Unavailable;
     }
     const seams::RangeCopyCall call = g_rangeCall.load();
     for (off_t left = source.st_size; left > 0;) {
@@ -123,16 +126,16 @@ Bytes copyInKernel(int in, int out, const struct stat &source)
             continue;
         // Some shares answer 0 rather than an error for a copy they cannot make.
         if (left == source.st_size && (n == 0 || (n < 0 && kernelCopyUnavailable(errno)))) {
-            const std::lock_guard<std::mutex> lock(g_noRangeLock);
-            g_noRange.insert(devices);
-            return Bytes::Unavailable;
+            const std::lock_guard<std::mutex> lock(g_kernelCopyRefusedLock);
+            g_kernelCopyRefused.insert(devices);
+            return ByteCopy::Unavailable;
         }
         if (n <= 0) // an error, or the source became shorter while we copied it
-            return Bytes::Failed;
+            return ByteCopy::Failed;
         left -= n;
-        reach(seams::CopyPoint::BytesCopied);
+        callCopyPointHook(seams::CopyPoint::BytesCopied);
     }
-    return Bytes::Copied;
+    return ByteCopy::Copied;
 }
 
 bool writeAll(int out, const char *data, ssize_t size)
@@ -152,7 +155,7 @@ bool writeAll(int out, const char *data, ssize_t size)
 // The ordinary copy, on the files already open. Our own loop rather than the library's copy:
 // newer C++ libraries try copy_file_range first themselves and give up on the same errors
 // that brought us here.
-Bytes copyByReading(int in, int out, off_t size)
+ByteCopy copyByReading(int in, int out, off_t size)
 {
     QByteArray buffer(kCopyPiece, Qt::Uninitialized);
     off_t copied = 0;
@@ -161,13 +164,13 @@ Bytes copyByReading(int in, int out, off_t size)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return Bytes::Failed;
+            return ByteCopy::Failed;
         if (n == 0) // a source that changed its length while we copied it is not copied whole
-            return copied == size ? Bytes::Copied : Bytes::Failed;
+            return copied == size ? ByteCopy::Copied : ByteCopy::Failed;
         if (!writeAll(out, buffer.constData(), n))
-            return Bytes::Failed;
+            return ByteCopy::Failed;
         copied += n;
-        reach(seams::CopyPoint::BytesCopied);
+        callCopyPointHook(seams::CopyPoint::BytesCopied);
     }
 }
 
@@ -202,20 +205,39 @@ Publish publish(const QByteArray &temp, const QByteArray &target, bool replace)
     return ::rename(temp.constData(), target.constData()) == 0 ? Publish::Done : Publish::Failed;
 }
 
+// The errors with which a file system says that it cannot hold a time or permissions (FAT
+// refuses most modes, some shares any change by one who does not own the file): the copy is
+// kept without them. Any other error (EIO) fails the copy, as its bytes may be lost too.
+bool attributeUnsupported(int error)
+{
+    return error == EPERM || error == EACCES || error == EOPNOTSUPP || error == ENOSYS ||
+           error == EINVAL;
+}
+
+// Gives the copy the source's time and permissions, as the camera wrote it.
+bool keepSourceAttributes(int out, const struct stat &source)
+{
+    const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+    const seams::FileTimesCall timesCall = g_timesCall.load();
+    if ((timesCall ? timesCall(out, times) : ::futimens(out, times)) != 0 &&
+        !attributeUnsupported(errno))
+        return false;
+    const mode_t mode = source.st_mode & 0777;
+    const seams::FileModeCall modeCall = g_modeCall.load();
+    return (modeCall ? modeCall(out, mode) : ::fchmod(out, mode)) == 0 ||
+           attributeUnsupported(errno);
+}
+
 // Fills the open temporary out from in; closes out.
 bool fillTemporary(int in, int out, const struct stat &source)
 {
-    Bytes bytes = copyInKernel(in, out, source);
-    if (bytes == Bytes::Unavailable)
+    ByteCopy bytes = copyInKernel(in, out, source);
+    if (bytes == ByteCopy::Unavailable)
         bytes = copyByReading(in, out, source.st_size);
-    if (bytes == Bytes::Copied) {
-        // As the camera wrote it: the time, and the source's permissions.
-        const struct timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
-        ::futimens(out, times);
-        ::fchmod(out, source.st_mode & 0777);
-    }
+    if (bytes == ByteCopy::Copied && !keepSourceAttributes(out, source))
+        bytes = ByteCopy::Failed;
     // close() is where some file systems (NFS, SMB) report that the data did not fit.
-    return ::close(out) == 0 && bytes == Bytes::Copied;
+    return ::close(out) == 0 && bytes == ByteCopy::Copied;
 }
 
 } // namespace
@@ -228,13 +250,23 @@ void setRangeCopyEnabled(bool enabled)
 void seams::setRangeCopyCall(RangeCopyCall call)
 {
     g_rangeCall = call;
-    const std::lock_guard<std::mutex> lock(g_noRangeLock);
-    g_noRange.clear();
+    const std::lock_guard<std::mutex> lock(g_kernelCopyRefusedLock);
+    g_kernelCopyRefused.clear();
 }
 
 void seams::setCopyPointHook(CopyPointHook hook)
 {
     g_pointHook = hook;
+}
+
+void seams::setFileTimesCall(FileTimesCall call)
+{
+    g_timesCall = call;
+}
+
+void seams::setFileModeCall(FileModeCall call)
+{
+    g_modeCall = call;
 }
 
 CopyResult copyFile(const QString &source, const QString &target, bool replace)
@@ -259,19 +291,19 @@ CopyResult copyFile(const QString &source, const QString &target, bool replace)
         ::close(in);
         return CopyResult::Failed;
     }
-    reach(seams::CopyPoint::TemporaryCreated);
+    callCopyPointHook(seams::CopyPoint::TemporaryCreated);
     const bool whole = fillTemporary(in, out, st);
     ::close(in);
     Publish published = Publish::Failed;
     if (whole) {
-        reach(seams::CopyPoint::Whole);
+        callCopyPointHook(seams::CopyPoint::Whole);
         published = publish(temp, to, replace);
     }
     if (published != Publish::Done) {
         ::unlink(temp.constData());
         return published == Publish::TargetExists ? CopyResult::TargetExists : CopyResult::Failed;
     }
-    reach(seams::CopyPoint::Published);
+    callCopyPointHook(seams::CopyPoint::Published);
     return CopyResult::Copied;
 }
 

@@ -48,10 +48,17 @@ bool stableLess(const QString &a, const QString &b)
 }
 
 std::atomic<seams::ReadDirCall> g_readDir{nullptr};
+std::atomic<seams::WritePointHook> g_writePoint{nullptr};
+
+void reach(seams::WritePoint point)
+{
+    if (const seams::WritePointHook hook = g_writePoint.load())
+        hook(point);
+}
 
 // Empties the folder open at dirFd, which it takes over and closes. All names are read before
 // any is removed: readdir gives no promise about a folder that changes while it is read.
-bool clearOpenFolder(int dirFd)
+bool clearOpenFolder(int dirFd, const QList<QByteArray> &keep = {})
 {
     DIR *dir = ::fdopendir(dirFd);
     if (!dir) {
@@ -71,10 +78,13 @@ bool clearOpenFolder(int dirFd)
     for (const RawDirEntry &n : names) {
         const char *raw = n.name.constData();
         if (!n.isDir) {
+            if (keep.contains(n.name))
+                continue;
             if (::unlinkat(dirFd, raw, 0) != 0 && errno != ENOENT) {
                 ok = false;
                 break;
             }
+            reach(seams::WritePoint::FileRemoved);
             continue;
         }
         // O_NOFOLLOW: a link put in the folder's place meanwhile is not entered.
@@ -118,6 +128,11 @@ bool readFolder(DIR *dir, QList<RawDirEntry> *entries)
     }
 }
 
+void seams::setWritePointHook(WritePointHook hook)
+{
+    g_writePoint = hook;
+}
+
 void seams::setReadDirCall(ReadDirCall call)
 {
     g_readDir = call;
@@ -157,16 +172,6 @@ QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable, boo
         *undecodable = std::move(bad);
     }
     return out;
-}
-
-QStringList listJpegNames(const QString &folder)
-{
-    QStringList names;
-    for (const DirEntry &e : listEntries(folder)) {
-        if (e.name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive))
-            names.append(e.name);
-    }
-    return names;
 }
 
 bool pathExists(const QString &path)
@@ -247,7 +252,19 @@ bool flushFileSystem(const QString &folder)
     return flushed;
 }
 
-int ClearFolder(const QString &folder)
+bool syncFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fdatasync(fd) == 0;
+    ::close(fd);
+    if (synced)
+        reach(seams::WritePoint::FileSynced);
+    return synced;
+}
+
+int ClearFolder(const QString &folder, const QStringList &keep)
 {
     if (folder.isEmpty())
         return 0;
@@ -255,7 +272,10 @@ int ClearFolder(const QString &folder)
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? 0 : -1;
-    return clearOpenFolder(fd) ? 0 : -1;
+    QList<QByteArray> keptNames;
+    for (const QString &name : keep)
+        keptNames.append(QFile::encodeName(name));
+    return clearOpenFolder(fd, keptNames) ? 0 : -1;
 }
 
 bool makeWritable(const QString &path)

@@ -28,9 +28,6 @@ struct DirEntry {
 QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable = nullptr,
                             bool *readError = nullptr);
 
-// Names of the entries directly in the folder that match "*.jpg" without regard to case.
-QStringList listJpegNames(const QString &folder);
-
 bool pathExists(const QString &path);
 bool isFile(const QString &path);
 
@@ -50,7 +47,9 @@ bool renamePath(const QString &from, const QString &to);
 // Windows) goes too; a symbolic link is removed itself, never followed. 0 when the folder is
 // empty afterwards (also when it does not exist), -1 at the first entry that cannot be
 // removed or a folder that cannot be read to its end; the entries not reached yet stay.
-int ClearFolder(const QString &folder);
+// The files named in keep, directly in folder, stay too: the marks and locks of the run that
+// empties the folder.
+int ClearFolder(const QString &folder, const QStringList &keep = {});
 
 enum class CopyResult { Copied, TargetExists, Failed };
 // Copies with the system's file copy. The copy is written under a temporary name in the
@@ -82,6 +81,10 @@ bool removeStaleTemporaries(const QString &folder,
 // Puts everything written on the folder's file system onto the disk; false when that failed
 // (a full disk, a drive pulled out): then what was written there may not be complete.
 bool flushFileSystem(const QString &folder);
+
+// Puts one file's bytes on the disk (fdatasync); false when that failed or the file cannot be
+// opened. For the record that must be there before what depends on it goes.
+bool syncFile(const QString &path);
 
 // Gives the file ordinary read-write permissions for its owner (the counterpart of
 // clearing the read-only and hidden bits), whatever the source had.

@@ -4,6 +4,7 @@
 // chosen point of a copy. Nothing but tests sets them; nullptr puts the system call back.
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace mf::seams {
@@ -12,6 +13,13 @@ namespace mf::seams {
 // the file systems on which the kernel copy was found missing.
 using RangeCopyCall = ssize_t (*)(int in, int out, size_t length);
 void setRangeCopyCall(RangeCopyCall call);
+
+// Stand for futimens and fchmod, with which a finished copy gets the source's time and
+// permissions.
+using FileTimesCall = int (*)(int fd, const struct timespec times[2]);
+void setFileTimesCall(FileTimesCall call);
+using FileModeCall = int (*)(int fd, mode_t mode);
+void setFileModeCall(FileModeCall call);
 
 // Stands for readdir.
 using ReadDirCall = dirent *(*)(DIR *dir);
@@ -22,5 +30,11 @@ void setReadDirCall(ReadDirCall call);
 enum class CopyPoint { TemporaryCreated, BytesCopied, Whole, Published };
 using CopyPointHook = void (*)(CopyPoint point);
 void setCopyPointHook(CopyPointHook hook);
+
+// The points, outside copies, after which a write of ours is on the disk: a file that
+// ClearFolder removed, a file that syncFile put on the disk.
+enum class WritePoint { FileRemoved, FileSynced };
+using WritePointHook = void (*)(WritePoint point);
+void setWritePointHook(WritePointHook hook);
 
 } // namespace mf::seams

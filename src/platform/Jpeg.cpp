@@ -43,7 +43,9 @@ int readWholeFile(const QString &path, QByteArray *data)
     return JpegOk;
 }
 
-struct FrameHeader {
+// The start-of-frame segment (SOFn) as found among the marker segments: which coding it names,
+// and how many colour components it has.
+struct StartOfFrame {
     int marker = 0;
     int components = 0;
 };
@@ -56,7 +58,7 @@ bool isProgressiveFrame(int marker)
 // Walks the marker segments from SOI to the first frame header (SOFn). False when there is
 // none before the scan data or the end of the bytes. Bytes between segments are skipped up
 // to the next marker, as libjpeg does.
-bool findFrameHeader(const unsigned char *p, qsizetype n, FrameHeader *frame)
+bool findStartOfFrame(const unsigned char *p, qsizetype n, StartOfFrame *sof)
 {
     if (n < 4 || p[0] != 0xFF || p[1] != 0xD8)
         return false;
@@ -82,8 +84,8 @@ bool findFrameHeader(const unsigned char *p, qsizetype n, FrameHeader *frame)
             // length, precision, height, width, component count
             if (length < 8 || i + 8 > n)
                 return false;
-            frame->marker = m;
-            frame->components = p[i + 7];
+            sof->marker = m;
+            sof->components = p[i + 7];
             return true;
         }
         i += length;
@@ -134,8 +136,8 @@ int tiffOrientation(const unsigned char *t, qsizetype n)
     return 1;
 }
 
-// What the decoders need of a frame header.
-struct Frame {
+// What the decoders need to know of a picture before decoding it.
+struct PictureHeader {
     int width = 0;
     int height = 0;
     bool cmyk = false;      // four components: decoded as CMYK, then converted
@@ -228,7 +230,7 @@ bool plainOutputSize(PlainJpeg &jpeg)
     return true;
 }
 
-int readHeader(tjhandle handle, const QByteArray &data, Frame *frame)
+int readHeader(tjhandle handle, const QByteArray &data, PictureHeader *picture)
 {
     if (data.size() < 4)
         return JpegNotJpeg;
@@ -236,22 +238,22 @@ int readHeader(tjhandle handle, const QByteArray &data, Frame *frame)
     int w = 0, h = 0, subsamp = 0, cs = 0;
     if (tjDecompressHeader3(handle, bytes, static_cast<unsigned long>(data.size()), &w, &h,
                             &subsamp, &cs) == 0) {
-        *frame = {w, h, cs == TJCS_CMYK || cs == TJCS_YCCK, false};
+        *picture = {w, h, cs == TJCS_CMYK || cs == TJCS_YCCK, false};
     } else {
         PlainJpeg jpeg;
         if (!plainHeader(jpeg, data))
             return JpegNotJpeg;
         const J_COLOR_SPACE space = jpeg.cinfo.jpeg_color_space;
-        *frame = {int(jpeg.cinfo.image_width), int(jpeg.cinfo.image_height),
-                  space == JCS_CMYK || space == JCS_YCCK, true};
+        *picture = {int(jpeg.cinfo.image_width), int(jpeg.cinfo.image_height),
+                    space == JCS_CMYK || space == JCS_YCCK, true};
     }
-    if (frame->width <= 0 || frame->height <= 0)
+    if (picture->width <= 0 || picture->height <= 0)
         return JpegNotJpeg;
-    if (static_cast<qint64>(frame->width) * frame->height > kMaxJpegPixels)
+    if (static_cast<qint64>(picture->width) * picture->height > kMaxJpegPixels)
         return JpegTooLarge;
-    FrameHeader header;
-    if (findFrameHeader(bytes, data.size(), &header) && isProgressiveFrame(header.marker) &&
-        static_cast<qint64>(frame->width) * frame->height * header.components * 2 >
+    StartOfFrame sof;
+    if (findStartOfFrame(bytes, data.size(), &sof) && isProgressiveFrame(sof.marker) &&
+        static_cast<qint64>(picture->width) * picture->height * sof.components * 2 >
             kMaxJpegCoefficientBytes)
         return JpegTooLarge;
     return JpegOk;
@@ -369,18 +371,18 @@ int readJpegInfo(const QString &path, JpegInfo *info)
     TjHandle handle(tjInitDecompress());
     if (!handle)
         return JpegDamaged;
-    Frame frame;
-    int rc = readHeader(handle.get(), data, &frame);
+    PictureHeader picture;
+    int rc = readHeader(handle.get(), data, &picture);
     if (rc == JpegNotJpeg && !file.atEnd()) {
         file.close();
         rc = readWholeFile(path, &data);
         if (rc == JpegOk)
-            rc = readHeader(handle.get(), data, &frame);
+            rc = readHeader(handle.get(), data, &picture);
     }
     if (rc != JpegOk)
         return rc;
-    info->width = frame.width;
-    info->height = frame.height;
+    info->width = picture.width;
+    info->height = picture.height;
     info->orientation = readExifOrientation(data);
     return JpegOk;
 }
@@ -398,19 +400,16 @@ namespace {
 
 // The smallest DCT scale (1/8, 1/4, 1/2; 1 for full size) whose result is still at least
 // minWidth x minHeight: the denominator. Both decoders round scaled sides up.
-int scaleDenominator(const Frame &frame, int minWidth, int minHeight)
+int scaleDenominator(const PictureHeader &picture, int minWidth, int minHeight)
 {
     if (minWidth <= 0 && minHeight <= 0)
         return 1;
     for (int d = 8; d > 1; d /= 2) {
-        if ((frame.width + d - 1) / d >= minWidth && (frame.height + d - 1) / d >= minHeight)
+        if ((picture.width + d - 1) / d >= minWidth && (picture.height + d - 1) / d >= minHeight)
             return d;
     }
     return 1;
 }
-
-// An internal result: TurboJPEG stopped at a warning, which plain libjpeg is to judge.
-constexpr int kTurboWarned = 1;
 
 // Decodes a w x h picture into a BGR raster: fill(pixels, bytesPerLine) writes the
 // decoder's rows, into a CMYK buffer that is then converted when the picture is CMYK. Returns
@@ -439,39 +438,44 @@ template <typename Fill> int decodeToBgr(int w, int h, bool cmyk, Fill fill, QIm
     return JpegOk;
 }
 
-int turboDecode(tjhandle handle, const QByteArray &data, const Frame &frame, int d, QImage *out)
+// *stoppedAtWarning tells a file TurboJPEG stopped on at a warning, which plain libjpeg is to
+// judge, from one it found damaged (both return JpegDamaged).
+int turboDecode(tjhandle handle, const QByteArray &data, const PictureHeader &picture, int d,
+                QImage *out, bool *stoppedAtWarning)
 {
+    *stoppedAtWarning = false;
     const tjscalingfactor scale{1, d};
-    const int w = TJSCALED(frame.width, scale), h = TJSCALED(frame.height, scale);
+    const int w = TJSCALED(picture.width, scale), h = TJSCALED(picture.height, scale);
     const int flags = TJFLAG_STOPONWARNING | TJFLAG_LIMITSCANS;
     const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
     const auto size = static_cast<unsigned long>(data.size());
-    const int format = frame.cmyk ? TJPF_CMYK : TJPF_BGR;
+    const int format = picture.cmyk ? TJPF_CMYK : TJPF_BGR;
     return decodeToBgr(
-        w, h, frame.cmyk,
+        w, h, picture.cmyk,
         [&](unsigned char *pixels, qsizetype bytesPerLine) {
             if (tjDecompress2(handle, bytes, size, pixels, w, int(bytesPerLine), h, format,
                               flags) == 0)
                 return int(JpegOk);
-            return tjGetErrorCode(handle) == TJERR_WARNING ? kTurboWarned : int(JpegDamaged);
+            *stoppedAtWarning = tjGetErrorCode(handle) == TJERR_WARNING;
+            return int(JpegDamaged);
         },
         out);
 }
 
 // The same decode through plain libjpeg (same IDCT and upsampling defaults as TurboJPEG).
-int plainDecode(const QByteArray &data, const Frame &frame, int d, QImage *out)
+int plainDecode(const QByteArray &data, const PictureHeader &picture, int d, QImage *out)
 {
     PlainJpeg jpeg;
     if (!plainHeader(jpeg, data))
         return JpegNotJpeg;
-    jpeg.cinfo.out_color_space = frame.cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg.cinfo.out_color_space = picture.cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg.cinfo.scale_num = 1;
     jpeg.cinfo.scale_denom = static_cast<unsigned>(d);
     if (!plainOutputSize(jpeg))
         return JpegDamaged;
     const int w = int(jpeg.cinfo.output_width), h = int(jpeg.cinfo.output_height);
     return decodeToBgr(
-        w, h, frame.cmyk,
+        w, h, picture.cmyk,
         [&](unsigned char *pixels, qsizetype bytesPerLine) {
             return plainScanlines(jpeg, pixels, bytesPerLine) ? int(JpegOk) : int(JpegDamaged);
         },
@@ -485,19 +489,20 @@ int decodeJpegData(const QByteArray &data, QImage *out, int minWidth, int minHei
     TjHandle handle(tjInitDecompress());
     if (!handle)
         return JpegDamaged;
-    Frame frame;
-    const int rc = readHeader(handle.get(), data, &frame);
+    PictureHeader picture;
+    const int rc = readHeader(handle.get(), data, &picture);
     if (rc != JpegOk)
         return rc;
-    const int d = scaleDenominator(frame, minWidth, minHeight);
+    const int d = scaleDenominator(picture, minWidth, minHeight);
     // The common samplings take TurboJPEG's faster way; the rest, and a file it stopped on
     // at a warning, go to plain libjpeg, which tells a harmless warning from lost pixels.
-    if (!frame.plainOnly) {
-        const int turbo = turboDecode(handle.get(), data, frame, d, out);
-        if (turbo != kTurboWarned)
+    if (!picture.plainOnly) {
+        bool stoppedAtWarning = false;
+        const int turbo = turboDecode(handle.get(), data, picture, d, out, &stoppedAtWarning);
+        if (!stoppedAtWarning)
             return turbo;
     }
-    return plainDecode(data, frame, d, out);
+    return plainDecode(data, picture, d, out);
 }
 
 int encodeJpeg(const QImage &image, int quality, QByteArray *out)

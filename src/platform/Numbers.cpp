@@ -1,5 +1,6 @@
 #include "platform/Numbers.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace mf {
@@ -53,8 +54,101 @@ QString halfWidthDigits(QString text)
     return text;
 }
 
+namespace {
+
+bool isWideBlank(char16_t c)
+{
+    return isBlank(c) || c == u'\u3000';
+}
+
+int digitOf(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'０' && c <= u'９')
+        return c - u'０';
+    return -1;
+}
+
+bool isYenSign(char16_t c)
+{
+    return c == u'\\' || c == u'\u00A5' || c == u'\uFFE5';
+}
+
+bool isGroupSeparator(char16_t c)
+{
+    return c == u',' || c == u'\uFF0C';
+}
+
+// Reads the digits from i on into *value; false when they are not one run of digits or one
+// correctly grouped number.
+bool readDigits(QStringView text, qsizetype &i, qint64 *value)
+{
+    constexpr qint64 cap = qint64(1) << 60;
+    qint64 v = 0;
+    int run = 0;    // digits since the number's start or the last separator
+    int groups = 0; // separators read
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (const int d = digitOf(c); d >= 0) {
+            v = v > (cap - d) / 10 ? cap : v * 10 + d;
+            ++run;
+        } else if (isGroupSeparator(c)) {
+            if (run == 0 || (groups == 0 && run > 3) || (groups > 0 && run != 3))
+                return false;
+            ++groups;
+            run = 0;
+        } else {
+            break;
+        }
+    }
+    *value = v;
+    return run > 0 && (groups == 0 || run == 3);
+}
+
+} // namespace
+
+std::optional<qint64> readNumber(QStringView text, NumberForm form)
+{
+    const bool yen = form == NumberForm::Yen;
+    qsizetype i = 0;
+    qsizetype end = text.size();
+    while (i < end && isWideBlank(text[i].unicode()))
+        ++i;
+    while (end > i && isWideBlank(text[end - 1].unicode()))
+        --end;
+    text = text.first(end);
+    if (yen && end > i && text[end - 1] == u'円') {
+        text = text.first(end - 1);
+        while (!text.isEmpty() && isWideBlank(text.back().unicode()))
+            text.chop(1);
+    }
+    bool negative = false;
+    bool sign = false;
+    auto takeSign = [&] {
+        if (!sign && i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+            negative = text[i] == u'-';
+            sign = true;
+            ++i;
+        }
+    };
+    takeSign();
+    if (yen && i < text.size() && isYenSign(text[i].unicode())) {
+        ++i;
+        while (i < text.size() && isWideBlank(text[i].unicode()))
+            ++i;
+        takeSign();
+    }
+    qint64 value = 0;
+    if (!readDigits(text, i, &value) || i != text.size())
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
 int parseTypedNumber(const QString &text)
 {
+    if (const std::optional<qint64> n = readNumber(text))
+        return int(std::clamp<qint64>(*n, INT_MIN, INT_MAX));
     return parseAtol(halfWidthDigits(text));
 }
 

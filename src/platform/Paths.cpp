@@ -27,15 +27,20 @@ QString withTrailingSeparator(const QString &folder)
     return folder + kSeparator;
 }
 
+bool hasControlCharacter(QStringView text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    }
+    return false;
+}
+
 bool isPlainFileName(const QString &name)
 {
     if (name.isEmpty() || name == u"." || name == u".." || name.contains(kSeparator))
         return false;
-    for (QChar c : name) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return false;
-    }
-    return fitsCp932(name);
+    return !hasControlCharacter(name) && fitsCp932(name);
 }
 
 } // namespace mf

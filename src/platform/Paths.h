@@ -21,6 +21,10 @@ QString joinPath(const QString &folder, const QString &name);
 // The folder with one trailing separator.
 QString withTrailingSeparator(const QString &folder);
 
+// True when the text holds a control character (below U+0020, or DEL): never part of a name
+// that reaches the disk or a line of a text file.
+bool hasControlCharacter(QStringView text);
+
 // True when name can become part of a file name in a folder and stay there: not empty, not
 // "." or "..", no separator, no control character, and it reaches the disk exactly as typed
 // (Shift-JIS can hold it). The project name names files in the program folder.

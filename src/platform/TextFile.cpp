@@ -28,6 +28,7 @@ void LineReader::restart()
     m_consumed = 0;
     m_skippedLines = 0;
     m_stoppedAtCap = false;
+    m_readFailed = false;
 }
 
 bool LineReader::open(const QString &path)
@@ -60,6 +61,7 @@ bool LineReader::fill()
     // Into the same buffer each time: every look past the end used to allocate a fresh chunk.
     m_chunk.resize(want);
     const qint64 got = m_file.read(m_chunk.data(), want);
+    m_readFailed = got < 0;
     m_chunk.resize(std::max<qint64>(got, 0));
     m_fetched += m_chunk.size();
     m_pos = 0;

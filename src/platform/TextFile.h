@@ -42,6 +42,8 @@ public:
     int skippedLines() const { return m_skippedLines; }
     // True once reading stopped because maxFileBytes were consumed.
     bool stoppedAtCap() const { return m_stoppedAtCap; }
+    // True once a read from the file failed: reading stopped there, not at the file's end.
+    bool readFailed() const { return m_readFailed; }
     void close() { m_file.close(); }
 
 private:
@@ -62,6 +64,7 @@ private:
     qint64 m_consumed = 0; // bytes taken out of the chunks
     int m_skippedLines = 0;
     bool m_stoppedAtCap = false;
+    bool m_readFailed = false;
 };
 
 // Removes one trailing CR, LF or 0x1A: the three tests look at the same last byte.

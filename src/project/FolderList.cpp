@@ -1,6 +1,7 @@
 #include "project/FolderList.h"
 
 #include "photos/NumberedPhotos.h"
+#include "photos/PhotoFiles.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Jpeg.h"
@@ -15,16 +16,24 @@ namespace mf {
 
 namespace {
 
-bool endsWithJpg(const QString &name)
-{
-    return name.size() >= 4 && name.endsWith(QLatin1String(".jpg"), Qt::CaseInsensitive);
-}
-
 // A project file line is "counts,...,path" split on comma, TAB, CR, LF and 0x1A: a path
 // holding one of them, or a character Shift-JIS lacks, could be saved but never reopened.
-bool storableInProjectFile(const QString &path)
+// A name a Mac wrote keeps voiced kana as a base letter and a separate mark, which
+// Shift-JIS lacks; storing the composed spelling would name a folder that is not there.
+// The message says which folder name stands in the way and why; empty when none does.
+QString whyNotStorable(const QString &path)
 {
-    return !path.contains(u',') && !holdsLineBreakOrTab(path) && fitsCp932(path);
+    if (path.contains(u',') || holdsLineBreakOrTab(path))
+        return msg::pathNotStorable.arg(path);
+    for (const QString &name : path.split(kSeparator, Qt::SkipEmptyParts)) {
+        const QString lacking =
+            firstCharOutsideCp932(name.normalized(QString::NormalizationForm_C));
+        if (!lacking.isEmpty())
+            return msg::pathCharNotStorable.arg(name, lacking, path);
+        if (!fitsCp932(name))
+            return msg::pathWrittenByMac.arg(name, path);
+    }
+    return {};
 }
 
 void swapRows(ProjectState &state, int a, int b)
@@ -101,7 +110,7 @@ void ScanFolder(const QString &path, ScanCounts &counts, const OwnFolders &own)
             ScanFolder(sub, counts, own);
         } else {
             ++counts.files;
-            if (endsWithJpg(e.name))
+            if (isPhotoName(e.name))
                 ++counts.jpegs;
         }
     }
@@ -118,7 +127,7 @@ QString undecodableList(const QStringList &entries)
 
 int CountDirectJpegs(const QString &path, QStringList *names)
 {
-    const QStringList found = listJpegNames(path);
+    const QStringList found = photoNames(path);
     if (names)
         *names = found;
     return int(found.size());
@@ -158,8 +167,8 @@ bool AddFolder(ProjectState &state, Prompter &prompter, const QString &path)
         prompter.inform(msg::pathTooLong.arg(path), state.titleText);
         return false;
     }
-    if (!storableInProjectFile(path)) {
-        prompter.inform(msg::pathNotStorable.arg(path), state.titleText);
+    if (const QString why = whyNotStorable(path); !why.isEmpty()) {
+        prompter.inform(why, state.titleText);
         return false;
     }
 

@@ -17,7 +17,7 @@ inline constexpr quint64 kSelectGuardMs = 500;
 struct ScanCounts {
     int subfolders = 0;
     int files = 0;
-    int jpegs = 0; // names ending in ".jpg" without regard to case, at any depth
+    int jpegs = 0; // photos (isPhotoName) at any depth
     // Entries whose names are not valid text (Shift-JIS names from a zip archive made on
     // Windows): they cannot be counted or copied, and the operator must hear of them.
     QStringList undecodable;
@@ -42,7 +42,7 @@ private:
 // folders. A folder that cannot be listed adds nothing.
 void ScanFolder(const QString &path, ScanCounts &counts, const OwnFolders &own = {});
 
-// Entries directly in path matching "*.jpg"; their names go to names when given.
+// The photos directly in path (isPhotoName); their names go to names when given.
 int CountDirectJpegs(const QString &path, QStringList *names = nullptr);
 
 // The highest photo number among the numbered photos of the project, 0 when there are none
@@ -108,6 +108,12 @@ inline const QString undecodableNames = QStringLiteral(
 inline const QString pathNotStorable =
     QStringLiteral("フォルダのパスにプロジェクトファイルに保存出来ない文字（カンマ、タブ、改行、"
                    "またはShift-JISで表せない文字）が含まれているので追加出来ません。\n%1");
+inline const QString pathWrittenByMac = QStringLiteral(
+    "フォルダ名「%1」はMacで付けられた名前で、濁点・半濁点が別の文字として書かれているので追加"
+    "出来ません。\nこのパソコンでフォルダの名前を付け直してから追加してください。\n%2");
+inline const QString pathCharNotStorable = QStringLiteral(
+    "フォルダ名「%1」の「%2」はShift-JISで表せない文字なので、プロジェクトファイルに保存出来ず"
+    "追加出来ません。\nこの文字を除いたフォルダの名前に変えてから追加してください。\n%3");
 } // namespace msg
 
 } // namespace mf

@@ -1,6 +1,7 @@
 #include "project/FolderRepair.h"
 
 #include "photos/NumberedPhotos.h"
+#include "photos/PhotoFiles.h"
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -135,7 +136,7 @@ bool logMatchesFiles(const LogContent &log, const QString &sequenceFolder)
         if (qint64(run.runEnd) - run.runStart + 1 != run.runCount)
             return false;
     }
-    for (const QString &name : listJpegNames(sequenceFolder)) {
+    for (const QString &name : photoNames(sequenceFolder)) {
         if (!log.targetNames.contains(name))
             return false;
     }
@@ -227,6 +228,22 @@ bool parseConversionLogLine(const QString &line, const QString &sequenceFolder,
     out->source = line.mid(from, split - from);
     out->target = line.mid(split + 2);
     return true;
+}
+
+QString cameraFileOf(const QString &sequenceFolder, int number)
+{
+    LineReader reader(kLogLineBuffer, LongLines::Skip, kMaxLogBytes);
+    if (!reader.open(joinPath(sequenceFolder, kConversionLogName)))
+        return {};
+    QString camera;
+    QByteArray raw;
+    while (reader.readLine(&raw)) {
+        chopOneLineEnd(&raw);
+        ConversionLogLine line;
+        if (parseConversionLogLine(fromCp932(raw), sequenceFolder, &line) && line.number == number)
+            camera = line.source;
+    }
+    return camera;
 }
 
 QString sourceFolderOfPath(const QString &path)

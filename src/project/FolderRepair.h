@@ -25,6 +25,10 @@ struct ConversionLogLine {
 bool parseConversionLogLine(const QString &line, const QString &sequenceFolder,
                             ConversionLogLine *out);
 
+// The camera file that numbering copied to photo number in sequenceFolder, as its conversion
+// log names it (the last line with that number); empty when the log does not say.
+QString cameraFileOf(const QString &sequenceFolder, int number);
+
 // The folder of a file path without a trailing separator; the root keeps its "/".
 QString sourceFolderOfPath(const QString &path);
 

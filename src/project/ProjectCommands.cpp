@@ -36,13 +36,6 @@ void resetOrders(ProjectState &state)
         state.orders.clearExportTable();
 }
 
-// A project name becomes a folder name and part of file names.
-bool usableAsFolderName(const QString &name)
-{
-    return !name.contains(u'/') && !name.contains(QChar(0)) && !holdsLineBreakOrTab(name) &&
-           name != QLatin1String(".") && name != QLatin1String("..");
-}
-
 } // namespace
 
 OutputFormatStatus startUp(ProjectState &state, Prompter &prompter, Clock &clock)
@@ -181,7 +174,8 @@ void chooseSaveFolder(ProjectState &state, Prompter &prompter, const QString &ch
             }
         }
     } else {
-        if (!usableAsFolderName(state.projectName)) {
+        // The project name becomes the folder's name, and part of file names.
+        if (!isPlainFileName(state.projectName)) {
             prompter.inform(msg::projectNameNotFolder.arg(state.projectName), caption);
             return;
         }
@@ -277,10 +271,8 @@ bool mayOpenSampleSheets(ProjectState &state, Prompter &prompter)
 {
     if (state.busy)
         return false;
-    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
-        prompter.inform(msg::setNameAndFolder, state.titleText);
+    if (!hasNameAndFolder(state, prompter))
         return false;
-    }
     state.workFolder = state.saveFolder;
     return true;
 }
@@ -289,10 +281,8 @@ bool mayEnterOrders(const ProjectState &state, Prompter &prompter)
 {
     if (state.busy)
         return false;
-    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
-        prompter.inform(msg::setNameAndFolder, state.titleText);
+    if (!hasNameAndFolder(state, prompter))
         return false;
-    }
     return true;
 }
 
@@ -304,10 +294,8 @@ bool mayExportOrders(const ProjectState &state, Prompter &prompter)
         prompter.inform(msg::enterOrders, state.titleText);
         return false;
     }
-    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
-        prompter.inform(msg::setNameAndFolder, state.titleText);
+    if (!hasNameAndFolder(state, prompter))
         return false;
-    }
     if (pathExists(state.saveFolder))
         return true;
     if (!makePath(state.saveFolder))

@@ -1,5 +1,8 @@
 #include "project/ProjectFields.h"
 
+#include "platform/Services.h"
+#include "project/Messages.h"
+
 namespace mf {
 
 void setSaveFolder(ProjectState &state, const QString &text)
@@ -12,6 +15,14 @@ void setProjectName(ProjectState &state, const QString &text)
 {
     state.projectName = text;
     state.dirty = true;
+}
+
+bool hasNameAndFolder(const ProjectState &state, Prompter &prompter)
+{
+    if (!state.saveFolder.isEmpty() && !state.projectName.isEmpty())
+        return true;
+    prompter.inform(msg::setNameAndFolder, state.titleText);
+    return false;
 }
 
 bool holdsLineBreakOrTab(const QString &text)

@@ -48,6 +48,64 @@ bool inRanges(const QList<Range> &ranges, int n)
                        [n](const Range &r) { return n >= r.first && n <= r.last; });
 }
 
+// The numbered folder against the project's ranges.
+struct Comparison {
+    QList<int> unsaved; // present, in no range
+    QList<int> missing; // in a range, not present
+};
+
+Comparison compareWithProject(const ProjectState &state)
+{
+    const QList<Range> saved = savedRanges(state);
+    QList<int> present;
+    for (const NumberedPhoto &p :
+         numberedPhotos(sequenceFolderOf(state.saveFolder), state.filePrefix)) {
+        if (present.isEmpty() || present.last() != p.number)
+            present.append(p.number);
+    }
+    Comparison c;
+    for (int n : present) {
+        if (!inRanges(saved, n))
+            c.unsaved.append(n);
+    }
+    for (const Range &r : saved) {
+        for (int n = r.first; n <= r.last; ++n) {
+            if (!std::binary_search(present.begin(), present.end(), n))
+                c.missing.append(n);
+        }
+    }
+    return c;
+}
+
+// A rebuild numbers every listed folder in list order from its start number, each with all
+// its photos: it gives the saved numbers again only where that is how they were given.
+int startGivingSameNumbers(const ProjectState &state)
+{
+    int start = 0;
+    int next = 0;
+    bool unnumberedBefore = false;
+    for (int r = 1; r <= state.folders.folderCount; ++r) {
+        if (state.folders.entries[r - 1].changed == 1)
+            return 0;
+        if (!state.grid.isNumbered(r)) {
+            unnumberedBefore = true;
+            continue;
+        }
+        const GridRow &cells = state.grid.rows[r];
+        const int first = parseAtol(cells[ColStart]);
+        const int last = parseAtol(cells[ColEnd]);
+        const bool include = cells[ColInclude] == QLatin1String("1");
+        const int photos = parseAtol(include ? cells[ColAllJpegs] : cells[ColDirectJpegs]);
+        if (unnumberedBefore || first < 1 || last - first + 1 != photos ||
+            (next != 0 && first != next))
+            return 0;
+        if (start == 0)
+            start = first;
+        next = last + 1;
+    }
+    return start;
+}
+
 } // namespace
 
 QString numberingMarkPath(const QString &saveFolder)
@@ -68,11 +126,13 @@ bool markNumberingStarted(ProjectState &state)
     return true;
 }
 
-void numberingSaved(ProjectState &state)
+void numberingSaved(ProjectState &state, bool recordOnDisk)
 {
     if (state.numberingMark.isEmpty() || state.numberingMark != numberingMarkPath(state.saveFolder))
         return;
-    removeFile(state.numberingMark);
+    const Comparison c = compareWithProject(state);
+    if (recordOnDisk && c.unsaved.isEmpty() && c.missing.isEmpty())
+        removeFile(state.numberingMark);
     state.numberingMark.clear();
 }
 
@@ -85,27 +145,15 @@ UnfinishedNumbering findUnfinishedNumbering(const ProjectState &state)
     if (mark == state.numberingMark || !isFile(mark))
         return found;
 
-    const QList<Range> saved = savedRanges(state);
-    qint64 savedCount = 0;
-    for (const Range &r : saved)
-        savedCount += r.last - r.first + 1;
-    QList<int> present;
-    for (const NumberedPhoto &p :
-         numberedPhotos(sequenceFolderOf(state.saveFolder), state.filePrefix)) {
-        if (present.isEmpty() || present.last() != p.number)
-            present.append(p.number);
-    }
-    QList<int> unsaved;
-    for (int n : present) {
-        if (!inRanges(saved, n))
-            unsaved.append(n);
-    }
-    if (unsaved.isEmpty() && present.size() == savedCount) {
+    const Comparison c = compareWithProject(state);
+    if (c.unsaved.isEmpty() && c.missing.isEmpty()) {
         removeFile(mark);
         return found;
     }
     found.unfinished = true;
-    found.unsavedNumbers = numberRangesText(unsaved);
+    found.unsavedNumbers = numberRangesText(c.unsaved);
+    found.missingNumbers = numberRangesText(c.missing);
+    found.sameNumbersFrom = startGivingSameNumbers(state);
     return found;
 }
 

@@ -19,12 +19,20 @@ QString numberingMarkPath(const QString &saveFolder);
 bool markNumberingStarted(ProjectState &state);
 
 // After a save: the numbers of this session's run are now in a project file of this save
-// folder. A save into another save folder leaves the mark where it is.
-void numberingSaved(ProjectState &state);
+// folder. The mark goes only once the record is on the disk (recordOnDisk) and the numbered
+// folder holds exactly the photos the saved ranges give; otherwise it stays, and is no longer
+// this session's own: the next numbering or opening says the run did not finish. A save into
+// another save folder leaves the mark where it is.
+void numberingSaved(ProjectState &state, bool recordOnDisk = true);
 
 struct UnfinishedNumbering {
     bool unfinished = false;
     QString unsavedNumbers; // the photo numbers present that no listed folder's range holds
+    QString missingNumbers; // the numbers of the saved ranges whose photo is not there
+    // The start number with which a rebuild gives every listed folder the range it has now
+    // (every folder numbered in list order without gaps, unchanged, every photo numbered);
+    // 0 when a rebuild would give other numbers.
+    int sameNumbersFrom = 0;
 };
 
 // Whether the save folder carries the mark of a past run that was not saved. The mark of this

@@ -131,10 +131,8 @@ int SaveProject(ProjectState &state, Services &services)
 {
     Prompter &prompter = services.prompter;
     const QString &caption = state.titleText;
-    if (state.saveFolder.isEmpty() || state.projectName.isEmpty()) {
-        prompter.inform(msg::setNameAndFolder, caption);
+    if (!hasNameAndFolder(state, prompter))
         return SaveDeclined;
-    }
 
     // The fields normally cannot hold these; a last guard, as one would corrupt the log.
     for (const QString &field : {state.projectName, state.schoolCode, state.saveFolder}) {
@@ -197,7 +195,12 @@ int SaveProject(ProjectState &state, Services &services)
 
     state.history.entries[state.history.count++] = entry;
     state.dirty = false;
-    numberingSaved(state);
+    // A power cut after the mark of a numbering went and before the record reached the disk
+    // would lose both: the record goes to the disk first.
+    const bool recordOnDisk =
+        state.numberingMark.isEmpty() || (syncFile(entry.projectFile) && syncFile(workLog) &&
+                                          syncFile(state.programFolder)); // the new file's name
+    numberingSaved(state, recordOnDisk);
     return SaveOk;
 }
 

@@ -13,24 +13,6 @@ namespace {
 // The most a line of the log may take, its line end included, and still be read.
 constexpr int kLineRoom = kWorkLogLineBuffer - 1;
 
-// The backup appears whole or not at all: a prune killed half way must not leave an empty
-// backup where the history was meant to be kept.
-bool backUpWorkLog(const QString &log, const QString &backup)
-{
-    QFile in;
-    AtomicFileWriter out(backup);
-    if (!openRegularFile(log, &in) || !out.open())
-        return false;
-    for (;;) {
-        const QByteArray piece = in.read(1024 * 1024);
-        if (in.error() != QFileDevice::NoError)
-            return false;
-        if (piece.isEmpty())
-            return out.commit();
-        if (out.write(piece) != piece.size())
-            return false;
-    }
-}
 } // namespace
 
 bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
@@ -167,16 +149,13 @@ bool RewriteWorkLog(ManagedHistory &history, const QString &programFolder, const
     }
     const QString log = joinPath(programFolder, kWorkLogName);
 
-    // Every backup is history nothing else holds: a taken name is passed over, never replaced.
-    bool backedUp = false;
-    for (int n = 0; n <= kMaxWorkLogBackupNumber; ++n) {
-        const QString backup = joinPath(programFolder, QString::asprintf("work_log%05d.txt", n));
-        if (pathExists(backup))
-            continue;
-        backedUp = backUpWorkLog(log, backup);
-        break;
-    }
-    if (!backedUp) {
+    // Every backup is history nothing else holds: a taken name is passed over, never replaced,
+    // even one taken while the copy was made. The copy appears whole or not at all, so a prune
+    // killed half way leaves no cut backup where the history was meant to be kept.
+    CopyResult backup = CopyResult::TargetExists;
+    for (int n = 0; n <= kMaxWorkLogBackupNumber && backup == CopyResult::TargetExists; ++n)
+        backup = copyFile(log, joinPath(programFolder, QString::asprintf("work_log%05d.txt", n)));
+    if (backup != CopyResult::Copied) {
         prompter.inform(msg::workLogBackupFailed, caption);
         return false;
     }

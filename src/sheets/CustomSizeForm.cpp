@@ -3,6 +3,7 @@
 #include "platform/Codec.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
+#include "platform/Paths.h"
 #include "sheets/TitleData.h"
 
 namespace mf {
@@ -107,11 +108,7 @@ bool checkMillimetres(int pixels, int dpi, const char16_t *message, Prompter &pr
 bool isStorableName(const QString &name)
 {
     const QString mapped = toCp932Spelling(name);
-    for (QChar c : mapped) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return false;
-    }
-    return fitsCp932(mapped);
+    return !hasControlCharacter(mapped) && fitsCp932(mapped);
 }
 
 bool gapsNegative(const OutputSize &size)

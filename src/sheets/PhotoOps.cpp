@@ -155,18 +155,21 @@ bool HighQualityApplies(int sw, int sh, int dw, int dh)
     return sw > dw && sh > dh;
 }
 
-int ReduceHighQuality(QImage &photo, int dw, int dh, const std::atomic<bool> *stop)
-{
-    if (photo.format() != QImage::Format_BGR888)
-        return PhotoOpNotApplicable;
-    const int sw = photo.width(), sh = photo.height();
-    if (!HighQualityApplies(sw, sh, dw, dh))
-        return PhotoOpNotApplicable;
-    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+namespace {
 
-    // Pass 1: area averaging in hundredths of a source pixel.
-    QImage averaged(dw, dh, QImage::Format_BGR888);
-    if (averaged.isNull())
+bool isStopped(const std::atomic<bool> *stop)
+{
+    return stop && stop->load(std::memory_order_relaxed);
+}
+
+// The first pass of the high-quality reduction: area averaging in hundredths of a source
+// pixel, into a dw x dh picture.
+int averageAreas(const QImage &photo, int dw, int dh, const std::atomic<bool> *stop,
+                 QImage *averaged)
+{
+    const int sw = photo.width(), sh = photo.height();
+    *averaged = QImage(dw, dh, QImage::Format_BGR888);
+    if (averaged->isNull())
         return PhotoOpNoMemory;
     const qint64 k = qint64(sw) * 100 / dw;
     const qint64 n = k * k;
@@ -174,10 +177,10 @@ int ReduceHighQuality(QImage &photo, int dw, int dh, const std::atomic<bool> *st
     for (int x = 0; x < dw; ++x)
         columns[x] = spanOf(x, sw, dw, sw);
     for (int y = 0; y < dh; ++y) {
-        if (stopped())
+        if (isStopped(stop))
             return PhotoOpStopped;
         const Span rows = spanOf(y, sw, dw, sh);
-        uchar *out = averaged.scanLine(y);
+        uchar *out = averaged->scanLine(y);
         for (int x = 0; x < dw; ++x, out += 3) {
             const Span &cols = columns[x];
             qint64 sum[3] = {0, 0, 0};
@@ -198,17 +201,22 @@ int ReduceHighQuality(QImage &photo, int dw, int dh, const std::atomic<bool> *st
                 out[c] = uchar(std::min<qint64>(sum[c] / n, 255));
         }
     }
+    return PhotoOpDone;
+}
 
-    // Pass 2: each inner pixel's intensity is pushed away from its neighbours' blurred
-    // intensity by half the difference; the border is copied.
-    QImage sharpened(dw, dh, QImage::Format_BGR888);
-    if (sharpened.isNull())
+// The second pass: each inner pixel's intensity is pushed away from its neighbours' blurred
+// intensity by half the difference; the border is copied.
+int sharpen(const QImage &averaged, const std::atomic<bool> *stop, QImage *sharpened)
+{
+    const int dw = averaged.width(), dh = averaged.height();
+    *sharpened = QImage(dw, dh, QImage::Format_BGR888);
+    if (sharpened->isNull())
         return PhotoOpNoMemory;
     static constexpr int kBlur[3][3] = {{1, 2, 1}, {2, 0, 2}, {1, 2, 1}};
     for (int y = 0; y < dh; ++y) {
-        if (stopped())
+        if (isStopped(stop))
             return PhotoOpStopped;
-        uchar *out = sharpened.scanLine(y);
+        uchar *out = sharpened->scanLine(y);
         for (int x = 0; x < dw; ++x, out += 3) {
             const Bgr p = pixelAt(averaged, x, y);
             if (x == 0 || y == 0 || x == dw - 1 || y == dh - 1) {
@@ -234,6 +242,22 @@ int ReduceHighQuality(QImage &photo, int dw, int dh, const std::atomic<bool> *st
             out[2] = uchar(std::clamp(p.r * sharp / I, 0, 255));
         }
     }
+    return PhotoOpDone;
+}
+
+} // namespace
+
+int ReduceHighQuality(QImage &photo, int dw, int dh, const std::atomic<bool> *stop)
+{
+    if (photo.format() != QImage::Format_BGR888)
+        return PhotoOpNotApplicable;
+    if (!HighQualityApplies(photo.width(), photo.height(), dw, dh))
+        return PhotoOpNotApplicable;
+    QImage averaged, sharpened;
+    if (const int rc = averageAreas(photo, dw, dh, stop, &averaged); rc != PhotoOpDone)
+        return rc;
+    if (const int rc = sharpen(averaged, stop, &sharpened); rc != PhotoOpDone)
+        return rc;
     photo = std::move(sharpened);
     return PhotoOpDone;
 }

@@ -1,17 +1,21 @@
 #include "sheets/SheetRun.h"
 
 #include "photos/NumberedPhotos.h"
+#include "photos/PhotoFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
 #include "project/DesktopOpen.h"
+#include "project/FolderRepair.h"
 #include "project/Messages.h"
 #include "sheets/CellImage.h"
 #include "sheets/CellPipeline.h"
 #include "sheets/PageFile.h"
 #include "sheets/PhotoOps.h"
 
-#include <future>
 #include <memory>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace mf {
@@ -32,12 +36,53 @@ CellRequest cellRequest(const OutputSize &size, const SheetOptions &options, con
     return r;
 }
 
+// The message about a numbered photo the sheets cannot use, with the camera file it came from.
+QString photoFailure(const QString &text, const QString &path, int number)
+{
+    const QString camera = cameraFileOf(sourceFolderOfPath(path), number);
+    return text.arg(path) + (camera.isEmpty() ? QString() : msg::cameraFileLine.arg(camera));
+}
+
 bool sameRequest(const CellRequest &a, const CellRequest &b)
 {
     return a.path == b.path && a.dpi == b.dpi && a.cellWidth == b.cellWidth &&
            a.cellHeight == b.cellHeight && a.cutEdges == b.cutEdges && a.lTrim == b.lTrim &&
            a.highQuality == b.highQuality && a.upright == b.upright;
 }
+
+// A job beside the window's thread, on a worker of its own. When the system has no thread to
+// give, the job runs when its result is asked for: slower, but the page is made all the same.
+class JobBeside {
+public:
+    JobBeside(const ThreadStarter &start, std::function<bool()> job) : m_job(std::move(job))
+    {
+        auto body = [this] { m_result = m_job(); };
+        try {
+            m_thread = start ? start(body) : std::thread(body);
+        } catch (const std::system_error &) {
+        }
+    }
+    JobBeside(const JobBeside &) = delete;
+    JobBeside &operator=(const JobBeside &) = delete;
+    ~JobBeside()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    bool get()
+    {
+        if (!m_thread.joinable())
+            return m_job();
+        m_thread.join();
+        return m_result;
+    }
+
+private:
+    std::function<bool()> m_job;
+    bool m_result = false;
+    std::thread m_thread;
+};
 
 // One press of the output button from step 12 on: pages until the series is complete (or,
 // one page at a time, until the page is done).
@@ -67,14 +112,18 @@ public:
         m_photoTotal = m_state.photosPlaced + int(m_queuedNumbers.size());
     }
 
+    // False when a worker could not be started (told): run() must not be called.
+    bool workersStarted()
+    {
+        if (m_pipeline.started())
+            return true;
+        m_services.prompter.inform(msg::workersNotStarted, m_project.titleText);
+        return false;
+    }
+
     // Produces pages; returns whether the series became complete.
     bool run()
     {
-        if (!m_pipeline.started()) {
-            m_services.prompter.inform(msg::workersNotStarted, m_project.titleText);
-            m_failed = true;
-            return true;
-        }
         QImage page(m_size.paperWidth, m_size.paperHeight, QImage::Format_BGR888);
         if (page.isNull()) {
             m_services.prompter.inform(msg::sheetsNoMemory, m_project.titleText);
@@ -109,18 +158,18 @@ public:
             // The page is encoded, and added to the PDF, while the preview shows it.
             const SheetOptions now = m_hooks.options();
             QByteArray bytes;
-            auto encoding = std::async(
-                std::launch::async, [&] { return encodePage(page, now.bmp, now.quality, &bytes); });
-            std::future<bool> adding;
+            JobBeside encoding(m_hooks.startWorker,
+                               [&] { return encodePage(page, now.bmp, now.quality, &bytes); });
+            std::optional<JobBeside> adding;
             if (SeriesPdf *pdf = seriesPdf(now)) {
-                adding = std::async(std::launch::async, [&, pdf] {
+                adding.emplace(m_hooks.startWorker, [&, pdf] {
                     return pdf->catchUp(m_state.seriesPages) && pdf->addPage(page);
                 });
             }
             showPreview(page);
             const bool encoded = encoding.get();
-            if (adding.valid())
-                adding.get();
+            if (adding)
+                adding->get();
             const PageTarget target{m_project.workFolder, m_project.filePrefix,
                                     m_project.titleText};
             const int number = m_state.pagesOutput + 1;
@@ -203,12 +252,14 @@ private:
         switch (made.result) {
         case CellOk: break;
         case CellTooSmall:
-            m_services.prompter.inform(msg::photoTooSmall.arg(wanted.path), m_project.titleText);
+            m_services.prompter.inform(photoFailure(msg::photoTooSmall, wanted.path, number),
+                                       m_project.titleText);
             m_complete = m_failed = true;
             return false;
         case CellNotLoadable:
         case CellCropFailed: // told like a photo that cannot be loaded, never passed over
-            m_services.prompter.inform(msg::photoNotLoadable.arg(wanted.path), m_project.titleText);
+            m_services.prompter.inform(photoFailure(msg::photoNotLoadable, wanted.path, number),
+                                       m_project.titleText);
             m_complete = m_failed = true;
             return false;
         case CellStopped: m_complete = true; return false;
@@ -309,6 +360,18 @@ bool endSeries(const OutputSize &size, const SheetProject &project, SheetRunStat
     return true;
 }
 
+// The end of a press whose workers could not start (told): no page was made, so a series
+// begun by an earlier press stays where it was, for a press once other programs have made
+// room, and no folder opens.
+SheetRunResult endWithoutWorkers(SheetRunState &state, const SheetHooks &hooks)
+{
+    if (!state.continuationPending)
+        hooks.setOutputCaption(msg::startCaption);
+    hooks.setBusy(false);
+    state.running = false;
+    return SheetRunResult::Failed;
+}
+
 } // namespace
 
 void resetRunState(SheetRunState &state)
@@ -368,11 +431,11 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         return SheetRunResult::Refused;
     }
     const QString photoFolder = sequenceFolderOf(project.workFolder);
-    if (listJpegNames(photoFolder).isEmpty()) {
+    if (photoNames(photoFolder).isEmpty()) {
         prompter.inform(msg::noSequenceFiles, caption);
         return SheetRunResult::Refused;
     }
-    if (!state.continuationPending && !listJpegNames(pageFolder(project.workFolder)).isEmpty()) {
+    if (!state.continuationPending && !photoNames(pageFolder(project.workFolder)).isEmpty()) {
         switch (prompter.ask(msg::deleteOldPages, caption, Buttons::YesNoCancel)) {
         case Answer::Yes:
             if (ClearFolder(pageFolder(project.workFolder)) == -1) {
@@ -401,6 +464,8 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
     bool failed;
     {
         Press press(size, project, state, services, hooks, std::move(photos), end);
+        if (!press.workersStarted())
+            return endWithoutWorkers(state, hooks);
         complete = press.run();
         failed = press.failed();
     }

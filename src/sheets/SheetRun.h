@@ -120,6 +120,7 @@ enum class SheetRunResult {
     Pending,  // pages saved, more photos for the next press
     Complete, // the series ended
     Stopped,
+    Failed, // a worker could not be started: nothing was made
 };
 
 // BitBtn1Click of the sample sheet window.
@@ -128,6 +129,9 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
 
 namespace msg {
 inline const QString noSequenceFiles = QStringLiteral("連番ファイルが作成されていません。");
+// Follows the message about a photo that cannot be used, so that the operator knows which
+// camera file to replace.
+inline const QString cameraFileLine = QStringLiteral("元の画像ファイル：%1\n");
 inline const QString deleteOldPages =
     QStringLiteral("既に一覧ファイルが作成されています。削除しますか？\n削除しない場合は上書きさ"
                    "れます。");

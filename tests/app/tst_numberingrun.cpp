@@ -10,7 +10,8 @@ using testfiles::readFile;
 using testfiles::sjis;
 
 // "連番ファイルの作成" from the button to the saved project, on a project "遠足" set up
-// through the window's own commands: two source folders of 3 and 2 photos.
+// through the window's own commands: two source folders of 3 and 2 photos; and what a killed
+// run left, met when the project is opened.
 class NumberingRunTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -80,7 +81,8 @@ private Q_SLOTS:
         QVERIFY(!closedWhileBusy);
         QVERIFY(!enabledWhileBusy);
         QCOMPARE(driver.proposals, QStringList{"1"});
-        const int copied = escAtPump ? 4 : 5;
+        // A stopped folder's copies go again: the folder holds what the saved project says.
+        const int copied = escAtPump ? 3 : 5;
         const QStringList sources{first + "/A_01.jpg", first + "/A_02.jpg", first + "/A_03.jpg",
                                   second + "/B_01.jpg", second + "/B_02.jpg"};
         auto photo = [&](int n) {
@@ -121,6 +123,36 @@ private Q_SLOTS:
         QCOMPARE(f.fakes.shell.opened, QStringList{sequence});
         QVERIFY(f.child("BitBtn6")->isEnabled());
         QVERIFY(f.window->isVisible());
+    }
+
+    // Opening a project tells that its last export did not finish and sweeps away what killed
+    // copies left in its folders.
+    void openingTellsWhatAKilledRunLeft()
+    {
+        MainWindowFixture f;
+        const QString save = f.path(QStringLiteral("save/遠足"));
+        testfiles::writeFile(f.program + QStringLiteral("work_log.txt"),
+                             sjis(QStringLiteral("遠足\r\n2026/12/08 9:05:07\r\n%1project00000"
+                                                 ".txt\r\n%2\r\nscode=\r\n")
+                                      .arg(f.program, save)));
+        const QString exported = save + QStringLiteral("/注文別画像フォルダ");
+        const QStringList leftovers{save + QStringLiteral("/連番フォルダ/.mfcopy-a1b2c3.part"),
+                                    exported + QStringLiteral("/0001/.mfcopy-d4e5f6.part")};
+        for (const QString &path : leftovers)
+            testfiles::writeFile(path, "cut");
+        testfiles::writeFile(exported + QStringLiteral("/0001/0001_0001.jpg"), "copied");
+        testfiles::writeFile(exported + QStringLiteral("/注文別画像保存中.txt"), "mark");
+        f.start();
+        Q_EMIT f.child<QComboBox>("ComboBox1")->activated(0);
+        QCOMPARE(f.fakes.prompter.texts(),
+                 QStringList{QStringLiteral("前回の注文別画像保存が完了していません。\n") +
+                             exported +
+                             QStringLiteral("\n注文別画像フォルダの写真やサンプル指定が足りない可"
+                                            "能性があります。もう一度「注文別に画像保存」を最後"
+                                            "まで行うと正しく作り直されます。")});
+        for (const QString &path : leftovers)
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
+        QVERIFY(QFile::exists(exported + QStringLiteral("/0001/0001_0001.jpg")));
     }
 };
 

@@ -133,7 +133,8 @@ private Q_SLOTS:
     }
 
     // Pasted full-width digits: where a field is read without a word they become the digits
-    // they show; where a refusal names the field, they stay for that refusal to say so.
+    // they show; where a refusal names the field, they stay as typed, and are read as the
+    // digits they show when the field is used.
     void fullWidthDigits_data()
     {
         QTest::addColumn<QString>("window");
@@ -146,8 +147,8 @@ private Q_SLOTS:
             {"export first", "TForm5", "Edit1", "1５", "15"},
             {"custom dpi", "TForm3", "Edit12", "３００", "300"},
             {"letters stay", "TForm2", "Edit1", "ａ５", "ａ5"},
-            {"price, refused at entry", "TForm4", "Edit2", "１５０", "１５０"},
-            {"start number, refused", "TForm7", "Edit1", "１８", "１８"},
+            {"price, read at entry", "TForm4", "Edit2", "１５０", "１５０"},
+            {"start number, read when created", "TForm7", "Edit1", "１８", "１８"},
         };
         for (const auto &[name, window, field, typed, shown] : rows)
             QTest::newRow(name) << window << field << QString::fromUtf8(typed)

@@ -455,7 +455,9 @@ private Q_SLOTS:
         f.pump.onPump = [&](int call) { m_state.abortExport = call == 2; };
         QCOMPARE(run(f), int(ExportStopped));
         QCOMPARE(f.prompter.texts(), QStringList{msg::exportAborted});
-        QCOMPARE(filesOnly(listing(exportFolder())), QStringList{"0001/0001_0001.jpg"});
+        // Marked as unfinished until a run goes through.
+        QCOMPARE(filesOnly(listing(exportFolder())),
+                 (QStringList{"0001/0001_0001.jpg", kExportMarkName}));
         QCOMPARE(f.shell.opened, QStringList());
         QVERIFY(!m_state.abortExport && !m_state.exportBusy);
     }
@@ -471,10 +473,11 @@ private Q_SLOTS:
         const QStringList both{"0001/0001_0001.jpg", "0003/0003_0003.jpg"};
         QTest::newRow("go on") << "save" << QList<Answer>{Answer::Yes} << int(ExportIncomplete)
                                << both;
-        QTest::newRow("stop, keep") << "save" << QList<Answer>{Answer::No, Answer::No}
-                                    << int(ExportStopped) << QStringList{"0001/0001_0001.jpg"};
+        QTest::newRow("stop, keep")
+            << "save" << QList<Answer>{Answer::No, Answer::No} << int(ExportStopped)
+            << QStringList{"0001/0001_0001.jpg", kExportMarkName};
         QTest::newRow("stop, delete") << "save" << QList<Answer>{Answer::No, Answer::Yes}
-                                      << int(ExportStopped) << QStringList();
+                                      << int(ExportStopped) << QStringList{kExportMarkName};
         QTest::newRow("%1 in the folder") << QStringLiteral("1年%1組") << QList<Answer>{Answer::Yes}
                                           << int(ExportIncomplete) << both;
     }
@@ -526,7 +529,8 @@ private Q_SLOTS:
                        : 1;
         });
         QCOMPARE(rc, 0);
-        QCOMPARE(listing(exportFolder()), (QStringList{"0001", "0001/0001_0001.jpg", "0002"}));
+        QCOMPARE(listing(exportFolder()),
+                 (QStringList{"0001", "0001/0001_0001.jpg", "0002", kExportMarkName}));
     }
 
     // The texts are the only record of who gets which sample print: losing one is reported

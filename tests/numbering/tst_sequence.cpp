@@ -3,6 +3,7 @@
 #include "TestRegistry.h"
 #include "numbering/Sequence.h"
 #include "platform/Codec.h"
+#include "platform/FileSystemSeams.h"
 #include "project/FolderList.h"
 #include "project/FolderLocks.h"
 #include "project/ProjectFields.h"
@@ -19,6 +20,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 using mf::Answer;
 
@@ -77,6 +79,19 @@ struct Fixture {
         return state.grid.cell(row, mf::ColStart) + "-" + state.grid.cell(row, mf::ColEnd);
     }
 };
+
+// readdir, failing in the folder with this inode as a flaky drive does.
+ino_t g_flakyFolder = 0;
+
+dirent *flakyReadDir(DIR *dir)
+{
+    struct stat st;
+    if (::fstat(::dirfd(dir), &st) == 0 && st.st_ino == g_flakyFolder) {
+        errno = EIO;
+        return nullptr;
+    }
+    return ::readdir(dir);
+}
 
 QStringList numbered(const QString &prefix, int from, int to)
 {
@@ -223,17 +238,34 @@ private Q_SLOTS:
         QCOMPARE(f.seqFiles(), numbered("", 1, 2));
     }
 
-    void escStopsWithTheFolderMessage()
+    // Esc, or a source folder that cannot be read to its end (the photos read before the
+    // failure are not numbered as if they were all), stops the run naming the folder.
+    void runStopsNamingTheFolder_data()
     {
+        QTest::addColumn<bool>("readError");
+        QTest::newRow("Esc at the second file of the second folder") << false;
+        QTest::newRow("the second folder cannot be read to its end") << true;
+    }
+    void runStopsNamingTheFolder()
+    {
+        QFETCH(bool, readError);
         Fixture f({3, 2});
-        f.fakes.pump.onPump = [&f](int call) {
-            if (call == 5) // the second file of the second folder
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(f.dir.filePath("src2")).constData(), &st), 0);
+        g_flakyFolder = st.st_ino;
+        f.fakes.pump.onPump = [&f, readError](int call) {
+            if (readError && call == 1) // while the first folder is copied
+                mf::seams::setReadDirCall(flakyReadDir);
+            if (!readError && call == 5)
                 f.state.abortRequested = true;
         };
-        QCOMPARE(f.run(), -2);
+        const int result = f.run();
+        mf::seams::setReadDirCall(nullptr);
+        QCOMPARE(result, -2);
         QCOMPARE(f.fakes.prompter.texts(),
                  QStringList{mf::msg::copyStopped.arg(f.dir.filePath("src2"))});
-        QCOMPARE(f.seqFiles(), numbered("", 1, 4));
+        // The stopped folder's copies are undone, so the folder holds what the project saves.
+        QCOMPARE(f.seqFiles(), numbered("", 1, 3));
         QCOMPARE(f.range(1), QString("1-3"));
         QCOMPARE(f.range(2), QString("-")); // the row being copied keeps its old values
         QCOMPARE(f.saves, 1);
@@ -276,6 +308,8 @@ private Q_SLOTS:
         QCOMPARE(f.fakes.prompter.texts().last(), message + path);
         QVERIFY(f.fakes.shell.opened.isEmpty());
         QCOMPARE(f.seqFiles().size(), logWritable ? 2 : 3); // the copies themselves are there
+        // Copies the disk did not confirm keep the mark for the next opening to check.
+        QCOMPARE(QFile::exists(f.seq() + QStringLiteral("/連番ファイル作成中.txt")), logWritable);
     }
 
     void copyFailureDeclinedStops()
@@ -432,17 +466,34 @@ private Q_SLOTS:
                                                        "存されていないので、このまま追加すると同"
                                                        "じ写真に２つの番号が付きます。\n連番ファイ"
                                                        "ルを新規に作り直しますか？");
+        const QString numbers = QStringLiteral("連番フォルダにありますがプロジェクトに保存されて"
+                                               "いない番号　6\nプロジェクトに保存されていますが"
+                                               "連番フォルダにない番号　なし\n\n");
+        // With orders: a rebuild that gives every photo its number again, where there is one.
+        const QString sameNumbers =
+            first + numbers +
+            QStringLiteral("注文が入力されていますが、同じコピー元画像フォルダから開始番号1で作り"
+                           "直すと、どの写真にも保存されている番号と同じ番号が付きます。\n連番"
+                           "ファイルを開始番号1で作り直しますか？");
         const QString orders =
-            first + QStringLiteral("注文が入力されているので連番ファイルを作り直す事は出来ません。"
-                                   "\n以下の番号の写真は連番フォルダにありますがプロジェクトに保存"
-                                   "されていません。\n6\n\nこれらの写真を連番フォルダから削除して"
-                                   "から、もう一度連番ファイルの作成を行ってください。");
+            first +
+            QStringLiteral("注文が入力されているので連番ファイルを作り直す事は出来ません。\n") +
+            numbers +
+            QStringLiteral("保存されていない番号の写真を連番フォルダから削除し、ない番号の写真を"
+                           "元の番号のファイル名で連番フォルダに戻してから、もう一度連番ファイル"
+                           "の作成を行ってください。");
         QTest::newRow("rebuilt") << "" << QList<Answer>{Answer::Yes} << QStringList{rebuild} << 0
                                  << "1-3 4-5 6-7" << 7;
         QTest::newRow("rebuild declined")
             << "" << QList<Answer>{Answer::No} << QStringList{rebuild} << -1 << "1-3 4-5 -" << 6;
-        QTest::newRow("orders entered")
-            << "orders" << QList<Answer>{} << QStringList{orders} << -1 << "1-3 4-5 -" << 6;
+        QTest::newRow("orders entered, rebuilt with the same numbers")
+            << "orders" << QList<Answer>{Answer::Yes} << QStringList{sameNumbers} << 0
+            << "1-3 4-5 6-7" << 7;
+        QTest::newRow("orders entered, rebuild declined")
+            << "orders" << QList<Answer>{Answer::No} << QStringList{sameNumbers} << -1
+            << "1-3 4-5 -" << 6;
+        QTest::newRow("orders entered, a source changed")
+            << "orders changed" << QList<Answer>{} << QStringList{orders} << -1 << "1-3 4-5 -" << 6;
         // The unsaved photo removed by hand: the folder agrees with the project again.
         QTest::newRow("unsaved photo removed")
             << "removed" << QList<Answer>{Answer::No} << QStringList{mf::msg::rebuildOrAppend} << 0
@@ -459,6 +510,18 @@ private Q_SLOTS:
                            QStringLiteral("\n\n作業が終わってからもう一度行ってください。作業中で"
                                           "ないのにこのメッセージが表示される場合は、保存先フォ"
                                           "ルダの「Velmora使用中.lock」を削除してください。")}
+            << -1 << "1-3 4-5 -" << 6;
+        // Held where that copy writes, by a PC that could not lock the save folder itself: its
+        // live run is neither offered for a rebuild nor written into.
+        QTest::newRow("numbered folder in use")
+            << "locked below" << QList<Answer>{}
+            << QStringList{QStringLiteral("以下の保存先フォルダは他で作業中なので使用出来ません。"
+                                          "\n{D}\n作業中のパソコン　") +
+                           QSysInfo::machineHostName() +
+                           QStringLiteral("\n\n作業が終わってからもう一度行ってください。作業中"
+                                          "でないのにこのメッセージが表示される場合は、保存先フ"
+                                          "ォルダの「連番フォルダ/Velmora使用中.lock」を削除し"
+                                          "てください。")}
             << -1 << "1-3 4-5 -" << 6;
     }
     void interruptedNumberingIsNoticed()
@@ -487,8 +550,10 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(mark));
         QCOMPARE(f.seqFiles(), numbered("", 1, 6));
 
-        if (situation == "orders")
+        if (situation.startsWith("orders"))
             f.state.orders.orderCount = [] { return 3; };
+        if (situation == "orders changed")
+            f.state.folders.entries[1].changed = 1;
         if (situation == "removed")
             QVERIFY(QFile::remove(f.seq() + "/0006.jpg"));
         if (situation == "own")
@@ -496,6 +561,8 @@ private Q_SLOTS:
         std::unique_ptr<mf::FolderLock> other;
         if (situation == "locked")
             other = std::make_unique<mf::FolderLock>(f.state.saveFolder, mf::kSaveFolderLockName);
+        if (situation == "locked below")
+            other = std::make_unique<mf::FolderLock>(f.seq(), mf::kSaveFolderLockName);
         for (QString &text : texts)
             text.replace("{D}", f.state.saveFolder);
 
@@ -521,8 +588,8 @@ private Q_SLOTS:
             QCOMPARE(box.caption, mf::kTitleText);
         QCOMPARE(f.range(1) + " " + f.range(2) + " " + f.range(3), ranges);
         QCOMPARE(f.seqFiles().size(), photos);
-        // Gone once a save recorded the numbers; kept while they are still unsaved.
-        QCOMPARE(QFile::exists(mark), result != 0);
+        // Gone once a save recorded the numbers and the folder holds no photo besides them.
+        QCOMPARE(QFile::exists(mark), result != 0 || situation == "own");
         if (situation == "rebuilt") // every photo once, in list order
             QCOMPARE(testfiles::readFile(f.seq() + "/0006.jpg"),
                      testfiles::readFile(f.dir.filePath("src3/IMG_01.jpg")));

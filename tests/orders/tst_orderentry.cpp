@@ -60,12 +60,19 @@ private Q_SLOTS:
                                                << "" << ok << -2 << msg::priceMissing;
         QTest::newRow("negative orderer") << "-3"
                                           << "x" << ok << -3 << msg::ordererNotDigits;
-        QTest::newRow("full-width price")
+        QTest::newRow("price in groups of four")
             << "3"
-            << "１００" << QStringList{"x"} << -4 << msg::priceNotDigits;
-        QTest::newRow("photo with blank")
+            << "1,2000" << QStringList{"x"} << -4 << msg::priceNotDigits;
+        QTest::newRow("yen sign alone") << "3"
+                                        << "￥" << ok << -4 << msg::priceNotDigits;
+        QTest::newRow("photo range")
             << "0"
-            << "100" << QStringList{"", "1 "} << -5 << msg::photoNotDigits;
+            << "100" << QStringList{"", "5-8"} << -5 << msg::photoNotDigits;
+        QTest::newRow("photo with yen") << "0"
+                                        << "100" << QStringList{"￥5"} << -5 << msg::photoNotDigits;
+        QTest::newRow("photo with letter")
+            << "0"
+            << "100" << QStringList{"12a"} << -5 << msg::photoNotDigits;
         QTest::newRow("orderer 0") << "0"
                                    << "100" << ok << -6 << msg::ordererInvalid;
         QTest::newRow("orderer beyond 32 bits") << "2147483648"
@@ -93,6 +100,51 @@ private Q_SLOTS:
         QVERIFY(table->saved);
         QCOMPARE(in.ordererText, before.ordererText);
         QCOMPARE(in.photos, before.photos);
+    }
+
+    // Numbers typed as the window reads them everywhere: the running total shows, 入力 stores
+    // and the price question offers the same price.
+    void typedForms_data()
+    {
+        QTest::addColumn<QString>("orderer");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("full-width")
+            << "１２"
+            << "１２００" << QStringList{"１７", "5"} << "12/2/1200/2400:17,5";
+        QTest::newRow("grouped full-width, blanks")
+            << " 12 "
+            << "１,２００" << QStringList{" 17\u3000"} << "12/1/1200/1200:17";
+        QTest::newRow("yen signs and 円") << "3"
+                                          << "￥1,200円" << QStringList{"4"} << "3/1/1200/1200:4";
+        QTest::newRow("leading zeros kept") << "007"
+                                            << "0200" << QStringList{"05"} << "007/1/0200/200:05";
+    }
+    void typedForms()
+    {
+        QFETCH(QString, orderer);
+        QFETCH(QString, price);
+        QFETCH(QStringList, cells);
+        QFETCH(QString, row);
+        auto t = std::make_unique<OrderTable>();
+        t->row(1) = Order{"1", "1", "100", "100", {"1"}};
+        t->orderCount = 1;
+        OrderInput in;
+        fill(in, orderer, price, cells);
+        RecountInput(in);
+        const qint64 total = row.section('/', 3, 3).section(':', 0, 0).toLongLong();
+        QCOMPARE(in.totalText, QString::number(total));
+        ScriptedPrompter p;
+        PriceChanged(in);
+        p.expect(Answer::No);
+        ApplyPrice(*t, in, p, kTitleText);
+        QCOMPARE(p.texts(),
+                 QStringList{QStringLiteral("写真一枚の価格が") +
+                             QString::number(total / cells.size()) +
+                             QStringLiteral("円に変更されました。全注文に反映しますか？")});
+        QCOMPARE(EnterOrder(*t, in, p, kTitleText), int(EnterOk));
+        QCOMPARE(rowText(*t, 2), row);
     }
 
     void enterCorrectMoveDelete()
@@ -187,8 +239,7 @@ private Q_SLOTS:
                                           << "1000";
         QTest::newRow("half and full-width") << "1５0" << 1 << "150" << 1 << "1/3/150/450:1,2,3"
                                              << "300";
-        QTest::newRow("full-width and a letter not offered")
-            << "５x" << 0 << "" << 2 << old << "10";
+        QTest::newRow("full-width and a letter not offered") << "５x" << 0 << "" << 2 << old << "0";
         QTest::newRow("large, 64-bit")
             << "999999999" << 1 << "999999999" << 1 << "1/3/999999999/2999999997:1,2,3"
             << "1999999998";

@@ -208,9 +208,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("boxes"); // "?" prefix: a question answered Yes
         const QByteArray tail = QByteArray(50, ',');
         const QStringList keep{"1/1/1/1:1"};
+        const QString badPhoto = "注文ファイルの以下の行に数字として読めない写真番号があります：";
         QTest::newRow("skips empty and non-numbers")
             << QByteArray("12,3,200,600,5,,17,x,5\r\n") << 0 << QStringList{"12/3/200/600:5,17,5"}
-            << QStringList{};
+            << QStringList{badPhoto + "1行目"};
+        QTest::newRow("empty file, as an empty table is saved")
+            << QByteArray() << 0 << QStringList{} << QStringList{};
         QTest::newRow("LF only, no last line end, TAB")
             << QByteArray("1\t1\t10\t10\t7\n2,1,10,10,8") << 0
             << QStringList{"1/1/10/10:7", "2/1/10/10:8"} << QStringList{};
@@ -218,8 +221,9 @@ private Q_SLOTS:
             << QByteArray("3,1,5,5,9\x1a,4\r\n0,1,5,5,9\r\n4,0,5,0\r\n5,1,5,5,6#,7\r\n\x1a")
                    .replace('#', '\0')
             << 0 << QStringList{"3/1/5/5:9", "5/2/5/10:6,7"}
-            << QStringList{"?5",
-                           "注文ファイルの以下の行は注文として読み込めませんでした：2, 3行目"};
+            << QStringList{"?5", "注文ファイルの以下の行は注文として読み込めませんでした：2, 3行目"
+                                 "\n\n" +
+                                     badPhoto + "4行目"};
         QTest::newRow("count disagrees, corrected")
             << QByteArray("7,4,100,400,1,2,3\r\n") << 0 << QStringList{"7/3/100/300:1,2,3"}
             << QStringList{"?7"};
@@ -247,6 +251,27 @@ private Q_SLOTS:
         QTest::newRow("UTF-16 over 16 MB")
             << QByteArray("\xFF\xFE", 2) + QByteArray("1\0,\0", 4).repeated(4 * 1024 * 1024) << -3
             << keep << QStringList{msg::orderFileTooLarge};
+        // Files that are no order file, told by what they are; nothing is loaded.
+        const QString workbook =
+            "注文ファイルが表計算ソフトのブック（.xlsx、.ods等）なので読み込めま"
+            "せん。\n表計算ソフトでCSV形式で保存してから読み込んでください。";
+        QTest::newRow("xlsx") << QByteArray(
+                                     "PK\x03\x04\x14\0\x06\0\x08\0\0\0!\0[Content_Types].xml")
+                              << -3 << keep << QStringList{workbook};
+        QTest::newRow("ods") << QByteArray("PK\x03\x04\n\0\0\0\0\0mimetypeapplication/vnd.oasis")
+                             << -3 << keep << QStringList{workbook};
+        QTest::newRow("semicolons")
+            << sjis("注文者No.;枚数;単価\r\n12;3;200;600;5;17;5\r\n") << -3 << keep
+            << QStringList{
+                   "注文ファイルがセミコロン区切りなので読み込めません。\nカンマ区切りかタブ"
+                   "区切りのCSV形式で保存してから読み込んでください。"};
+        QTest::newRow("binary") << QByteArray("\x7f"
+                                              "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0",
+                                              16)
+                                << -3 << keep
+                                << QStringList{
+                                       "注文ファイルがカンマ区切りやタブ区切りのテキストファイ"
+                                       "ルではないので読み込めません。"};
         QTest::newRow("2001 orders") << QByteArray("1,1,1,1,1\r\n").repeated(2001) << -3 << keep
                                      << QStringList{msg::orderFileTooManyOrders.arg(2001)};
     }
@@ -266,11 +291,27 @@ private Q_SLOTS:
                 expected.append(b);
             }
         }
-        QTEST(LoadOrderFile(*m_table, path("in.csv"), m_project, f.prompter), "result");
+        QFETCH(int, result);
+        QCOMPARE(LoadOrderFile(*m_table, path("in.csv"), m_project, f.prompter), result);
         QTEST(rowsOf(*m_table), "rows");
         QCOMPARE(f.prompter.texts(), expected);
-        QCOMPARE(m_table->saved, !boxes.join("").startsWith('?'));
+        // A loaded table that differs from its file (a line corrected, dropped or named) is
+        // unsaved; a refused load leaves the table as it was.
+        QCOMPARE(m_table->saved, boxes.isEmpty() || result != LoadOrdersOk);
         QVERIFY(QFileInfo(m_project.saveFolder).isDir()); // created on the way
+    }
+
+    // A file that fails as it is read (here the kernel's memory file, unreadable at 0) is
+    // refused, never loaded as the orders read before the failure.
+    void readErrorLoadsNothing()
+    {
+        setRow(*m_table, 1, "1", {"1"}, 1);
+        FakeServices f;
+        QCOMPARE(LoadOrderFile(*m_table, QStringLiteral("/proc/self/mem"), m_project, f.prompter),
+                 int(LoadOrdersRefused));
+        QCOMPARE(f.prompter.texts(),
+                 QStringList{"注文ファイルを最後まで読めなかったので読み込めません。"});
+        QCOMPARE(rowsOf(*m_table), QStringList{"1/1/1/1:1"});
     }
 
     // The same two orders as the program writes them and as spreadsheets save them back;
@@ -287,15 +328,17 @@ private Q_SLOTS:
         const QString text = "注文者No.\t枚数\t単価\t合計\t1枚目\r\n12\t3\t200\t600\t5\t17\t5\r\n"
                              "8\t2\t1,000\t2,000\t6\t6\r\n";
         const QString notRead = "注文ファイルの以下の行は注文として読み込めませんでした：";
+        const QString badPhoto = "注文ファイルの以下の行に数字として読めない写真番号があります：";
         auto utf16 = [&text](QStringConverter::Encoding e, const char *mark) {
             QStringEncoder encoder(e);
             return QByteArray(mark, 2) + QByteArray(encoder.encode(text));
         };
         QTest::newRow("own file") << own << both << "";
         QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + own << both << "";
-        QTest::newRow("quoted, thousands, quoted comma") << quoted << both << "";
+        QTest::newRow("quoted, thousands, quoted comma") << quoted << both << badPhoto + "2行目";
         QTest::newRow("quote in quotes, number after it")
-            << QByteArray("\"1\"\"\"2\",1,5,5,9\r\n") << QStringList{"1/1/5/5:9"} << "";
+            << QByteArray("1,2,5,10,\"9\"\"\",9\r\n") << QStringList{"1/2/5/10:9,9"}
+            << badPhoto + "1行目";
         QTest::newRow("UTF-16 LE, TABs, heading")
             << utf16(QStringConverter::Utf16LE, "\xFF\xFE") << both << "";
         QTest::newRow("UTF-16 BE") << utf16(QStringConverter::Utf16BE, "\xFE\xFF") << both << "";
@@ -311,11 +354,43 @@ private Q_SLOTS:
                           "12,0,200,0\r\nNo.,,,,1\r\n0,1,1,1,12345678901\r\n")
             << both << notRead + "2, 4, 5, 6行目";
         QTest::newRow("full-width or missing orderer first is no heading")
-            << sjis("１２,1,5,5,9\r\n") + ",1,5,5,9\r\n" + own << both << notRead + "1, 2行目";
+            << sjis("１２,1,5,5,9\r\n") + ",1,5,5,9\r\n" + own << QStringList{"12/1/5/5:9"} + both
+            << notRead + "2行目";
         QTest::newRow("quoted TAB, price with yen after it")
             << QByteArray("12\t3\t200\t600\t5\t17\t5\t\"x\t9\"\r\n8,2,\"1,000") + sjis("円") +
                    "\",2000,6,6\r\n"
+            << both << badPhoto + "1行目";
+        // Numbers as spreadsheets format them: yen signs, full-width digits, UTF-8 and UTF-16.
+        const QByteArray first = kExample.left(kExample.indexOf('\n') + 1);
+        QTest::newRow("Shift-JIS yen signs (5C)") << first + "8,2,\"\\1,000\",\"\\2,000\",6,6\r\n"
+                                                  << both << "";
+        QTest::newRow("UTF-8 ￥ and 円")
+            << first + QStringLiteral("8,2,\"￥1,000\",\"2,000円\",6,6\r\n").toUtf8() << both << "";
+        QTest::newRow("UTF-8 ¥, TABs, byte-order mark")
+            << "\xEF\xBB\xBF" + QStringLiteral("12\t3\t200\t600\t5\t17\t5\r\n"
+                                               "8\t2\t¥1,000\t¥2,000\t6\t6\r\n")
+                                    .toUtf8()
             << both << "";
+        QTest::newRow("UTF-16 TABs, ¥ before grouped price")
+            << utf16Of(QStringLiteral("7\t1\t¥1,000\t1,000\t42\r\n"), QStringConverter::Utf16LE,
+                       true)
+            << QStringList{"7/1/1000/1000:42"} << "";
+        QTest::newRow("UTF-16 without a byte-order mark, 一 and a full-width space")
+            << utf16Of("一\u3000" + text, QStringConverter::Utf16LE, false) << both << "";
+        QTest::newRow("UTF-16 BE without a byte-order mark")
+            << utf16Of(text, QStringConverter::Utf16BE, false) << both << "";
+        QTest::newRow("full-width photo number")
+            << sjis("12,2,200,400,5,１７\r\n") << QStringList{"12/2/200/400:5,17"} << "";
+        QTest::newRow("photo cells 5-8 and 12a: read, and the lines named")
+            << QByteArray("3,1,200,200,5-8\r\n4,1,200,200,12a\r\n")
+            << QStringList{"3/1/200/200:5", "4/1/200/200:12"} << badPhoto + "1, 2行目";
+        QTest::newRow("price or total no number: named, not loaded as 0 yen")
+            << first + "5,1,abc,200,5\r\n6,1,\"\\\",0,5\r\n7,1,200,x,5\r\n" +
+                   sjis("9,1,\"1,2000\",1200,5\r\n")
+            << QStringList{"12/3/200/600:5,17,5"} << notRead + "2, 3, 4, 5行目";
+        QTest::newRow("orderer 12a is no orderer")
+            << first + "12a,1,200,200,5\r\n"
+            << QStringList{"12/3/200/600:5,17,5"} << notRead + "2行目";
         QByteArray twenty;
         for (int i = 0; i < 20; ++i)
             twenty += "0,1,5,5,9\r\n";
@@ -330,6 +405,12 @@ private Q_SLOTS:
             << many << both
             << notRead + "3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, "
                          "22, …行目（全21行）";
+    }
+    static QByteArray utf16Of(const QString &text, QStringConverter::Encoding e, bool mark)
+    {
+        QStringEncoder encoder(e, mark ? QStringEncoder::Flag::WriteBom
+                                       : QStringEncoder::Flag::Default);
+        return encoder.encode(text);
     }
     void spreadsheetCopies()
     {

@@ -171,6 +171,11 @@ private Q_SLOTS:
             ++pieces;
         }
         QCOMPARE(pieces, (3 * 1024 * 1024 + 2046) / 2047);
+        QVERIFY(!reader.readFailed());
+        // A read that fails is told apart from the end of the file.
+        QVERIFY(reader.open(QStringLiteral("/proc/self/mem")));
+        QVERIFY(!reader.readLine(&line));
+        QVERIFY(reader.readFailed());
     }
 
     // Skip mode drops a line longer than the buffer whole (never returns its pieces); the

@@ -1,6 +1,8 @@
 #include "TestFiles.h"
 #include "TestRegistry.h"
+#include "photos/PhotoFiles.h"
 #include "platform/FileSystem.h"
+#include "platform/FileSystemSeams.h"
 #include "platform/ProgramFolder.h"
 
 #include <QDir>
@@ -8,6 +10,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,10 +35,28 @@ void writeRawName(const QString &folder, const QByteArray &name)
     ::close(fd);
 }
 
+// Stand-ins for futimens and fchmod that fail with g_attributeError.
+int g_attributeError = 0;
+int failingTimesCall(int, const struct timespec *)
+{
+    errno = g_attributeError;
+    return -1;
+}
+int failingModeCall(int, mode_t)
+{
+    errno = g_attributeError;
+    return -1;
+}
+
 // Picks the way copies are made for one test, and puts the usual way back after it.
 struct RangeCopyGuard {
     explicit RangeCopyGuard(bool ranged) { mf::setRangeCopyEnabled(ranged); }
-    ~RangeCopyGuard() { mf::setRangeCopyEnabled(true); }
+    ~RangeCopyGuard()
+    {
+        mf::setRangeCopyEnabled(true);
+        mf::seams::setFileTimesCall(nullptr);
+        mf::seams::setFileModeCall(nullptr);
+    }
 };
 
 } // namespace
@@ -54,7 +76,7 @@ private Q_SLOTS:
         // By name ignoring ASCII case, ties by the exact name (upper case first).
         QCOMPARE(names, QStringList(
                             {"10.jpg", "9.jpg", "_x", "a.jpg", "B.JPG", "b.jpg", "C.jpg", "Sub/"}));
-        QCOMPARE(mf::listJpegNames(dir.path()),
+        QCOMPARE(mf::photoNames(dir.path()),
                  QStringList({"10.jpg", "9.jpg", "a.jpg", "B.JPG", "b.jpg", "C.jpg"}));
         QVERIFY(mf::listEntries(dir.filePath("missing")).isEmpty());
     }
@@ -81,7 +103,7 @@ private Q_SLOTS:
         const QString bad(QChar(0xFFFD));
         QCOMPARE(undecodable,
                  QStringList({"sub" + bad, bad + "\\.jpg", bad + "e" + bad + "X" + bad + "g.jpg"}));
-        QCOMPARE(mf::listJpegNames(dir.path()),
+        QCOMPARE(mf::photoNames(dir.path()),
                  QStringList({"A.jpg", "b.jpg", "c.jpg", QStringLiteral("テスト.jpg")}));
         QVERIFY(mf::listEntries(dir.filePath("missing"), &undecodable).isEmpty());
         QVERIFY(undecodable.isEmpty());
@@ -163,25 +185,45 @@ private Q_SLOTS:
         QCOMPARE(mf::copyFile(dir.filePath("src"), dir.filePath("fresh")), mf::CopyResult::Copied);
     }
 
-    // Both ways of copying: inside the kernel, and the ordinary copy it falls back to.
+    // Both ways of copying: inside the kernel, and the ordinary copy it falls back to. Setting
+    // the time or the permissions may fail: a file system that cannot hold them keeps the copy
+    // without them, a drive error fails it and leaves the target as it was.
     void copyKeepsModificationTime_data()
     {
         QTest::addColumn<bool>("ranged");
         QTest::addColumn<bool>("replace");
         QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<QString>("failingCall"); // futimens or fchmod, failing with `error`
+        QTest::addColumn<int>("error");
         for (bool ranged : {true, false}) {
             const char *way = ranged ? "in the kernel" : "ordinary";
-            QTest::addRow("new target, %s", way) << ranged << false << false;
-            QTest::addRow("replace an existing target, %s", way) << ranged << true << true;
-            QTest::addRow("replace, no target yet, %s", way) << ranged << true << false;
+            QTest::addRow("new target, %s", way) << ranged << false << false << QString() << 0;
+            QTest::addRow("replace an existing target, %s", way)
+                << ranged << true << true << QString() << 0;
+            QTest::addRow("replace, no target yet, %s", way)
+                << ranged << true << false << QString() << 0;
         }
+        QTest::newRow("time refused by a share")
+            << true << false << false << QString("futimens") << EPERM;
+        QTest::newRow("mode refused by FAT") << false << true << true << QString("fchmod") << EPERM;
+        QTest::newRow("drive error setting the time")
+            << true << true << true << QString("futimens") << EIO;
+        QTest::newRow("drive error setting the mode")
+            << false << false << false << QString("fchmod") << EIO;
     }
     void copyKeepsModificationTime()
     {
         QFETCH(bool, ranged);
         QFETCH(bool, replace);
         QFETCH(bool, targetExists);
+        QFETCH(QString, failingCall);
+        QFETCH(int, error);
         const RangeCopyGuard way(ranged);
+        g_attributeError = error;
+        if (failingCall == "futimens")
+            mf::seams::setFileTimesCall(failingTimesCall);
+        if (failingCall == "fchmod")
+            mf::seams::setFileModeCall(failingModeCall);
         QTemporaryDir dir;
         const QString source = dir.filePath("photo.jpg"), target = dir.filePath("0001.jpg");
         writeFile(source, "photo");
@@ -193,9 +235,16 @@ private Q_SLOTS:
         }
         if (targetExists)
             writeFile(target, "old");
+        if (error == EIO) {
+            QCOMPARE(mf::copyFile(source, target, replace), mf::CopyResult::Failed);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList({"0001.jpg", "photo.jpg"}).mid(targetExists ? 0 : 1));
+            QCOMPARE(readFile(target), targetExists ? QByteArray("old") : QByteArray());
+            return;
+        }
         QCOMPARE(mf::copyFile(source, target, replace), mf::CopyResult::Copied);
         QCOMPARE(readFile(target), QByteArray("photo"));
-        QCOMPARE(QFileInfo(target).lastModified().toUTC(), taken);
+        QCOMPARE(QFileInfo(target).lastModified().toUTC() == taken, failingCall != "futimens");
     }
 
     void failedCopyLeavesNothingBehind_data()

@@ -43,6 +43,70 @@ private Q_SLOTS:
         QCOMPARE(mf::parseTypedNumber(text), typed);
     }
 
+    // Texts as studios type them and spreadsheets save them: the value read without and with
+    // a yen sign allowed, or none for "not a number".
+    void readNumber_data()
+    {
+        constexpr qint64 none = LLONG_MIN;
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("plain");
+        QTest::addColumn<qint64>("yen");
+        const struct {
+            const char *name, *text;
+            qint64 plain, yen;
+        } rows[] = {
+            {"digits", "17", 17, 17},
+            {"blanks around", " \t 200 ", 200, 200},
+            {"full-width space around", "\u3000１７\u3000", 17, 17},
+            {"full-width digits", "１２００", 1200, 1200},
+            {"mixed widths", "1２0０", 1200, 1200},
+            {"grouped", "1,200", 1200, 1200},
+            {"grouped twice", "12,345,678", 12345678, 12345678},
+            {"grouped full-width", "１,２００", 1200, 1200},
+            {"full-width comma", "１，２００", 1200, 1200},
+            {"group of four", "1,2000", none, none},
+            {"first group of four", "1200,000", none, none},
+            {"group of two", "1,20", none, none},
+            {"comma first", ",200", none, none},
+            {"comma last", "200,", none, none},
+            {"two commas", "1,,200", none, none},
+            {"negative", "-5", -5, -5},
+            {"plus", "+5", 5, 5},
+            {"sign alone", "-", none, none},
+            {"range", "5-8", none, none},
+            {"trailing letter", "12a", none, none},
+            {"letters", "abc", none, none},
+            {"empty", "", none, none},
+            {"blanks only", "  ", none, none},
+            {"blank inside", "1 200", none, none},
+            {"yen sign U+00A5", "\u00A51,000", none, 1000},
+            {"full-width yen", "￥1,200", none, 1200},
+            {"backslash as Shift-JIS shows the yen", "\\1,000", none, 1000},
+            {"yen and blank", "￥ 1,200", none, 1200},
+            {"yen after sign", "-\u00A51,000", none, -1000},
+            {"sign after yen", "\u00A5-1,000", none, -1000},
+            {"yen alone", "\u00A5", none, none},
+            {"yen after the number", "1,000\u00A5", none, none},
+            {"two yen signs", "\u00A5\u00A51", none, none},
+            {"en after", "1,000円", none, 1000},
+            {"en after a blank", "1000 円", none, 1000},
+            {"en before", "円1000", none, none},
+            {"en alone", "円", none, none},
+            {"yen and en", "￥1,000円", none, 1000},
+            {"saturates", "99999999999999999999999", qint64(1) << 60, qint64(1) << 60},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.name) << QString::fromUtf8(r.text) << r.plain << r.yen;
+    }
+    void readNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(qint64, plain);
+        QFETCH(qint64, yen);
+        QCOMPARE(mf::readNumber(text).value_or(LLONG_MIN), plain);
+        QCOMPARE(mf::readNumber(text, mf::NumberForm::Yen).value_or(LLONG_MIN), yen);
+    }
+
     void endsWithSeparator_data()
     {
         QTest::addColumn<QString>("path");

@@ -14,6 +14,9 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace mf;
 using namespace projecttest;
 
@@ -29,49 +32,81 @@ class CommandsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // One copy per program folder, one numbering or export per save folder: a second holder
-    // is refused with a message, a lock left by a copy that was killed is taken over.
+    // is refused with a message that names the PC and the lock file, a lock left by a copy
+    // that was killed is taken over, and a lock that cannot be made is never taken as held.
     void folderLocks_data()
     {
         QTest::addColumn<bool>("program"); // the program folder, else a save folder
         QTest::addColumn<QString>("before");
-        QTest::addColumn<int>("status"); // of the lock taken, -1: refused
+        QTest::addColumn<QList<Answer>>("answers");
+        QTest::addColumn<int>("result"); // 1: locked, 0: going on unlocked, -1: refused
         QTest::addColumn<QString>("message");
         const QString running = QStringLiteral("既に起動しています。\n同時に２つ起動する事は出来ま"
                                                "せん。");
         const QString inUse =
             QStringLiteral("以下の保存先フォルダは他で作業中なので使用出来ません。\n{D}\n作業中の"
-                           "パソコン　") +
-            QSysInfo::machineHostName() +
-            QStringLiteral("\n\n作業が終わってからもう一度行ってください。作業中でないのにこのメ"
-                           "ッセージが表示される場合は、保存先フォルダの「Velmora使用中.lock」を"
-                           "削除してください。");
+                           "パソコン　{H}\n\n作業が終わってからもう一度行ってください。作業中で"
+                           "ないのにこのメッセージが表示される場合は、保存先フォルダの「Velmora使"
+                           "用中.lock」を削除してください。");
+        const QString otherPc =
+            QStringLiteral("このプログラムフォルダは他のパソコンで使用中なので起動出来ません。\n"
+                           "{D}\n使用中のパソコン　studio-pc2\n\nそのパソコンでVelmoraを終了し"
+                           "てからもう一度起動してください。そのパソコンで使用していないのにこの"
+                           "メッセージが表示される場合（バックアップから戻したフォルダなど）は、"
+                           "「{D}/marrowfold.lock」を削除してください。");
+        const QString unlockable =
+            QStringLiteral("以下の保存先フォルダに使用中の印「Velmora使用中.lock」を作成出来ません"
+                           "。\n{D}\n他のパソコンが同じ保存先フォルダで作業していても分からない"
+                           "ので、同時に作業すると写真が失われます。\n\n他のパソコンでこの保存先"
+                           "フォルダを使用していない事を確かめてから「はい」を選んでください。\n"
+                           "このまま続行しますか？");
+        const QList<Answer> none;
         for (bool program : {true, false}) {
             const char *what = program ? "program folder, " : "save folder, ";
-            QTest::addRow("%sfree", what) << program << "free" << int(FolderLock::Held) << "";
-            QTest::addRow("%sheld", what) << program << "held" << -1 << (program ? running : inUse);
+            QTest::addRow("%sfree", what) << program << "free" << none << 1 << "";
+            QTest::addRow("%sheld", what)
+                << program << "held" << none << -1 << (program ? running : inUse);
             QTest::addRow("%sleft by a killed copy", what)
-                << program << "killed" << int(FolderLock::Held) << "";
-            // Nothing can be locked there; what the run writes there fails on its own.
-            QTest::addRow("%sno folder", what)
-                << program << "missing" << int(FolderLock::Unavailable) << "";
+                << program << "killed" << none << 1 << "";
+            // Another PC's lock, in a shared folder or one restored from a backup: named, with
+            // the file that frees it.
+            QTest::addRow("%sheld by another PC", what)
+                << program << "other PC" << none << -1
+                << (program ? otherPc : QString(inUse).replace("{H}", "studio-pc2"));
         }
+        QTest::newRow("program folder, no folder") << true << "missing" << none << 0 << "";
+        // Where no lock can be made, the operator is asked before going on without one.
+        QTest::newRow("save folder, no lock anywhere, stop")
+            << false << "missing" << QList<Answer>{Answer::No} << -1 << unlockable;
+        QTest::newRow("save folder, no lock anywhere, go on")
+            << false << "missing" << QList<Answer>{Answer::Yes} << 0 << unlockable;
+        // Read-only, while the folder the run writes is not: locked there.
+        QTest::newRow("save folder read-only") << false << "read-only" << none << 1 << "";
     }
     void folderLocks()
     {
         QFETCH(bool, program);
         QFETCH(QString, before);
-        QFETCH(int, status);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(int, result);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString folder = before == "missing" ? dir.filePath("gone") : dir.path();
+        const QString folder = before == "missing" ? dir.filePath("gone") : dir.filePath("save");
+        const QString writes = folder + QStringLiteral("/連番フォルダ");
+        if (before != "missing")
+            QVERIFY(QDir().mkpath(writes));
         const QString name = program ? kProgramLockName : kSaveFolderLockName;
-        auto take = [&](Prompter &prompter) {
-            return program ? claimProgramFolder(folder, kTitleText, prompter)
-                           : lockSaveFolder(folder, kTitleText, prompter);
+        message.replace("{D}", folder).replace("{H}", QSysInfo::machineHostName());
+        auto take = [&](Prompter &prompter) -> std::shared_ptr<void> {
+            if (program)
+                return claimProgramFolder(folder, kTitleText, prompter);
+            return lockSaveFolder(folder, writes, kTitleText, prompter);
         };
         std::unique_ptr<FolderLock> other;
         if (before == "held")
             other = std::make_unique<FolderLock>(folder, name);
+        if (before == "other PC")
+            testfiles::writeFile(folder + u'/' + name, "4242\nmarrowfold\nstudio-pc2\n");
         if (before == "killed") {
             QCOMPARE(testfiles::runInChild([&] {
                          const FolderLock lock(folder, name);
@@ -80,23 +115,52 @@ private Q_SLOTS:
                          return 1;
                      }),
                      -1);
-            QVERIFY(QFile::exists(dir.filePath(name)));
+            QVERIFY(QFile::exists(folder + u'/' + name));
         }
-        ScriptedPrompter prompter;
-        std::unique_ptr<FolderLock> lock = take(prompter);
-        QCOMPARE(lock ? int(lock->status()) : -1, status);
-        QCOMPARE(prompter.texts(),
-                 message.isEmpty() ? QStringList() : QStringList{message.replace("{D}", folder)});
-        for (const RecordedBox &box : prompter.boxes)
-            QCOMPARE(box.caption, kTitleText);
-        if (status != FolderLock::Held)
+        // 0 when everything went as the row says; the number of the first check that failed.
+        auto check = [&]() -> int {
+            ScriptedPrompter prompter;
+            for (Answer a : answers)
+                prompter.expect(a);
+            std::shared_ptr<void> lock = take(prompter);
+            const bool held =
+                program
+                    ? lock && static_cast<FolderLock *>(lock.get())->status() == FolderLock::Held
+                    : lock && !static_cast<SaveFolderLock *>(lock.get())->held.empty();
+            if ((lock ? held ? 1 : 0 : -1) != result)
+                return 1;
+            if (prompter.texts() != (message.isEmpty() ? QStringList() : QStringList{message}) ||
+                prompter.pendingAnswers() != 0)
+                return 2;
+            for (const RecordedBox &box : prompter.boxes) {
+                if (box.caption != kTitleText)
+                    return 3;
+            }
+            if (result != 1)
+                return 0;
+            ScriptedPrompter second; // refused while held, free again once released
+            if (take(second) || second.boxes.size() != 1)
+                return 4;
+            lock.reset();
+            return take(second) ? 0 : 5;
+        };
+        if (before != "read-only") {
+            QCOMPARE(check(), 0);
             return;
-        ScriptedPrompter second; // refused while held, free again once released
-        QVERIFY(!take(second));
-        QCOMPARE(second.boxes.size(), 1);
-        lock.reset();
-        QVERIFY(!QFile::exists(dir.filePath(name)));
-        QVERIFY(take(second));
+        }
+        // Root writes anywhere, so the read-only folder is met as an ordinary user.
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+        QVERIFY(::chmod(QFile::encodeName(writes).constData(), 0777) == 0);
+        const int rc = testfiles::runInChild([&] {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return 10;
+            return check();
+        });
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+        if (rc == 10)
+            QSKIP("cannot run as an ordinary user here");
+        QCOMPARE(rc, 0);
     }
 
     void startUp_data()
@@ -319,6 +383,11 @@ private Q_SLOTS:
         QTest::newRow("slash") << "a/b" << QStringList() << "/c"
                                << msg::projectNameNotFolder.arg("a/b") << "a/b"
                                << "";
+        // A name the project file and the work log cannot hold gets no folder either.
+        const QString emoji = QStringLiteral("運動会\U0001F3C3");
+        QTest::newRow("a character Shift-JIS lacks")
+            << emoji << QStringList() << "/c" << msg::projectNameNotFolder.arg(emoji) << emoji
+            << "";
         const QString pasted = QStringLiteral("3年1組\n");
         QTest::newRow("line break in the name")
             << pasted << QStringList() << "/c" << msg::projectNameNotFolder.arg(pasted) << pasted

@@ -53,14 +53,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("message"); // empty when the folder is listed
         const QString tooLong = msg::pathTooLong, bad = msg::pathNotStorable, slash = "/";
-        QTest::newRow("2047 bytes") << slash + QString(2046, u'a') << QString();
-        QTest::newRow("2048 bytes") << slash + QString(2047, u'a') << tooLong;
-        QTest::newRow("2049 double-byte") << slash + QString(1024, QChar(0x8868)) << tooLong;
-        QTest::newRow("0x5C trail byte") << QStringLiteral("/写真/表") << QString();
-        QTest::newRow("comma") << QStringLiteral("/photos/a,b") << bad;
-        QTest::newRow("tab") << QStringLiteral("/photos/a\tb") << bad;
-        QTest::newRow("line feed") << QStringLiteral("/photos/a\nb") << bad;
-        QTest::newRow("not Shift-JIS") << QStringLiteral("/photos/한국") << bad;
+        const auto row = [](const char *name, const QString &path, const QString &message) {
+            QTest::newRow(name) << path << message;
+        };
+        row("2047 bytes", slash + QString(2046, u'a'), QString());
+        const QString cut = slash + QString(2047, u'a');
+        row("2048 bytes", cut, tooLong.arg(cut));
+        const QString wide = slash + QString(1024, QChar(0x8868));
+        row("2049 double-byte", wide, tooLong.arg(wide));
+        row("0x5C trail byte", QStringLiteral("/写真/表"), QString());
+        for (const auto &[name, path] : {std::pair{"comma", "/photos/a,b"},
+                                         {"tab", "/photos/a\tb"},
+                                         {"line feed", "/photos/a\nb"}})
+            row(name, QString::fromUtf8(path), bad.arg(QString::fromUtf8(path)));
+        const QString korean = QStringLiteral("/photos/한국");
+        row("not Shift-JIS", korean,
+            msg::pathCharNotStorable.arg(QStringLiteral("한국"), "한", korean));
+        // A character outside the basic plane is named whole, never half a surrogate pair.
+        const QString emoji = QStringLiteral("/写真/運動会\U0001F3C3/1組");
+        row("emoji in a parent folder", emoji,
+            msg::pathCharNotStorable.arg(QStringLiteral("運動会\U0001F3C3"),
+                                         QStringLiteral("\U0001F3C3"), emoji));
+        const QString mac = QStringLiteral("/写真/か\u3099っこう/1組");
+        row("parent named on a Mac", mac,
+            msg::pathWrittenByMac.arg(QStringLiteral("か\u3099っこう"), mac));
+        row("the same name composed", QStringLiteral("/写真/がっこう/1組"), QString());
     }
     void addFolderRefuses()
     {
@@ -73,7 +90,7 @@ private Q_SLOTS:
         QCOMPARE(AddFolder(state, prompter, path), listed);
         QCOMPARE(state.folderCount(), listed ? 1 : 0);
         QCOMPARE(state.grid.cell(1, ColPath), listed ? path : QString());
-        QCOMPARE(prompter.texts(), listed ? QStringList() : QStringList{message.arg(path)});
+        QCOMPARE(prompter.texts(), listed ? QStringList() : QStringList{message});
         QVERIFY(allCaptioned(prompter, kTitleText));
     }
 

@@ -1,6 +1,7 @@
 #include "Fakes.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
+#include "platform/FileSystemSeams.h"
 #include "project/WorkLog.h"
 #include "project/WorkLogRewrite.h"
 
@@ -26,6 +27,15 @@ QByteArray records(int from, int to)
         out += "p" + QByteArray::number(i) + "\r\nd\r\n/f\r\n/s\r\nscode=" + QByteArray::number(i) +
                "\r\n";
     return out;
+}
+
+// A name that another copy of the program takes while a backup is being copied.
+QString g_takenWhileCopying;
+
+void takeNameWhileCopying(seams::CopyPoint point)
+{
+    if (point == seams::CopyPoint::TemporaryCreated && !g_takenWhileCopying.isEmpty())
+        writeFile(std::exchange(g_takenWhileCopying, QString()), "other");
 }
 
 QStringList fieldsOf(const HistoryEntry &e)
@@ -214,6 +224,14 @@ private Q_SLOTS:
         QVERIFY(RewriteWorkLog(history, program, kCaption, prompter));
         QCOMPARE(readFile(program + QStringLiteral("work_log00003.txt")), records(1, 3));
         QCOMPARE(readFile(program + QStringLiteral("work_log00001.txt")), records(1, 3));
+        // Nor one taken while the backup is copied: the next number is taken.
+        g_takenWhileCopying = program + QStringLiteral("work_log00004.txt");
+        seams::setCopyPointHook(takeNameWhileCopying);
+        const bool rewritten = RewriteWorkLog(history, program, kCaption, prompter);
+        seams::setCopyPointHook(nullptr);
+        QVERIFY(rewritten);
+        QCOMPARE(readFile(program + QStringLiteral("work_log00004.txt")), QByteArray("other"));
+        QCOMPARE(readFile(program + QStringLiteral("work_log00005.txt")), records(1, 3));
         QCOMPARE(prompter.boxes.size(), 0);
     }
 

@@ -345,6 +345,44 @@ private Q_SLOTS:
         QVERIFY(!f.state.continuationPending);
     }
 
+    // The message about a photo the sheets cannot use names the camera file it came from, as
+    // the conversion log records it, so the operator knows which file to replace.
+    void unusablePhotoNamesTheCameraFile_data()
+    {
+        QTest::addColumn<QString>("damaged");
+        QTest::addColumn<QStringList>("logged"); // camera files of photos 1, 2, 3 …
+        QTest::addColumn<QString>("named");      // the camera file the message names
+        const QString card = QStringLiteral("/media/カード/DCIM/");
+        const QStringList three{card + "IMG_0001.JPG", card + QStringLiteral("がっこう.jpg"),
+                                card + "PHONE.jpg"};
+        QTest::newRow("cannot be loaded") << "damaged/truncated.jpg" << three << three[2];
+        QTest::newRow("too small") << "damaged/too_small_48x32.jpg" << three << three[2];
+        QTest::newRow("not in the log") << "damaged/truncated.jpg" << three.mid(0, 2) << QString();
+        QTest::newRow("no log") << "damaged/truncated.jpg" << QStringList() << QString();
+    }
+    void unusablePhotoNamesTheCameraFile()
+    {
+        QFETCH(QString, damaged);
+        QFETCH(QStringList, logged);
+        QFETCH(QString, named);
+        Fixture f(range(1, 5), {{3, damaged}});
+        QByteArray log;
+        for (int n = 1; n <= logged.size(); ++n)
+            log += testfiles::sjis(QString::asprintf("[%04d] ", n) + logged[n - 1] + ", " +
+                                   f.seq() + QString::asprintf("/%04d.jpg", n)) +
+                   "\r\n";
+        if (!logged.isEmpty())
+            testfiles::writeFile(f.seq() + QStringLiteral("/連番ファイル変換ログ.txt"), log);
+        f.press();
+        const QString text = damaged.contains("small") ? msg::photoTooSmall : msg::photoNotLoadable;
+        const QString path = f.seq() + QStringLiteral("/0003.jpg");
+        QCOMPARE(
+            f.fakes.prompter.texts(),
+            QStringList{text.arg(path) +
+                        (named.isEmpty() ? QString()
+                                         : QStringLiteral("元の画像ファイル：%1\n").arg(named))});
+    }
+
     void columnFirst()
     {
         Fixture f(range(1, 5));
@@ -538,20 +576,27 @@ private Q_SLOTS:
     }
 
     // A worker that cannot be started ends the run with a message, not the program: the ones
-    // already started are stopped and joined, and nothing is saved.
+    // already started are stopped and joined, nothing is saved, no folder opens, and a series
+    // begun by an earlier press stays where it was.
     void workerThatCannotStart_data()
     {
         QTest::addColumn<int>("workers");
         QTest::addColumn<int>("failingStart"); // from 1
-        QTest::newRow("the only worker") << 1 << 1;
-        QTest::newRow("the second of three") << 3 << 2;
-        QTest::newRow("the last of three") << 3 << 3;
+        QTest::addColumn<bool>("secondPage");  // a one-page press came first
+        QTest::newRow("the only worker") << 1 << 1 << false;
+        QTest::newRow("the second of three") << 3 << 2 << false;
+        QTest::newRow("the last of three") << 3 << 3 << false;
+        QTest::newRow("the only worker, for the second page") << 1 << 1 << true;
     }
     void workerThatCannotStart()
     {
         QFETCH(int, workers);
         QFETCH(int, failingStart);
-        Fixture f(range(1, 5));
+        QFETCH(bool, secondPage);
+        Fixture f(range(1, 20));
+        if (secondPage)
+            QCOMPARE(f.press(), SheetRunResult::Pending);
+        const QStringList placedBefore = f.placed;
         struct Threads {
             std::atomic<int> started{0};
             std::atomic<int> ended{0};
@@ -571,29 +616,42 @@ private Q_SLOTS:
         };
         bool busy = false;
         f.hooks.setBusy = [&busy](bool on) { busy = on; };
-        QCOMPARE(f.press(), SheetRunResult::Complete);
+        f.fakes.shell.opened.clear();
+        QCOMPARE(f.press(), SheetRunResult::Failed);
         QCOMPARE(f.fakes.prompter.texts(), QStringList{msg::workersNotStarted});
         QCOMPARE(threads->started.load(), failingStart - 1);
         QCOMPARE(threads->ended.load(), failingStart - 1); // joined, not left running
-        QVERIFY(f.placed.isEmpty());
-        QVERIFY(!QDir(f.pages()).exists());
-        QVERIFY(!f.state.running && !busy && !f.state.continuationPending);
+        QCOMPARE(f.placed, placedBefore);
+        QCOMPARE(QDir(f.pages()).exists(), secondPage);
+        QVERIFY(f.fakes.shell.opened.isEmpty());
+        QVERIFY(!f.state.running && !busy);
+        QCOMPARE(f.state.continuationPending, secondPage);
+        QCOMPARE(f.captions.last(), secondPage ? msg::nextPageCaption : msg::startCaption);
+        // Once the workers start, the series goes on from where it was.
+        f.hooks.startWorker = {};
+        f.press();
+        QCOMPARE(f.placedRanges(), QString(secondPage ? "1:1-16 2:17-20" : "1:1-16"));
     }
 
     // The pages, and the PDF, are on the disk before the run says it is done; when the disk
     // does not confirm them, the run says so as numbering does, and the folder stays shut.
+    // Without a thread beside the window's for encoding the pages and adding them to the PDF,
+    // they are made all the same.
     void flushedBeforeDone_data()
     {
         QTest::addColumn<bool>("continuous");  // with the PDF; else one page of two: not done yet
         QTest::addColumn<int>("damagedPhoto"); // 0: none
         QTest::addColumn<bool>("flushWorks");
         QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<bool>("pageThreads"); // else no thread besides one cell worker
         const QString notOnDisk = msg::notOnDisk, notLoadable = msg::photoNotLoadable;
-        QTest::newRow("done") << true << 0 << true << QStringList{msg::sheetsDone};
-        QTest::newRow("not on the disk") << true << 0 << false << QStringList{notOnDisk};
-        QTest::newRow("one page of two") << false << 0 << false << QStringList();
+        QTest::newRow("done") << true << 0 << true << QStringList{msg::sheetsDone} << true;
+        QTest::newRow("not on the disk") << true << 0 << false << QStringList{notOnDisk} << true;
+        QTest::newRow("one page of two") << false << 0 << false << QStringList() << true;
         QTest::newRow("pages before a damaged photo")
-            << true << 18 << false << QStringList{notLoadable, notOnDisk};
+            << true << 18 << false << QStringList{notLoadable, notOnDisk} << true;
+        QTest::newRow("no thread for the pages")
+            << true << 0 << true << QStringList{msg::sheetsDone} << false;
     }
     void flushedBeforeDone()
     {
@@ -601,9 +659,19 @@ private Q_SLOTS:
         QFETCH(int, damagedPhoto);
         QFETCH(bool, flushWorks);
         QFETCH(QStringList, boxes);
+        QFETCH(bool, pageThreads);
         Fixture f(range(1, 20),
                   damagedPhoto ? Damaged{{damagedPhoto, "damaged/truncated.jpg"}} : Damaged{});
         f.options.continuous = f.options.pdf = continuous;
+        if (!pageThreads) {
+            f.hooks.workers = 1;
+            f.hooks.startWorker = [starts = 0](std::function<void()> body) mutable {
+                if (++starts > 1)
+                    throw std::system_error(
+                        std::make_error_code(std::errc::resource_unavailable_try_again));
+                return std::thread(std::move(body));
+            };
+        }
         QStringList flushes; // the folder, and whether the series PDF was in place by then
         f.hooks.flushToDisk = [&](const QString &folder) {
             flushes << folder << (QFile::exists(f.pages() + "/一覧.pdf") ? "PDF" : "");
@@ -619,6 +687,9 @@ private Q_SLOTS:
         const QStringList flushed{f.pages(), damagedPhoto ? "" : "PDF"};
         QCOMPARE(flushes, boxes.isEmpty() ? QStringList() : flushed);
         QCOMPARE(f.fakes.shell.opened.contains(f.pages()), flushWorks || boxes.isEmpty());
+        if (flushWorks)
+            QVERIFY(pdfHoldsPages(testfiles::readFile(f.pdf()), f.pages(),
+                                  {"page001.jpg", "page002.jpg"}));
     }
 
     // Cells are made ahead; an option changed during the run still reaches the next cell,

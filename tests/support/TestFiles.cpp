@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include "platform/Codec.h"
+#include "platform/FileSystemSeams.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -81,6 +83,33 @@ int runInChild(const std::function<int()> &body)
             return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+namespace {
+
+std::string g_killKind;
+int g_killAt = 0;
+int g_killPoints = 0;
+
+void reachPoint(const char *kind)
+{
+    if (g_killKind == kind && ++g_killPoints == g_killAt)
+        ::kill(::getpid(), SIGKILL);
+}
+
+} // namespace
+
+void killAtPoint(const char *kind, int at)
+{
+    g_killKind = kind;
+    g_killAt = at;
+    g_killPoints = 0;
+    mf::seams::setCopyPointHook([](mf::seams::CopyPoint point) {
+        reachPoint(point == mf::seams::CopyPoint::BytesCopied ? "piece copied" : "copy point");
+    });
+    mf::seams::setWritePointHook([](mf::seams::WritePoint point) {
+        reachPoint(point == mf::seams::WritePoint::FileRemoved ? "file removed" : "file synced");
+    });
 }
 
 int runWithFileSizeLimit(qint64 maxFileBytes, const std::function<int()> &body)

@@ -28,5 +28,9 @@ int runInChild(const std::function<int()> &body);
 // Like runInChild, but no file may grow beyond maxFileBytes in the child (RLIMIT_FSIZE,
 // with SIGXFSZ ignored): writes past the limit fail as on a full disk, for root too.
 int runWithFileSizeLimit(qint64 maxFileBytes, const std::function<int()> &body);
+// In a child of runInChild: ends the process with SIGKILL at the at-th point of one kind that
+// the file system layer reaches: "piece copied" (a piece of a copy reached its temporary),
+// "file removed" (ClearFolder removed a file) or "file synced" (syncFile put one on the disk).
+void killAtPoint(const char *kind, int at);
 
 } // namespace testfiles

@@ -125,6 +125,90 @@ bool checkPageFill(QTextDocument &doc, const QSizeF &pageSize, const QList<PdfHe
     return false;
 }
 
+// Lays the text out on pages of pageSize, with the contents' page numbers, and fits the
+// pictures to their pages. The contents' page numbers are those of a layout that holds the
+// contents: laid out again until they stay (the second time, as every number has as many
+// lines). False, with a reason in *error, when they do not settle.
+bool layOut(QTextDocument &doc, const QString &html, const QSizeF &pageSize,
+            QList<PdfHeading> *headings, QString *error)
+{
+    const QString prepared = joinJapaneseLines(html);
+    QString contents;
+    FigureFit figures;
+    for (int fix = 0;; ++fix) {
+        for (int pass = 0;; ++pass) {
+            const QString next = contentsHtml(*headings);
+            if (pass > 0 && next == contents)
+                break;
+            if (pass == 4) {
+                *error = QStringLiteral("the contents' page numbers do not settle");
+                return false;
+            }
+            contents = next;
+            doc.setHtml(QString(prepared).replace(kContentsMarker, contents));
+            figures.apply(doc);
+            *headings = headingsOf(doc, pageSize.height());
+        }
+        // Each heading is moved once, each picture fixed or given up at most a few times.
+        if (fix == 60 || !figures.step(doc, pageSize.height()))
+            return true;
+    }
+}
+
+// The footer of every page but the title page: a line, the manual's name and the page number.
+void drawFooter(QPainter &painter, const QRectF &footer, const QFont &font, int page, int pages)
+{
+    painter.setPen(QColor(120, 120, 120));
+    painter.drawLine(QPointF(0, footer.top()), QPointF(footer.width(), footer.top()));
+    painter.setPen(Qt::black);
+    painter.setFont(font);
+    painter.drawText(footer, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Velmora 説明書"));
+    painter.drawText(
+        footer, Qt::AlignRight | Qt::AlignBottom,
+        QStringLiteral("%1 / %2").arg(QString::number(page + 1), QString::number(pages)));
+}
+
+// Prints the laid-out pages through the writer, each with its footer below pageSize.
+bool printPages(QPdfWriter &writer, QTextDocument &doc, const QSizeF &pageSize,
+                const QRectF &footer, const QFont &footerFont, const QString &pdfPath,
+                QString *error)
+{
+    QPainter painter;
+    if (!painter.begin(&writer)) {
+        *error = QStringLiteral("cannot write %1").arg(pdfPath);
+        return false;
+    }
+    const int pages = doc.pageCount();
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
+            writer.newPage();
+        drawPage(painter, doc, pageSize, page);
+        // The title page carries no footer.
+        if (page > 0)
+            drawFooter(painter, footer, footerFont, page, pages);
+    }
+    if (!painter.end()) {
+        *error = QStringLiteral("cannot finish %1").arg(pdfPath);
+        return false;
+    }
+    return true;
+}
+
+bool saveBytes(const QByteArray &bytes, const QString &pdfPath, QString *error)
+{
+    QFile file(pdfPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        *error = QStringLiteral("cannot write %1").arg(pdfPath);
+        return false;
+    }
+    file.close();
+    if (QFileInfo(pdfPath).size() <= 0) {
+        *error = QStringLiteral("%1 is empty").arg(pdfPath);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, const QDateTime &date,
@@ -155,30 +239,9 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, co
     const QSizeF pageSize(paintRect.width(), paintRect.height() - footerHeight);
     doc.setPageSize(pageSize);
 
-    // The contents' page numbers are those of a layout that holds the contents: laid out
-    // again until they stay (the second time, as every number has as many lines).
-    const QString prepared = joinJapaneseLines(html);
     QList<PdfHeading> headings;
-    QString contents;
-    FigureFit figures;
-    for (int fix = 0;; ++fix) {
-        for (int pass = 0;; ++pass) {
-            const QString next = contentsHtml(headings);
-            if (pass > 0 && next == contents)
-                break;
-            if (pass == 4) {
-                *error = QStringLiteral("the contents' page numbers do not settle");
-                return false;
-            }
-            contents = next;
-            doc.setHtml(QString(prepared).replace(kContentsMarker, contents));
-            figures.apply(doc);
-            headings = headingsOf(doc, pageSize.height());
-        }
-        // Each heading is moved once, each picture fixed or given up at most a few times.
-        if (fix == 60 || !figures.step(doc, pageSize.height()))
-            break;
-    }
+    if (!layOut(doc, html, pageSize, &headings, error))
+        return false;
     // What the HTML would print as "など フォルダ名": a line break the joining missed, or a
     // space typed in a Japanese sentence.
     if (const QStringList spaces = spacesBetweenJapanese(doc.toPlainText()); !spaces.isEmpty()) {
@@ -189,37 +252,12 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, co
     if (!checkPageFill(doc, pageSize, headings, error))
         return false;
 
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        *error = QStringLiteral("cannot write %1").arg(pdfPath);
-        return false;
-    }
     QFont footerFont(font);
     footerFont.setPointSizeF(8);
-    const int pages = doc.pageCount();
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0)
-            writer.newPage();
-        drawPage(painter, doc, pageSize, page);
-
-        // The title page carries no footer.
-        if (page == 0)
-            continue;
-        const QRectF footer(0, paintRect.height() - footerHeight * 0.6, pageSize.width(),
-                            footerHeight * 0.6);
-        painter.setPen(QColor(120, 120, 120));
-        painter.drawLine(QPointF(0, footer.top()), QPointF(pageSize.width(), footer.top()));
-        painter.setPen(Qt::black);
-        painter.setFont(footerFont);
-        painter.drawText(footer, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Velmora 説明書"));
-        painter.drawText(
-            footer, Qt::AlignRight | Qt::AlignBottom,
-            QStringLiteral("%1 / %2").arg(QString::number(page + 1), QString::number(pages)));
-    }
-    if (!painter.end()) {
-        *error = QStringLiteral("cannot finish %1").arg(pdfPath);
+    const QRectF footer(0, paintRect.height() - footerHeight * 0.6, pageSize.width(),
+                        footerHeight * 0.6);
+    if (!printPages(writer, doc, pageSize, footer, footerFont, pdfPath, error))
         return false;
-    }
     QByteArray bytes = pdf.data();
     if (!addOutlineAndLinks(bytes, headings, error))
         return false;
@@ -228,17 +266,7 @@ bool writeManualPdf(const QString &html, const QMap<QString, QImage> &images, co
             QStringLiteral("the PDF's dates or id were not found; it would not be reproducible");
         return false;
     }
-    QFile file(pdfPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
-        *error = QStringLiteral("cannot write %1").arg(pdfPath);
-        return false;
-    }
-    file.close();
-    if (QFileInfo(pdfPath).size() <= 0) {
-        *error = QStringLiteral("%1 is empty").arg(pdfPath);
-        return false;
-    }
-    return true;
+    return saveBytes(bytes, pdfPath, error);
 }
 
 } // namespace manual

@@ -40,15 +40,6 @@ bool isOperatorFocusChange(const QFocusEvent *event)
            event->reason() != Qt::PopupFocusReason;
 }
 
-bool isAsciiDigits(const QString &text)
-{
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return !text.isEmpty();
-}
-
 } // namespace
 
 TForm4::TForm4(const ProjectState &project, Services &services, OrderFileChooser &chooser,
@@ -165,13 +156,11 @@ void TForm4::connectControls()
 
 bool TForm4::photoMissing(const QString &number) const
 {
-    if (!isAsciiDigits(number))
-        return true;
-    const int n = parseAtol(number);
-    if (n < 1 || n >= kPhotoNumberLimit)
+    const std::optional<qint64> n = readNumber(number);
+    if (!n || *n < 1 || *n >= kPhotoNumberLimit)
         return true;
     const QString folder = sequenceFolderOf(m_project.saveFolder);
-    return !QFileInfo(sequentialFilePath(folder, m_project.filePrefix, n)).isFile();
+    return !QFileInfo(sequentialFilePath(folder, m_project.filePrefix, int(*n))).isFile();
 }
 
 void TForm4::refreshInput()

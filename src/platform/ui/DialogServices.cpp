@@ -29,6 +29,15 @@ private:
     bool m_busy;
 };
 
+// The window under a box gets the keyboard back when the box closes. A window system without
+// a window manager (Xvfb, a kiosk session) leaves the focus nowhere: the keys typed next went
+// to whichever field had it last, without its text selected.
+void giveBackActivation(const QMessageBox &box)
+{
+    if (QWidget *owner = box.parentWidget(); owner && owner->isVisible())
+        owner->activateWindow();
+}
+
 } // namespace
 
 QWidget *OwnedByActiveWindow::ownerWindow() const
@@ -45,6 +54,7 @@ void MessageBoxPrompter::inform(const QString &text, const QString &caption)
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, ownerWindow());
     const ArrowCursorWhileShown arrow;
     box.exec();
+    giveBackActivation(box);
 }
 
 Answer MessageBoxPrompter::ask(const QString &text, const QString &caption, Buttons buttons,
@@ -57,7 +67,9 @@ Answer MessageBoxPrompter::ask(const QString &text, const QString &caption, Butt
                     ownerWindow());
     box.setDefaultButton(QMessageBox::Yes);
     const ArrowCursorWhileShown arrow;
-    switch (box.exec()) {
+    const int answer = box.exec();
+    giveBackActivation(box);
+    switch (answer) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     default: return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;

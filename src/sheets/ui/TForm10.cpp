@@ -140,7 +140,7 @@ void TForm10::UpdateFontHeights()
     if (!size)
         return;
     Label18->setText(fontHeightLabel(parseTypedNumber(Edit11->text()), size->dpi));
-    Label3->setText(fontHeightLabel(parseAtol(Edit2->text()), size->dpi));
+    Label3->setText(fontHeightLabel(parseTypedNumber(Edit2->text()), size->dpi));
 }
 
 void TForm10::BitBtn3Click()

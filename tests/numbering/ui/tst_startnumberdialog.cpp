@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
 #include "numbering/ui/TForm7.h"
 
+#include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,7 +20,14 @@ struct ShownDialog {
     void type(const QString &text)
     {
         edit->clear();
-        QTest::keyClicks(edit, text);
+        // Key clicks carry ASCII only; other text is committed in one piece, as a paste is.
+        if (text.toLatin1() == text.toUtf8()) {
+            QTest::keyClicks(edit, text);
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QApplication::sendEvent(edit, &commit);
+        }
     }
 };
 
@@ -63,6 +72,8 @@ private Q_SLOTS:
         QTest::newRow("trailing letter") << 0 << "1"
                                          << "12a"
                                          << "作成" << 12;
+        QTest::newRow("full-width, as the order entry reads it")
+            << 0 << "1" << QStringLiteral("１８") << "作成" << 18;
         QTest::newRow("typed -2 is a cancel") << 0 << "1"
                                               << "-2"
                                               << "作成" << -2;
