@@ -299,10 +299,8 @@ bool endSeries(const OutputSize &size, const SheetProject &project, SheetRunStat
         failed = pdf->commit(target, services.prompter) != PageSaved;
     }
     const QString folder = pageFolder(project.workFolder);
-    if (!hooks.flushToDisk(folder)) {
-        services.prompter.inform(msg::notOnDisk.arg(folder), caption);
+    if (!finishOnDisk(services, caption, folder, hooks.flushToDisk, hooks.diskStatus, {}))
         return false;
-    }
     // After a message that told of a failure, no box may claim that all went well.
     if (!failed)
         services.prompter.inform(msg::sheetsDone, caption);

@@ -1,5 +1,6 @@
 #include "Fakes.h"
 #include "JpegFiles.h"
+#include "SlowDisk.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "platform/Jpeg.h"
@@ -581,7 +582,8 @@ private Q_SLOTS:
     }
 
     // The pages, and the PDF, are on the disk before the run says it is done; when the disk
-    // does not confirm them, the run says so as numbering does, and the folder stays shut.
+    // does not confirm them, the run says so as numbering does, and the folder stays shut. The
+    // disk is slow: the window answers meanwhile and says that the disk is being written.
     void flushedBeforeDone_data()
     {
         QTest::addColumn<bool>("continuous");  // with the PDF; else one page of two: not done yet
@@ -605,9 +607,11 @@ private Q_SLOTS:
                   damagedPhoto ? Damaged{{damagedPhoto, "damaged/truncated.jpg"}} : Damaged{});
         f.options.continuous = f.options.pdf = continuous;
         QStringList flushes; // the folder, and whether the series PDF was in place by then
-        f.hooks.flushToDisk = [&](const QString &folder) {
+        SlowDisk disk(f.fakes.pump);
+        f.hooks.diskStatus = disk.status();
+        f.hooks.flushToDisk = [&, slow = disk.flush(flushWorks)](const QString &folder) {
             flushes << folder << (QFile::exists(f.pages() + "/一覧.pdf") ? "PDF" : "");
-            return flushWorks;
+            return slow(folder);
         };
         f.press();
         for (QString &box : boxes)
@@ -619,6 +623,8 @@ private Q_SLOTS:
         const QStringList flushed{f.pages(), damagedPhoto ? "" : "PDF"};
         QCOMPARE(flushes, boxes.isEmpty() ? QStringList() : flushed);
         QCOMPARE(f.fakes.shell.opened.contains(f.pages()), flushWorks || boxes.isEmpty());
+        QVERIFY(disk.offThread || boxes.isEmpty());
+        QCOMPARE(disk.statuses.size(), boxes.isEmpty() ? 0 : 2);
     }
 
     // Cells are made ahead; an option changed during the run still reaches the next cell,
