@@ -2,18 +2,9 @@
 
 #include "project/Messages.h"
 
-#include <chrono>
 #include <future>
 
 namespace mf {
-
-namespace {
-
-// How often the window takes its events while the disk is being written: well under the
-// quarter second after which a window that does not answer looks frozen.
-constexpr std::chrono::milliseconds kFlushPumpInterval{20};
-
-} // namespace
 
 bool openOrTell(Shell &shell, Prompter &prompter, const QString &path, const QString &caption)
 {
@@ -34,9 +25,7 @@ bool finishOnDisk(Services &services, const QString &caption, const QString &fol
     // waits as during the copies; Esc has no photo left to stop before.
     std::future<bool> flushing =
         std::async(std::launch::async, [&flush, &folder] { return flush(folder); });
-    while (flushing.wait_for(kFlushPumpInterval) != std::future_status::ready)
-        services.pump.processPendingEvents();
-    const bool flushed = flushing.get();
+    const bool flushed = awaitPumping(flushing, services.pump);
     if (status)
         status(QString());
     if (!flushed)

@@ -118,9 +118,10 @@ public:
                 });
             }
             showPreview(page);
-            const bool encoded = encoding.get();
+            // The window answers meanwhile: only flags and options change then, not the page.
+            const bool encoded = awaitPumping(encoding, m_services.pump);
             if (adding.valid())
-                adding.get();
+                awaitPumping(adding, m_services.pump);
             const PageTarget target{m_project.workFolder, m_project.filePrefix,
                                     m_project.titleText};
             const int number = m_state.pagesOutput + 1;
