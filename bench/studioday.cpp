@@ -27,6 +27,7 @@
 // stage's seconds a photo and peak memory at every N, so that a stage whose cost grows faster than
 // its work shows at a glance.
 
+#include "StudioDay.h"
 #include "BenchServices.h"
 #include "ExportPeer.h"
 #include "Measure.h"
@@ -57,54 +58,9 @@
 
 namespace {
 
-// The project of the day in save, numbered from the camera folder.
-std::unique_ptr<mf::ProjectState> projectOf(const QString &save, const QString &camera,
-                                            mf::Prompter &prompter)
-{
-    auto state = std::make_unique<mf::ProjectState>();
-    state->titleText = mf::kTitleText;
-    mf::setupGrid(*state);
-    mf::setProjectName(*state, QStringLiteral("studioday"));
-    mf::setSaveFolder(*state, save);
-    mf::AddFolder(*state, prompter, camera);
-    return state;
-}
-
-// 2 orders per 10 photos: orderers 2b + 1 and 2b + 2 both order photos 10b + 1 ... 10b + 10,
-// for every whole block of ten.
-void fillOrders(mf::OrderTable &table, int photos)
-{
-    mf::ResetOrders(table);
-    for (int m = 1; m <= photos / 10 * 2 && m <= mf::kMaxOrders; ++m) {
-        mf::Order &o = table.row(++table.orderCount);
-        o.ordererNumber = QString::number(m);
-        const int first = (m - 1) / 2 * 10 + 1;
-        o.photoCount = QStringLiteral("10");
-        for (int k = 0; k < 10; ++k)
-            o.photoNumbers[std::size_t(k)] = QString::number(first + k);
-    }
-}
-
-int runSheets(const QString &save, mf::Services &services)
-{
-    mf::OutputSizeTable sizes;
-    sizes.sizes[0] = mf::builtInOutputSize();
-    sizes.count = 1;
-    mf::SheetRunState state;
-    mf::SheetHooks hooks;
-    hooks.options = [] {
-        mf::SheetOptions o;
-        o.continuous = true;
-        o.quality = 40;
-        return o;
-    };
-    hooks.titleSettings = [] { return mf::TitleSettings{}; };
-    hooks.previewPauseMs = 0;
-    return mf::RunSampleSheets(sizes, {save, QString(), 1, mf::kTitleText}, state, services,
-                               hooks) == mf::SheetRunResult::Complete
-               ? 0
-               : 1;
-}
+using bench::fillOrders;
+using bench::projectOf;
+using bench::runSheets;
 
 // One of the program's stages, in this process: 0 when it ran to its end. The flush that puts
 // the copies on the disk is left to the caller, who times it apart with the same call.

@@ -4,9 +4,21 @@
 set(MARROWFOLD_APPSTREAM_ID "org.marrowfold.marrowfold")
 # Software centres show the screenshot from the web, never from the package. It is the
 # manual's picture of the main window (marrowfold_manual --shots writes it as
-# main-numbered.png), published under the project's web address.
-set(MARROWFOLD_SCREENSHOT_URL "https://marrowfold.example/screenshots/main-numbered.png"
-    CACHE STRING "Web address of the screenshot the software centres show")
+# main-numbered.png). Until it is published somewhere, the entry names no screenshot: an
+# address that does not exist would show as a broken picture.
+set(MARROWFOLD_SCREENSHOT_URL "" CACHE STRING
+    "Web address of the published screenshot the software centres show (none when empty)")
+set(MARROWFOLD_SCREENSHOTS "")
+if(MARROWFOLD_SCREENSHOT_URL)
+    string(CONCAT MARROWFOLD_SCREENSHOTS
+        "  <screenshots>\n"
+        "    <screenshot type=\"default\">\n"
+        "      <caption>The main window after numbering: the project and its photo folders</caption>\n"
+        "      <caption xml:lang=\"ja\">メイン画面：連番ファイルを作った後のプロジェクトと画像フォルダの一覧</caption>\n"
+        "      <image>${MARROWFOLD_SCREENSHOT_URL}</image>\n"
+        "    </screenshot>\n"
+        "  </screenshots>\n")
+endif()
 
 # The release date is that of the version's changelog entry, whose trailer line reads
 # " -- Name <address>  Tue, 08 Dec 2026 12:00:00 +0000". Packaging.cmake refuses a changelog

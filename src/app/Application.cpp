@@ -44,7 +44,7 @@ QString programFolderForThisRun()
 
 ManualFolders manualFoldersForThisRun()
 {
-    return {QApplication::applicationDirPath(), QStringLiteral(MARROWFOLD_SHARE_DIR)};
+    return {QApplication::applicationDirPath(), QStringLiteral(MARROWFOLD_DOC_DIR)};
 }
 
 } // namespace mf

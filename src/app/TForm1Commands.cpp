@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStatusBar>
 #include <QTableView>
 #include <new>
 
@@ -73,6 +74,7 @@ void TForm1::runNumbering(bool rebuildAgreed)
         selectGridCellSilently(row, m_state.selectedColumn);
         refreshGrid();
     };
+    hooks.diskStatus = [this](const QString &status) { StatusBar1->showMessage(status); };
     hooks.saveProject = [this] {
         const int rc = SaveProject(m_state, m_services);
         refreshView();

@@ -425,17 +425,15 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
     }
     // A studio takes the drive to the print lab as soon as the run says it is done, and hands
     // out the sample prints by the texts it shows: neither before the disk holds them.
-    if (!job.flushToDisk(exportFolder)) {
-        services.prompter.inform(msg::notOnDisk.arg(exportFolder), project.titleText);
-        job.showRow(1);
-        return ExportIncomplete;
-    }
-    removeFile(exportMarkPath(project.saveFolder));
-    for (const QString &text : texts)
-        openOrTell(services.shell, services.prompter, text, project.titleText);
-    openOrTell(services.shell, services.prompter, exportFolder, project.titleText);
+    // The mark goes only once the disk holds the whole export.
+    const bool onDisk = finishOnDisk(services, project.titleText, exportFolder, job.flushToDisk,
+                                     job.diskStatus, texts << exportFolder, [&](bool flushed) {
+                                         if (flushed)
+                                             removeFile(exportMarkPath(project.saveFolder));
+                                         return flushed;
+                                     });
     job.showRow(1);
-    return result;
+    return onDisk ? result : ExportIncomplete;
 }
 
 } // namespace mf

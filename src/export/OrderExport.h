@@ -46,6 +46,8 @@ struct ExportJob {
     std::function<void(int done, int total)> showProgress = [](int, int) {};
     // Puts the copies and texts on the disk before the run says it is done.
     std::function<bool(const QString &folder)> flushToDisk = flushFileSystem;
+    // Shows a status text while the copies go onto the disk; an empty text clears it.
+    std::function<void(const QString &status)> diskStatus = [](const QString &) {};
 };
 
 enum ExportResult {

@@ -391,31 +391,31 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         hooks.rowDone(r);
     }
 
-    hooks.setBusyCursor(false);
     state.buttons = RowButtons{false, false, false};
     state.dirty = true;
-    state.busy = false;
     // The log is how the folder list check finds what was copied: a copy it does not record
-    // is a write that failed, not a run that went well.
-    const bool flushed = hooks.flushToDisk(folder);
-    if (!flushed || unlogged > 0) {
-        prompter.inform(flushed ? msg::logNotWritten.arg(joinPath(folder, kConversionLogName))
-                                : msg::notOnDisk.arg(folder),
-                        caption);
+    // is a write that failed, not a run that went well. The project records what was copied
+    // either way; the folder opens only once it is safe.
+    const bool onDisk = finishOnDisk(
+        services, caption, folder, hooks.flushToDisk, hooks.diskStatus, {folder},
+        [&](bool flushed) {
+            if (flushed && unlogged > 0)
+                prompter.inform(msg::logNotWritten.arg(joinPath(folder, kConversionLogName)),
+                                caption);
+            if (!notJpeg.isEmpty())
+                prompter.inform(msg::notJpegImages.arg(undecodableList(notJpeg)), caption);
+            // Copies the disk did not confirm may be gone after a power cut: the mark stays
+            // for the next opening to compare the folder with the saved project.
+            if (!flushed)
+                state.numberingMark.clear();
+            if (hooks.saveProject)
+                hooks.saveProject();
+            return unlogged == 0;
+        });
+    if (!onDisk)
         result = result == 0 ? -3 : result;
-    }
-    if (!notJpeg.isEmpty())
-        prompter.inform(msg::notJpegImages.arg(undecodableList(notJpeg)), caption);
-    const bool onDisk = flushed && unlogged == 0;
-    // Copies the disk did not confirm may be gone after a power cut: the mark stays for the
-    // next opening to compare the folder with the saved project.
-    if (!flushed)
-        state.numberingMark.clear();
-    // The project records what was copied either way; the folder opens only once it is safe.
-    if (hooks.saveProject)
-        hooks.saveProject();
-    if (onDisk)
-        openOrTell(services.shell, services.prompter, folder, state.titleText);
+    hooks.setBusyCursor(false);
+    state.busy = false;
     return result;
 }
 

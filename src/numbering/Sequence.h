@@ -39,6 +39,8 @@ struct SequenceHooks {
     // Puts the copies and the log on the disk before the folder is shown as done: the camera
     // cards are emptied next.
     std::function<bool(const QString &folder)> flushToDisk = flushFileSystem;
+    // Shows a status text while the copies go onto the disk; an empty text clears it.
+    std::function<void(const QString &status)> diskStatus = [](const QString &) {};
     // The operator has already chosen to rebuild an unfinished numbering (when the project
     // was opened): no second question.
     bool rebuildAgreed = false;

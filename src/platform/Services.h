@@ -5,6 +5,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <chrono>
+#include <future>
+
 namespace mf {
 
 enum class Answer { Yes, No, Cancel };
@@ -26,6 +29,15 @@ public:
     virtual ~EventPump() = default;
     virtual void processPendingEvents() = 0;
 };
+
+// Waits for work running on another thread while the window keeps taking its events: every
+// 20 ms, well under the quarter second after which a window that does not answer looks frozen.
+template <class T> T awaitPumping(std::future<T> &work, EventPump &pump)
+{
+    while (work.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+        pump.processPendingEvents();
+    return work.get();
+}
 
 class Clock {
 public:

@@ -21,6 +21,8 @@ inline const QString cannotCreateSaveFolder = QStringLiteral("保存先フォル
 inline const QString notOnDisk =
     QStringLiteral("以下のフォルダへの書き込みを完了出来ませんでした。\nディスクの空きと接続を確認"
                    "してください。\n%1");
+// Shown while a run's copies go onto the disk, which can take seconds after the last copy.
+inline const QString writingToDisk = QStringLiteral("ディスクに書き込んでいます…");
 inline const QString cannotOpenPath =
     QStringLiteral("以下のファイルまたはフォルダを開けませんでした。\n手動で開いてください。\n%1");
 

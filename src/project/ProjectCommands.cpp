@@ -216,7 +216,7 @@ ManualLookup findManual(const QString &programFolder, const ManualFolders &elsew
         return result;
     result.programFolderFound = true;
     for (const QString &candidate :
-         {folder, elsewhere.executableFolder, elsewhere.installedDataFolder}) {
+         {folder, elsewhere.executableFolder, elsewhere.installedDocFolder}) {
         if (candidate.isEmpty())
             continue;
         const QString manual = joinPath(candidate, kManualFileName);

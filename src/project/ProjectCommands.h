@@ -30,11 +30,11 @@ bool closeQuery(ProjectState &state, Services &services);
 inline const QString kManualFileName = QStringLiteral("Velmora説明書.pdf");
 
 // Where else the manual may lie. An installed program keeps its program folder in the
-// per-user data folder, while the manual is installed with the executable's shared data;
+// per-user data folder, while the manual is installed with the program's documentation;
 // empty folders are not searched.
 struct ManualFolders {
     QString executableFolder;
-    QString installedDataFolder;
+    QString installedDocFolder;
 };
 
 struct ManualLookup {
@@ -44,7 +44,7 @@ struct ManualLookup {
 
 // The program folder (without its trailing separator and, for a folder longer than three
 // characters, without a final "LOT": a lot's program folder shares the manual of the folder
-// it sits in), then the executable's folder, then the installed data folder. Nothing is
+// it sits in), then the executable's folder, then the installed documentation folder. Nothing is
 // searched when the program folder cannot be entered.
 ManualLookup findManual(const QString &programFolder, const ManualFolders &elsewhere);
 

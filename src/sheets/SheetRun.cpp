@@ -12,6 +12,7 @@
 #include "sheets/PageFile.h"
 #include "sheets/PhotoOps.h"
 
+#include <future>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -54,9 +55,10 @@ bool sameRequest(const CellRequest &a, const CellRequest &b)
 // give, the job runs when its result is asked for: slower, but the page is made all the same.
 class JobBeside {
 public:
-    JobBeside(const ThreadStarter &start, std::function<bool()> job) : m_job(std::move(job))
+    JobBeside(const ThreadStarter &start, std::function<bool()> job)
+        : m_job(std::move(job)), m_result(m_done.get_future())
     {
-        auto body = [this] { m_result = m_job(); };
+        auto body = [this] { m_done.set_value(m_job()); };
         try {
             m_thread = start ? start(body) : std::thread(body);
         } catch (const std::system_error &) {
@@ -70,17 +72,20 @@ public:
             m_thread.join();
     }
 
-    bool get()
+    // The window answers while it waits: only flags and options change then, not the page.
+    bool get(EventPump &pump)
     {
         if (!m_thread.joinable())
             return m_job();
+        const bool result = awaitPumping(m_result, pump);
         m_thread.join();
-        return m_result;
+        return result;
     }
 
 private:
     std::function<bool()> m_job;
-    bool m_result = false;
+    std::promise<bool> m_done;
+    std::future<bool> m_result;
     std::thread m_thread;
 };
 
@@ -167,9 +172,9 @@ public:
                 });
             }
             showPreview(page);
-            const bool encoded = encoding.get();
+            const bool encoded = encoding.get(m_services.pump);
             if (adding)
-                adding->get();
+                adding->get(m_services.pump);
             const PageTarget target{m_project.workFolder, m_project.filePrefix,
                                     m_project.titleText};
             const int number = m_state.pagesOutput + 1;
@@ -350,10 +355,8 @@ bool endSeries(const OutputSize &size, const SheetProject &project, SheetRunStat
         failed = pdf->commit(target, services.prompter) != PageSaved;
     }
     const QString folder = pageFolder(project.workFolder);
-    if (!hooks.flushToDisk(folder)) {
-        services.prompter.inform(msg::notOnDisk.arg(folder), caption);
+    if (!finishOnDisk(services, caption, folder, hooks.flushToDisk, hooks.diskStatus, {}))
         return false;
-    }
     // After a message that told of a failure, no box may claim that all went well.
     if (!failed)
         services.prompter.inform(msg::sheetsDone, caption);

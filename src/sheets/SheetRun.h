@@ -99,6 +99,8 @@ struct SheetHooks {
     ThreadStarter startWorker; // empty: std::thread
     // Puts the pages on the disk before the run says it is done.
     std::function<bool(const QString &folder)> flushToDisk = flushFileSystem;
+    // Shows a status text while the pages go onto the disk; an empty text clears it.
+    std::function<void(const QString &status)> diskStatus = [](const QString &) {};
     // Told of every photo placed: its number, the cell's top-left corner and where the photo
     // was drawn.
     std::function<void(int number, QPoint cell, QRect drawn)> cellPlaced = [](int, QPoint, QRect) {

@@ -40,18 +40,6 @@ void fillTable(OrderTable &t, const QStringList &rows)
     }
 }
 
-// Every file and folder below root, relative, sorted.
-QStringList listing(const QString &root)
-{
-    QStringList out;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out.append(it.next().mid(root.size() + 1));
-    out.sort();
-    return out;
-}
-
 QStringList filesOnly(const QStringList &entries)
 {
     QStringList out;
@@ -261,8 +249,8 @@ private Q_SLOTS:
         m_settings.lastOrderer = last;
         FakeServices f;
         QCOMPARE(run(f), int(ExportOk));
-        const QStringList copied = filesOnly(listing(exportFolder())).filter(u".jpg");
-        QCOMPARE(filesOnly(listing(exportFolder())), files);
+        const QStringList copied = filesOnly(testfiles::listing(exportFolder())).filter(u".jpg");
+        QCOMPARE(filesOnly(testfiles::listing(exportFolder())), files);
         QCOMPARE(m_progress, (QList<int>{int(copied.size()), int(copied.size())}));
         QCOMPARE(f.prompter.texts(), QStringList());
         QStringList opened;
@@ -312,7 +300,7 @@ private Q_SLOTS:
                      "[  12]     :     12      3\r\n"
                      "[  15]     :      4      9      1\r\n"
                      "[  12]     :\r\n");
-        QCOMPARE(filesOnly(listing(exportFolder())),
+        QCOMPARE(filesOnly(testfiles::listing(exportFolder())),
                  (QStringList{"0012/0012_0003.jpg", "0015/0015_0012.jpg", "サンプル指定.txt",
                               "注文者別サンプル指定.txt"}));
     }
@@ -367,13 +355,13 @@ private Q_SLOTS:
         if (message.contains("{D}"))
             other = std::make_unique<FolderLock>(m_project.saveFolder, kSaveFolderLockName);
         message.replace("{D}", m_project.saveFolder);
-        const QStringList before = listing(m_dir->path());
+        const QStringList before = testfiles::listing(m_dir->path());
         fillTable(*m_table, rows);
         m_settings.subtractSamples = true;
         FakeServices f;
         QCOMPARE(run(f, checkOnly), checkOnly ? int(ExportOk) : int(ExportRefused));
         QCOMPARE(f.prompter.texts(), QStringList{message});
-        QCOMPARE(listing(m_dir->path()), before);
+        QCOMPARE(testfiles::listing(m_dir->path()), before);
         QCOMPARE(readFile(exported("0001/0001_0001.jpg")), QByteArray("retouched"));
         QCOMPARE(f.shell.opened, QStringList());
     }
@@ -420,7 +408,7 @@ private Q_SLOTS:
         writeFile(exported("0001/0001_0001.jpg"), "retouched");
         fillTable(*m_table, {"12:5", "12:5"});
         m_settings.folderPerOrderer = perOrderer;
-        const QStringList before = listing(m_dir->path());
+        const QStringList before = testfiles::listing(m_dir->path());
         FakeServices f;
         // A bad school code is named, not blamed on outputFmt.def.
         const QString codeText = "ロットNo.「" + code +
@@ -432,7 +420,7 @@ private Q_SLOTS:
                  QStringList{code.isEmpty() ? msg::outputFormatBroken : codeText});
         if (code.isEmpty())
             QCOMPARE(f.prompter.boxes.first().caption, perOrderer ? exported("0012") : QString());
-        QCOMPARE(listing(m_dir->path()), before);
+        QCOMPARE(testfiles::listing(m_dir->path()), before);
         QCOMPARE(f.shell.opened, QStringList());
     }
 
@@ -444,7 +432,7 @@ private Q_SLOTS:
         QCOMPARE(run(f), int(ExportBadTemplate));
         QCOMPARE(f.prompter.texts(),
                  QStringList{msg::exportRepeatsExhausted.arg(exported("0012/0012_0005.jpg"))});
-        QCOMPARE(listing(exportFolder()), QStringList{"keep.txt"});
+        QCOMPARE(testfiles::listing(exportFolder()), QStringList{"keep.txt"});
     }
 
     void abortStopsBetweenRows()
@@ -456,7 +444,7 @@ private Q_SLOTS:
         QCOMPARE(run(f), int(ExportStopped));
         QCOMPARE(f.prompter.texts(), QStringList{msg::exportAborted});
         // Marked as unfinished until a run goes through.
-        QCOMPARE(filesOnly(listing(exportFolder())),
+        QCOMPARE(filesOnly(testfiles::listing(exportFolder())),
                  (QStringList{"0001/0001_0001.jpg", kExportMarkName}));
         QCOMPARE(f.shell.opened, QStringList());
         QVERIFY(!m_state.abortExport && !m_state.exportBusy);
@@ -506,7 +494,7 @@ private Q_SLOTS:
                      QStringLiteral(
                          "　が連番フォルダに見つかりません。\n学生No.2\n\n処理を続行しますか？"));
         QCOMPARE(f.prompter.pendingAnswers(), 0);
-        QCOMPARE(filesOnly(listing(exportFolder())), files);
+        QCOMPARE(filesOnly(testfiles::listing(exportFolder())), files);
     }
 
     void fullDiskLeavesNoPartialFile()
@@ -529,7 +517,7 @@ private Q_SLOTS:
                        : 1;
         });
         QCOMPARE(rc, 0);
-        QCOMPARE(listing(exportFolder()),
+        QCOMPARE(testfiles::listing(exportFolder()),
                  (QStringList{"0001", "0001/0001_0001.jpg", "0002", kExportMarkName}));
     }
 

@@ -121,14 +121,7 @@ struct Project {
     }
     QStringList exported() const // every entry below the export folder, sorted
     {
-        const QString root = mf::exportFolderOf(state.saveFolder);
-        QStringList out;
-        QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext())
-            out.append(it.next().mid(root.size() + 1));
-        out.sort();
-        return out;
+        return testfiles::listing(mf::exportFolderOf(state.saveFolder));
     }
     int temporaries() const
     {

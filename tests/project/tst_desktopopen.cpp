@@ -1,4 +1,5 @@
 #include "ProjectFixture.h"
+#include "SlowDisk.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "export/OrderExport.h"
@@ -18,7 +19,9 @@
 using namespace mf;
 
 // Every command that opens what it wrote, on a desktop that cannot open anything: the command
-// still succeeds, and the operator is told which file or folder to open by hand.
+// still succeeds, and the operator is told which file or folder to open by hand. The runs that
+// copy photos first wait for a slow disk off the window's thread, the window answering and
+// saying meanwhile that the disk is being written.
 class DesktopOpenTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -42,6 +45,7 @@ private Q_SLOTS:
         const QString root = dir.path() + u'/';
         FakeServices f;
         f.shell.failing = true;
+        SlowDisk disk(f.pump);
         ProjectState state;
         projecttest::started(state, root + "prog");
         setupGrid(state);
@@ -62,6 +66,8 @@ private Q_SLOTS:
             SequenceHooks hooks;
             hooks.askStartNumber = [](int) { return 1; };
             hooks.saveProject = [] { return 0; };
+            hooks.flushToDisk = disk.flush();
+            hooks.diskStatus = disk.status();
             result = CreateSequentialFiles(state, f.services, hooks);
         } else if (command == "order list") {
             auto table = std::make_unique<OrderTable>();
@@ -77,6 +83,8 @@ private Q_SLOTS:
             ExportSettings settings;
             settings.lastOrderer = 3;
             ExportJob job{state, *table, settings, f.services};
+            job.flushToDisk = disk.flush();
+            job.diskStatus = disk.status();
             ExportState exportState;
             result = RunExport(job, exportState, false);
         }
@@ -92,6 +100,11 @@ private Q_SLOTS:
         QCOMPARE(f.prompter.texts(), expectedBoxes);
         for (const RecordedBox &box : f.prompter.boxes)
             QCOMPARE(box.caption, kTitleText);
+        const bool copies = command == "numbering" || command == "export";
+        QCOMPARE(disk.flushed, copies ? QStringList{root + opened.last()} : QStringList());
+        QVERIFY(disk.offThread || !copies);
+        const QStringList shown{QStringLiteral("ディスクに書き込んでいます…"), QString()};
+        QCOMPARE(disk.statuses, copies ? shown : QStringList());
     }
 };
 

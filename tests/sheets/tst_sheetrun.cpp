@@ -1,5 +1,6 @@
 #include "Fakes.h"
 #include "JpegFiles.h"
+#include "SlowDisk.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "platform/Jpeg.h"
@@ -634,7 +635,8 @@ private Q_SLOTS:
     }
 
     // The pages, and the PDF, are on the disk before the run says it is done; when the disk
-    // does not confirm them, the run says so as numbering does, and the folder stays shut.
+    // does not confirm them, the run says so as numbering does, and the folder stays shut. The
+    // disk is slow: the window answers meanwhile and says that the disk is being written.
     // Without a thread beside the window's for encoding the pages and adding them to the PDF,
     // they are made all the same.
     void flushedBeforeDone_data()
@@ -673,9 +675,11 @@ private Q_SLOTS:
             };
         }
         QStringList flushes; // the folder, and whether the series PDF was in place by then
-        f.hooks.flushToDisk = [&](const QString &folder) {
+        SlowDisk disk(f.fakes.pump);
+        f.hooks.diskStatus = disk.status();
+        f.hooks.flushToDisk = [&, slow = disk.flush(flushWorks)](const QString &folder) {
             flushes << folder << (QFile::exists(f.pages() + "/一覧.pdf") ? "PDF" : "");
-            return flushWorks;
+            return slow(folder);
         };
         f.press();
         for (QString &box : boxes)
@@ -690,6 +694,8 @@ private Q_SLOTS:
         if (flushWorks)
             QVERIFY(pdfHoldsPages(testfiles::readFile(f.pdf()), f.pages(),
                                   {"page001.jpg", "page002.jpg"}));
+        QVERIFY(disk.offThread || boxes.isEmpty());
+        QCOMPARE(disk.statuses.size(), boxes.isEmpty() ? 0 : 2);
     }
 
     // Cells are made ahead; an option changed during the run still reaches the next cell,

@@ -16,6 +16,8 @@ QString copyShared(const QString &sharedPath, const QString &target);
 // Creates a file with the given bytes, creating its folders.
 void writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+// Every file and folder below root, hidden ones too, relative to root and sorted.
+QStringList listing(const QString &root);
 // A folder holding count photos named name01.jpg ... (copies of the shared photos).
 void makePhotoFolder(const QString &folder, int count,
                      const QString &stem = QStringLiteral("IMG_"));

@@ -269,6 +269,7 @@ void TForm5::runOnce(bool checkOnly)
                   m_services};
     job.showRow = [this](int row) { showRow(row); };
     job.showProgress = [this](int done, int total) { showProgress(done, total); };
+    job.diskStatus = [this](const QString &status) { ElapsedLabel->setText(status); };
     ElapsedLabel->clear();
     ProgressBar1->setVisible(!checkOnly);
     ProgressBar1->setValue(0);

@@ -247,6 +247,9 @@ void TForm2::BitBtn1Click()
     hooks.disableSizeList = [this] { ComboBox1->setEnabled(false); };
     hooks.reset = [this] { reset(); };
     hooks.progress = [this](const SheetProgress &progress) { showProgress(progress); };
+    hooks.diskStatus = [this](const QString &status) {
+        status.isEmpty() ? updateStatus() : statusText->setText(status);
+    };
     RunSampleSheets(m_sizes, project, m_state, m_services, hooks);
     if (m_closeAfterRun) {
         m_closeAfterRun = false;
