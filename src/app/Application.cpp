@@ -10,15 +10,20 @@
 
 namespace mf {
 
+QFont windowFont()
+{
+    // One proportional Japanese font; the system's default would fall back to the monospaced
+    // Gothic for Japanese text.
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    return font;
+}
+
 void setUpLocalisation(QApplication &app)
 {
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    // One proportional Japanese font for every window and message box; the system's default
-    // would fall back to the monospaced Gothic for Japanese text.
-    QFont ui(QStringLiteral("ＭＳ Ｐゴシック"));
-    ui.setPixelSize(12);
-    QApplication::setFont(ui);
+    QApplication::setFont(windowFont());
     auto *translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

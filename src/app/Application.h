@@ -3,6 +3,7 @@
 
 #include "project/ProjectCommands.h"
 
+#include <QFont>
 #include <QIcon>
 #include <QString>
 
@@ -10,8 +11,13 @@ class QApplication;
 
 namespace mf {
 
-// Substitutes the Windows font names the windows ask for, and loads the Japanese texts of
-// the standard buttons. Call once after the application object exists.
+// The one font of every window and message box: the forms name no font of their own, only
+// the fixed-pitch fields name theirs (its family; the size is this one).
+QFont windowFont();
+
+// Substitutes the Windows font names the windows ask for, gives the application its window
+// font, and loads the Japanese texts of the standard buttons. Call once after the
+// application object exists.
 void setUpLocalisation(QApplication &app);
 
 // The icon of every window: the same drawing as the one installed for the desktop menu.

@@ -6,28 +6,19 @@
 #include "project/ProjectCommands.h"
 #include "project/ProjectState.h"
 #include "sheets/ui/TForm2.h"
+#include "ui_TForm1.h"
 
 #include <QMainWindow>
 
 #include <functional>
-
-class QAction;
-class QComboBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QStatusBar;
-class QTableView;
-class QToolButton;
-class QPlainTextEdit;
 
 namespace mf {
 
 class FolderGridModel;
 class TForm7;
 
-class TForm1 : public QMainWindow {
+// The controls and menus come from the form TForm1.ui.
+class TForm1 : public QMainWindow, private Ui::TForm1 {
     Q_OBJECT
 public:
     TForm1(const QString &programFolder, Services &services, FolderChooser &chooser,
@@ -101,9 +92,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildControls();
-    void buildGrid(QWidget *client, const QImage &unchecked, const QImage &checked);
-    void buildMenus();
+    void setUpControls();
+    void setUpGrid(const QImage &unchecked, const QImage &checked);
+    void connectControls();
+    void connectMenus();
     void refreshHistoryList();
     void refreshGrid();
     void selectGridCellSilently(int row, int column);
@@ -134,19 +126,6 @@ private:
     ManualFolders m_manualFolders;
     FolderGridModel *m_model = nullptr;
     bool m_gridPressPending = false; // a mouse press on the grid not yet handled
-
-    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6, *BitBtn7, *BitBtn8,
-        *BitBtn9, *BitBtn10, *BitBtn12;
-    QToolButton *BitBtn11;
-    QLabel *Label1, *Label2, *Label3, *Label4;
-    QComboBox *ComboBox1;
-    QLineEdit *Edit1, *Edit2, *Edit3;
-    QFrame *Panel1;
-    QLabel *Image1, *Image2, *Image3, *Image4;
-    QTableView *StringGrid1;
-    QStatusBar *StatusBar1;
-    QPlainTextEdit *Memo1;
-    QAction *PDFH1;
 };
 
 } // namespace mf

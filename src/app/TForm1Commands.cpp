@@ -22,43 +22,18 @@
 
 namespace mf {
 
-void TForm1::buildMenus()
+void TForm1::connectMenus()
 {
-    QMenuBar *bar = menuBar();
-    auto item = [this](QMenu *menu, const char *name, const QString &caption, auto slot) {
-        QAction *a = menu->addAction(caption);
-        a->setObjectName(QString::fromLatin1(name));
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-    QMenu *project = bar->addMenu(QStringLiteral("プロジェクト(&F)"));
-    project->setObjectName(QStringLiteral("N1"));
-    // The usual shortcuts besides the mnemonics; the menus show them.
-    item(project, "N6", QStringLiteral("新規プロジェクト(&N)"), &TForm1::BitBtn9Click)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    item(project, "C1", QStringLiteral("フォルダリストのチェック(&C)"), &TForm1::C1Click);
-    item(project, "M3", QStringLiteral("プロジェクトの管理(&M)"), &TForm1::M3Click);
-    item(project, "N7", QStringLiteral("プロジェクトの保存(&S)"), &TForm1::BitBtn8Click)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    project->addSeparator()->setObjectName(QStringLiteral("N8"));
-    item(project, "N9", QStringLiteral("終了(&Q)"), &TForm1::BitBtn11Click)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    QMenu *edit = bar->addMenu(QStringLiteral("\u3000編集(&E)\u3000"));
-    edit->setObjectName(QStringLiteral("N2"));
-    item(edit, "N10", QStringLiteral("連番ファイルの作成(&R)"), &TForm1::BitBtn6Click);
-    item(edit, "M1", QStringLiteral("写真サンプルの作成(&L)"), &TForm1::BitBtn7Click);
-    item(edit, "I1", QStringLiteral("写真注文の入力   (&I)"), &TForm1::BitBtn12Click);
-    item(edit, "M2", QStringLiteral("注文別に画像保存(&M)"), &TForm1::BitBtn10Click);
-
-    QMenu *help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-    help->setObjectName(QStringLiteral("N3"));
-    PDFH1 = item(help, "PDFH1", QStringLiteral("説明書PDFを開く(&H)"), &TForm1::PDFH1Click);
-    PDFH1->setShortcut(QKeySequence(Qt::Key_F1));
-    PDFH1->setVisible(false);
+    // The usual shortcuts besides the mnemonics are the form's; the menus show them.
+    const std::pair<QAction *, void (TForm1::*)()> items[] = {
+        {N6, &TForm1::BitBtn9Click},  {C1, &TForm1::C1Click},       {M3, &TForm1::M3Click},
+        {N7, &TForm1::BitBtn8Click},  {N9, &TForm1::BitBtn11Click}, {N10, &TForm1::BitBtn6Click},
+        {M1, &TForm1::BitBtn7Click},  {I1, &TForm1::BitBtn12Click}, {M2, &TForm1::BitBtn10Click},
+        {PDFH1, &TForm1::PDFH1Click}, {V1, &TForm1::V1Click}};
+    for (const auto &[action, slot] : items)
+        connect(action, &QAction::triggered, this, slot);
     // Looked for each time the menu opens, so a manual copied in later shows without a restart.
-    connect(help, &QMenu::aboutToShow, this, &TForm1::updateManualItem);
-    item(help, "V1", QStringLiteral("バージョン情報(&A)"), &TForm1::V1Click);
+    connect(N3, &QMenu::aboutToShow, this, &TForm1::updateManualItem);
 }
 
 void TForm1::BitBtn5Click()

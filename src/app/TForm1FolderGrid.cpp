@@ -11,24 +11,13 @@
 
 namespace mf {
 
-void TForm1::buildGrid(QWidget *client, const QImage &unchecked, const QImage &checked)
+void TForm1::setUpGrid(const QImage &unchecked, const QImage &checked)
 {
+    // The form lets the headings be narrower than the style's minimum (the row number column
+    // is 20 pixels wide) and Tab move on to the next control, the arrow keys inside the grid.
     m_model = new FolderGridModel(m_state, this);
-    StringGrid1 = named(new QTableView(client), "StringGrid1");
-    StringGrid1->setAccessibleName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(m_model);
     StringGrid1->setItemDelegate(new FolderGridDelegate(m_state, unchecked, checked, StringGrid1));
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
-    StringGrid1->horizontalHeader()->setHighlightSections(false);
-    // The row number column is 20 pixels wide, narrower than the style's minimum.
-    StringGrid1->horizontalHeader()->setMinimumSectionSize(0);
-    StringGrid1->setWordWrap(false);
-    // Tab moves on to the next control; the arrow keys move inside the grid.
-    StringGrid1->setTabKeyNavigation(false);
     // A second click on a check box unticks it.
     connectCellChoice(StringGrid1, this, m_gridPressPending,
                       [this](int row, int column) { StringGrid1SelectCell(row, column); });

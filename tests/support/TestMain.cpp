@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
 
 #ifdef MARROWFOLD_TEST_WIDGETS
+#include "app/Application.h"
+
 #include <QApplication>
 using TestApplication = QApplication;
 #else
@@ -13,5 +15,9 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     TestApplication app(argc, argv);
+#ifdef MARROWFOLD_TEST_WIDGETS
+    // The windows take their font from the application, as in the program.
+    QApplication::setFont(mf::windowFont());
+#endif
     return runRegisteredTests(argc, argv);
 }

@@ -1,22 +1,15 @@
 #include "export/ui/TForm5.h"
-#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "orders/ui/OrderGridModels.h"
 #include "platform/Numbers.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTableView>
 
 namespace mf {
 
@@ -67,15 +60,26 @@ TForm5::TForm5(const ProjectState &project, const OrderTable &orders,
       m_project(project), m_orders(orders), m_services(services),
       m_table(std::make_unique<OrderTable>())
 {
-    setObjectName(QStringLiteral("TForm5"));
-    setModal(true);
+    setupUi(this);
     setWindowTitle(project.titleText);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
-    setMinimumSize(kExportWindowWidth, kExportWindowHeight);
+    const std::pair<QPushButton *, QStyle::StandardPixmap> glyphs[] = {
+        {BitBtn1, QStyle::SP_DialogSaveButton},
+        {BitBtn4, QStyle::SP_DialogApplyButton},
+        {BitBtn3, QStyle::SP_BrowserStop},
+        {BitBtn2, QStyle::SP_DialogCloseButton}};
+    for (const auto &[button, glyph] : glyphs)
+        button->setIcon(style()->standardIcon(glyph));
+    m_model = new OrderTableModel(*m_table, this);
+    setUpOrderTableView(StringGrid2, m_model);
+    // They hold the sample texts of a run, never shown.
+    Memo1->hide();
+    Memo2->hide();
+    buildStatusLine();
 
-    buildControls();
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm5::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm5::BitBtn4Click);
     // An outputFmt.def without the flat templates can only export per orderer.
     const auto &values = project.outputFormat.values;
     if (formatStatus == OutputFormatStatus::OldVersion || values[2].isEmpty() ||
@@ -92,57 +96,10 @@ TForm5::~TForm5()
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
 }
 
-void TForm5::buildControls()
+void TForm5::buildStatusLine()
 {
-    auto label = [this](const char *name, const QString &text, const QRect &geometry) {
-        auto *l = named(new QLabel(text, this), name);
-        l->setGeometry(geometry);
-        return l;
-    };
-    auto field = [this](QLabel *caption, const char *name, const QRect &geometry) {
-        auto *e = named(new DirectInputEdit(this), name);
-        e->setGeometry(geometry);
-        e->setAlignment(Qt::AlignRight);
-        caption->setBuddy(e);
-        return e;
-    };
-
-    BitBtn1 = glyphButton(this, "BitBtn1", QStringLiteral("保存処理開始"),
-                          QStyle::SP_DialogSaveButton, {8, 8, 140, 36});
-    BitBtn4 = glyphButton(this, "BitBtn4", QStringLiteral("入力チェック"),
-                          QStyle::SP_DialogApplyButton, {154, 8, 130, 36});
-    BitBtn3 = glyphButton(this, "BitBtn3", QStringLiteral("処理中止"), QStyle::SP_BrowserStop,
-                          {290, 8, 120, 36});
-    BitBtn3->setEnabled(false);
-    BitBtn2 =
-        glyphButton(this, "BitBtn2", QStringLiteral("閉じる(&C)"), QStyle::SP_DialogCloseButton,
-                    {kExportWindowWidth - kCloseButtonOffset, 8, 110, 36});
-
-    Label1 = label("Label1", QStringLiteral("開始注文者No."), {8, 54, 92, 24});
-    Edit1 = field(Label1, "Edit1", {100, 54, 70, 24});
-    Label2 = label("Label2", QStringLiteral("～　終了注文者No."), {180, 54, 108, 24});
-    Edit2 = field(Label2, "Edit2", {288, 54, 70, 24});
-    Label3 = label("Label3", QStringLiteral("サンプル指定テキストの横列数"), {390, 54, 176, 24});
-    Edit3 = field(Label3, "Edit3", {566, 54, 40, 24});
-    Edit3->setText(QStringLiteral("4"));
-    setHint(Edit3, QStringLiteral("横列数は1～4までで指定してください。"));
-
-    CheckBox1 = named(new QCheckBox(QStringLiteral("サンプル写真各１枚分引いて保存する"), this),
-                      "CheckBox1");
-    CheckBox1->setGeometry(8, 84, 260, 22);
-    CheckBox1->setChecked(true);
-    CheckBox2 = named(new QCheckBox(QStringLiteral("注文者毎にフォルダ作成"), this), "CheckBox2");
-    CheckBox2->setGeometry(290, 84, 200, 22);
-    CheckBox2->setChecked(true);
-
-    m_model = new OrderTableModel(*m_table, this);
-    StringGrid2 = makeOrderTableView(this, m_model);
-
-    Memo1 = named(new QPlainTextEdit(this), "Memo1");
-    Memo1->hide();
-    Memo2 = named(new QPlainTextEdit(this), "Memo2");
-    Memo2->hide();
-
+    // The status line is not part of the form: it sits under the table wherever the window's
+    // size puts it, and holds the progress of a run.
     StatusBar1 = named(new QStatusBar(this), "StatusBar1");
     StatusBar1->setSizeGripEnabled(false);
     ProgressBar1 = named(new QProgressBar(StatusBar1), "ProgressBar1");
@@ -153,21 +110,6 @@ void TForm5::buildControls()
     ElapsedLabel = named(new QLabel(StatusBar1), "ElapsedLabel");
     StatusBar1->addWidget(ProgressBar1);
     StatusBar1->addWidget(ElapsedLabel);
-
-    setTabOrder(BitBtn1, BitBtn4);
-    setTabOrder(BitBtn4, BitBtn3);
-    setTabOrder(BitBtn3, Edit1);
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, Edit3);
-    setTabOrder(Edit3, CheckBox1);
-    setTabOrder(CheckBox1, CheckBox2);
-    setTabOrder(CheckBox2, StringGrid2);
-    setTabOrder(StringGrid2, BitBtn2);
-
-    connect(BitBtn1, &QPushButton::clicked, this, &TForm5::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TForm5::BitBtn2Click);
-    connect(BitBtn3, &QPushButton::clicked, this, &TForm5::BitBtn3Click);
-    connect(BitBtn4, &QPushButton::clicked, this, &TForm5::BitBtn4Click);
 }
 
 void TForm5::showEvent(QShowEvent *event)

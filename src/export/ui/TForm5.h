@@ -8,20 +8,16 @@
 #include "platform/Services.h"
 #include "project/OutputFormat.h"
 #include "project/ProjectState.h"
+#include "ui_TForm5.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
 
 #include <memory>
 
-class QCheckBox;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
-class QPushButton;
 class QStatusBar;
-class QTableView;
 
 namespace mf {
 
@@ -33,7 +29,8 @@ inline constexpr int kExportWindowHeight = 469;
 // buttons answer again.
 inline constexpr int kExportSettleMs = 2000;
 
-class TForm5 : public QDialog {
+// The controls come from the form TForm5.ui, but for the status line.
+class TForm5 : public QDialog, private Ui::TForm5 {
     Q_OBJECT
 public:
     // orders is the order entry window's table; formatStatus how outputFmt.def was read.
@@ -61,7 +58,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void buildControls();
+    void buildStatusLine();
     void startRun(bool checkOnly);
     void runOnce(bool checkOnly);
     void showRow(int row);
@@ -79,12 +76,6 @@ private:
     bool m_clearAfterRun = false;
     QElapsedTimer m_sincePump; // copies of one order row pump now and then too
 
-    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4;
-    QLabel *Label1, *Label2, *Label3;
-    QLineEdit *Edit1, *Edit2, *Edit3;
-    QCheckBox *CheckBox1, *CheckBox2;
-    QTableView *StringGrid2;
-    QPlainTextEdit *Memo1, *Memo2;
     QStatusBar *StatusBar1;
     QProgressBar *ProgressBar1;
     QLabel *ElapsedLabel;

@@ -1,12 +1,8 @@
 #include "numbering/ui/TForm7.h"
 
 #include "numbering/StartNumber.h"
-#include "platform/ui/DirectInputEdit.h"
 
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QStyle>
 
 namespace mf {
@@ -14,35 +10,11 @@ namespace mf {
 TForm7::TForm7(const QString &titleText, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    setObjectName(QStringLiteral("TForm7"));
+    // Neither button answers Enter or Esc (the form says so); the start number field refuses
+    // what is not a digit with its own message, full-width digits included.
+    setupUi(this);
     setWindowTitle(titleText);
-    setModal(true);
-    setFixedSize(240, 110);
-
-    Label1 = new QLabel(QStringLiteral("連番開始番号"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(16, 20, 90, 22);
-
-    // Refuses what is not a digit with its own message, full-width digits included.
-    Edit1 = new DirectInputEdit(this, DirectInputEdit::FullWidthDigits::Keep);
-    Edit1->setText(QStringLiteral("1"));
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(110, 18, 110, 24);
-    Edit1->setMaxLength(4);
-    Label1->setBuddy(Edit1);
-
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton),
-                              QStringLiteral("作成"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(16, 62, 100, 30);
-    BitBtn2 = new QPushButton(QStringLiteral("キャンセル"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setGeometry(124, 62, 100, 30);
-    // Neither button answers Enter or Esc.
-    for (QPushButton *b : {BitBtn1, BitBtn2}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     connect(BitBtn1, &QPushButton::clicked, this, &TForm7::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm7::BitBtn2Click);
 }

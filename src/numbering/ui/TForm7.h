@@ -1,15 +1,14 @@
 #pragma once
 // The start number dialog: proposes the first photo number and hands back the one chosen.
 
-#include <QDialog>
+#include "ui_TForm7.h"
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <QDialog>
 
 namespace mf {
 
-class TForm7 : public QDialog {
+// The controls come from the form TForm7.ui.
+class TForm7 : public QDialog, private Ui::TForm7 {
     Q_OBJECT
 public:
     explicit TForm7(const QString &titleText, QWidget *parent = nullptr);
@@ -25,12 +24,6 @@ protected:
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void reject() override;
-
-private:
-    QLabel *Label1;
-    QLineEdit *Edit1;
-    QPushButton *BitBtn1;
-    QPushButton *BitBtn2;
 };
 
 } // namespace mf

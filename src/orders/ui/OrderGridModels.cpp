@@ -1,7 +1,6 @@
 #include "orders/ui/OrderGridModels.h"
 
 #include "platform/ui/DirectInputEdit.h"
-#include "platform/ui/FixedColumnTableView.h"
 
 #include <QHeaderView>
 
@@ -204,12 +203,8 @@ bool InputCellDelegate::eventFilter(QObject *object, QEvent *event)
     return QStyledItemDelegate::eventFilter(object, event);
 }
 
-QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model)
+void setUpOrderTableView(QTableView *view, OrderTableModel *model)
 {
-    // The row numbers stay in sight while the operator scrolls through photos 20 to 100.
-    auto *view = new FixedColumnTableView(parent);
-    view->setObjectName(QStringLiteral("StringGrid2"));
-    view->setAccessibleName(QStringLiteral("StringGrid2"));
     view->setModel(model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -226,7 +221,6 @@ QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model)
     header->setDefaultAlignment(Qt::AlignCenter);
     for (int c = 0; c <= kOrderColumns; ++c)
         header->resizeSection(c, std::max(orderColumnWidth(c), header->sectionSizeHint(c)));
-    return view;
 }
 
 } // namespace mf

@@ -81,6 +81,8 @@ protected:
 
 // The order table as both order windows show it: whole rows, read-only here, fixed row height,
 // headings centred, a heading wider than its column widening it rather than being cut.
-QTableView *makeOrderTableView(QWidget *parent, OrderTableModel *model);
+// Sets up the grid a window's form placed (a FixedColumnTableView, so that the row numbers
+// stay in sight while the operator scrolls through photos 20 to 100).
+void setUpOrderTableView(QTableView *view, OrderTableModel *model);
 
 } // namespace mf

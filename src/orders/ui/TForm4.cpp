@@ -1,5 +1,4 @@
 #include "orders/ui/TForm4.h"
-#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "orders/OrderFile.h"
@@ -11,14 +10,10 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFocusEvent>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QScreen>
-#include <QTableView>
+#include <QStyle>
 #include <QTimer>
 
 namespace mf {
@@ -54,15 +49,10 @@ TForm4::TForm4(const ProjectState &project, Services &services, OrderFileChooser
       m_project(project), m_services(services), m_chooser(chooser), m_caption(project.titleText),
       m_table(std::make_unique<OrderTable>())
 {
-    setObjectName(QStringLiteral("TForm4"));
-    setModal(true);
+    setupUi(this);
     setWindowTitle(m_caption);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
-    setMinimumSize(kOrderWindowWidth, kOrderWindowHeight);
-
-    buildControls();
+    setUpControls();
+    connectControls();
     resize(kOrderWindowWidth, kOrderWindowHeight);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -76,70 +66,24 @@ TForm4::~TForm4()
     qDeleteAll(findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
 }
 
-void TForm4::buildControls()
+void TForm4::setUpControls()
 {
-    auto label = [](QWidget *parent, const char *name, const QString &text, const QRect &geometry) {
-        auto *l = named(new QLabel(text, parent), name);
-        l->setGeometry(geometry);
-        return l;
-    };
-    auto field = [](QWidget *parent, QLabel *caption, const char *name, const QRect &geometry) {
-        auto *e = named(new QLineEdit(parent), name);
-        e->setGeometry(geometry);
-        caption->setBuddy(e);
-        return e;
-    };
-    auto button = [this](QWidget *parent, const char *name, const QString &caption,
-                         QStyle::StandardPixmap icon, const QRect &geometry) {
-        auto *b = named(new QPushButton(style()->standardIcon(icon), caption, parent), name);
-        b->setGeometry(geometry);
-        b->setAutoDefault(false);
-        return b;
-    };
-
-    GroupBox1 = named(new QGroupBox(QStringLiteral("入力"), this), "GroupBox1");
-    GroupBox1->setGeometry(8, 6, 600, 228);
-
-    Label1 = label(GroupBox1, "Label1", QStringLiteral("注文者Ｎｏ."), {12, 28, 80, 24});
-    // Both refuse what is not a digit when the order is entered, naming the field.
-    auto numberField = [](QWidget *parent, QLabel *caption, const char *name,
-                          const QRect &geometry) {
-        auto *e = named(new DirectInputEdit(parent, DirectInputEdit::FullWidthDigits::Keep), name);
-        e->setGeometry(geometry);
-        e->setAlignment(Qt::AlignRight);
-        caption->setBuddy(e);
-        return e;
-    };
-    Edit1 = numberField(GroupBox1, Label1, "Edit1", {96, 28, 110, 24});
+    const std::pair<QPushButton *, QStyle::StandardPixmap> glyphs[] = {
+        {BitBtn1, QStyle::SP_DialogApplyButton}, {BitBtn7, QStyle::SP_DialogCancelButton},
+        {BitBtn3, QStyle::SP_ArrowUp},           {BitBtn4, QStyle::SP_ArrowDown},
+        {BitBtn5, QStyle::SP_TrashIcon},         {BitBtn9, QStyle::SP_FileDialogDetailedView},
+        {BitBtn6, QStyle::SP_DialogOpenButton},  {BitBtn8, QStyle::SP_DialogSaveButton},
+        {BitBtn2, QStyle::SP_DialogCloseButton}};
+    for (const auto &[button, glyph] : glyphs)
+        button->setIcon(style()->standardIcon(glyph));
+    // Both number fields refuse what is not a digit when the order is entered, naming the
+    // field; their lengths are the entry's own limits.
     Edit1->setMaxLength(kOrdererMaxChars);
-    Label2 = label(GroupBox1, "Label2", QStringLiteral("1枚の値段"), {12, 62, 80, 24});
-    auto *price = numberField(GroupBox1, Label2, "Edit2", {96, 62, 110, 24});
-    // The price stands for the next order too: typing replaces it, however the field was
-    // reached (after a price question the focus comes back without a Tab).
-    price->setSelectAllOnFocus(true);
-    Edit2 = price;
     Edit2->setMaxLength(kPriceMaxChars);
-    Label3 = label(GroupBox1, "Label3", QStringLiteral("円"), {210, 62, 20, 24});
-
-    Label4 = label(GroupBox1, "Label4", QStringLiteral("合計枚数"), {12, 112, 80, 24});
-    Edit3 = field(GroupBox1, Label4, "Edit3", {96, 112, 110, 24});
-    Label7 = label(GroupBox1, "Label7", QStringLiteral("枚"), {210, 112, 20, 24});
-    Label5 = label(GroupBox1, "Label5", QStringLiteral("合計金額"), {12, 146, 80, 24});
-    Edit4 = field(GroupBox1, Label5, "Edit4", {96, 146, 110, 24});
-    Label6 = label(GroupBox1, "Label6", QStringLiteral("円"), {210, 146, 20, 24});
-    for (QLineEdit *e : {Edit3, Edit4}) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-        e->setAlignment(Qt::AlignRight);
-    }
 
     m_inputModel = new InputGridModel(
         m_input, [this](const QString &number) { return photoMissing(number); }, this);
     m_cellDelegate = new InputCellDelegate(this);
-    StringGrid1 = named(new QTableView(GroupBox1), "StringGrid1");
-    StringGrid1->setAccessibleName(QStringLiteral("StringGrid1"));
-    setHint(StringGrid1, QStringLiteral("写真番号を入力してEnterキーで次の欄へ移動します。"
-                                        "空欄でEnterキーを押すと[入力]ボタンへ移動します。"));
     StringGrid1->setModel(m_inputModel);
     StringGrid1->setItemDelegate(m_cellDelegate);
     StringGrid1->horizontalHeader()->hide();
@@ -151,67 +95,18 @@ void TForm4::buildControls()
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->verticalHeader()->setFixedWidth(kInputCellWidth);
     StringGrid1->verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setEditTriggers(QAbstractItemView::CurrentChanged |
-                                 QAbstractItemView::AnyKeyPressed |
-                                 QAbstractItemView::DoubleClicked);
-    StringGrid1->setTabKeyNavigation(true);
-    StringGrid1->setWordWrap(false);
-    // Eight rows show; the scroll bar reaches the other twelve.
-    StringGrid1->setGeometry(250, 24, kInputCellWidth * 6 + 20, 8 * 20 + 4);
     StringGrid1->installEventFilter(this);
 
-    BitBtn1 = button(GroupBox1, "BitBtn1", QStringLiteral("入力"), QStyle::SP_DialogApplyButton,
-                     {250, 192, 100, 30});
-    // Enter on the focused button enters the order: the last step of the keyboard chain.
-    BitBtn1->setAutoDefault(true);
-    BitBtn7 = button(GroupBox1, "BitBtn7", QStringLiteral("中止"), QStyle::SP_DialogCancelButton,
-                     {356, 192, 100, 30});
-
-    BitBtn3 = glyphButton(this, "BitBtn3", QString(), QStyle::SP_ArrowUp, {620, 198, 35, 35});
-    BitBtn4 = glyphButton(this, "BitBtn4", QString(), QStyle::SP_ArrowDown, {660, 198, 35, 35});
-    BitBtn5 = glyphButton(this, "BitBtn5", QString(), QStyle::SP_TrashIcon, {700, 198, 35, 35});
-    const std::pair<QPushButton *, QString> glyphs[] = {{BitBtn3, QStringLiteral("上へ移動")},
-                                                        {BitBtn4, QStringLiteral("下へ移動")},
-                                                        {BitBtn5, QStringLiteral("削除")}};
-    for (const auto &[b, text] : glyphs) {
-        b->setAccessibleName(text);
-        setHint(b, text);
-    }
-
-    BitBtn9 = button(this, "BitBtn9", QStringLiteral("リストの出力"),
-                     QStyle::SP_FileDialogDetailedView, {620, 14, 150, 32});
-    BitBtn6 = button(this, "BitBtn6", QStringLiteral(".csvから読み込み"),
-                     QStyle::SP_DialogOpenButton, {620, 52, 150, 32});
-    BitBtn8 = button(this, "BitBtn8", QStringLiteral("保存"), QStyle::SP_DialogSaveButton,
-                     {620, 90, 150, 32});
-    BitBtn2 = button(this, "BitBtn2", QStringLiteral("閉じる(&C)"), QStyle::SP_DialogCloseButton,
-                     {kOrderWindowWidth - kCloseButtonOffset, 14, 110, 32});
-
     m_tableModel = new OrderTableModel(*m_table, this);
-    StringGrid2 = makeOrderTableView(this, m_tableModel);
-    StringGrid2->setGeometry(kTableLeft, kTableTop, kOrderWindowWidth - 2 * kTableLeft,
-                             kOrderWindowHeight - kTableTop - 10);
+    setUpOrderTableView(StringGrid2, m_tableModel);
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setSingleShot(true);
     Timer1->setInterval(kPriceDelayMs);
+}
 
-    setTabOrder(Edit1, Edit2);
-    setTabOrder(Edit2, StringGrid1);
-    setTabOrder(StringGrid1, BitBtn1);
-    setTabOrder(BitBtn1, BitBtn7);
-    setTabOrder(BitBtn7, BitBtn3);
-    setTabOrder(BitBtn3, BitBtn4);
-    setTabOrder(BitBtn4, BitBtn5);
-    setTabOrder(BitBtn5, StringGrid2);
-    setTabOrder(StringGrid2, BitBtn9);
-    setTabOrder(BitBtn9, BitBtn6);
-    setTabOrder(BitBtn6, BitBtn8);
-    setTabOrder(BitBtn8, BitBtn2);
-
+void TForm4::connectControls()
+{
     Edit1->installEventFilter(this);
     Edit2->installEventFilter(this);
     connect(Edit1, &QLineEdit::textEdited, this,

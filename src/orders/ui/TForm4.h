@@ -9,15 +9,12 @@
 #include "platform/Services.h"
 #include "project/ProjectState.h"
 
+#include "ui_TForm4.h"
+
 #include <QDialog>
 
 #include <memory>
 
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTableView;
 class QTimer;
 
 namespace mf {
@@ -29,7 +26,8 @@ class OrderTableModel;
 inline constexpr int kOrderWindowWidth = 1000;
 inline constexpr int kOrderWindowHeight = 654;
 
-class TForm4 : public QDialog {
+// The controls come from the form TForm4.ui.
+class TForm4 : public QDialog, private Ui::TForm4 {
     Q_OBJECT
 public:
     TForm4(const ProjectState &project, Services &services, OrderFileChooser &chooser,
@@ -73,7 +71,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildControls();
+    void setUpControls();
+    void connectControls();
     // Shows the input record and the table as they are in the core.
     void refreshInput();
     void refreshTable();
@@ -92,12 +91,6 @@ private:
     bool m_markingRow = false;         // a row marked by move or delete is not a selection
     bool m_rowSelectedByPress = false; // the press on the table changed the current row
 
-    QGroupBox *GroupBox1;
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7;
-    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4;
-    QTableView *StringGrid1, *StringGrid2;
-    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4, *BitBtn5, *BitBtn6, *BitBtn7, *BitBtn8,
-        *BitBtn9;
     QTimer *Timer1;
 };
 

@@ -30,8 +30,21 @@ DirectInputEdit::DirectInputEdit(QWidget *parent, FullWidthDigits digits) : QLin
     // itself (see inputMethodQuery below), and that answer is what the input context obeys.
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhLatinOnly);
-    if (digits == FullWidthDigits::AsHalfWidth)
-        setValidator(new HalfWidthDigitsValidator(this));
+    setKeepFullWidthDigits(digits == FullWidthDigits::Keep);
+}
+
+void DirectInputEdit::setKeepFullWidthDigits(bool keep)
+{
+    if (keep == keepFullWidthDigits())
+        return;
+    if (keep) {
+        setValidator(nullptr);
+        delete m_halfWidthDigits;
+        m_halfWidthDigits = nullptr;
+    } else {
+        m_halfWidthDigits = new HalfWidthDigitsValidator(this);
+        setValidator(m_halfWidthDigits);
+    }
 }
 
 QVariant DirectInputEdit::inputMethodQuery(Qt::InputMethodQuery query) const

@@ -1,16 +1,12 @@
 #include "project/ui/TForm8.h"
 
-#include "platform/ui/FixedColumnTableView.h"
 #include "platform/ui/WidgetNames.h"
 
 #include <QAbstractTableModel>
 #include <QEvent>
 #include <QHeaderView>
-#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QTableView>
-#include <QToolButton>
 
 namespace mf {
 
@@ -101,49 +97,21 @@ TForm8::TForm8(const ProjectState &state, Services &services,
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_state(state),
       m_services(services), m_historyRewritten(std::move(historyRewritten))
 {
-    setObjectName(QStringLiteral("TForm8"));
-    setModal(true);
+    setupUi(this);
     setWindowTitle(m_state.titleText);
-    resize(kWidth, kHeight);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
-
-    BitBtn1 = named(new QToolButton(this), "BitBtn1");
-    BitBtn1->setText(QStringLiteral("閉じる(&C)"));
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    BitBtn1->setIconSize(QSize(32, 32));
-    BitBtn1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    BitBtn1->setGeometry(kWidth - 98, 8, 88, 64);
-
-    BitBtn2 = glyphButton(this, "BitBtn2", QString(), QStyle::SP_TrashIcon, {8, 40, 32, 32});
-    BitBtn2->setAccessibleName(QStringLiteral("削除"));
-    setHint(BitBtn2, QStringLiteral("選択した行の削除マークを切り替えます。"));
-    BitBtn3 = glyphButton(this, "BitBtn3", QStringLiteral("プロジェクト履歴を更新"),
-                          QStyle::SP_BrowserReload, {48, 40, 180, 32});
+    const std::pair<QAbstractButton *, QStyle::StandardPixmap> glyphs[] = {
+        {BitBtn1, QStyle::SP_DialogCloseButton},
+        {BitBtn2, QStyle::SP_TrashIcon},
+        {BitBtn3, QStyle::SP_BrowserReload}};
+    for (const auto &[button, glyph] : glyphs)
+        button->setIcon(style()->standardIcon(glyph));
 
     m_model = new HistoryMarksModel(m_history, this);
-    StringGrid1 = named(new FixedColumnTableView(this), "StringGrid1");
-    StringGrid1->setAccessibleName(QStringLiteral("StringGrid1"));
-    setHint(StringGrid1,
-            QStringLiteral("行を選んで削除ボタンを押して削除するプロジェクトを選択します。"));
     StringGrid1->setModel(m_model);
-    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setWordWrap(false);
-    StringGrid1->verticalHeader()->hide();
-    StringGrid1->verticalHeader()->setDefaultSectionSize(20);
-    StringGrid1->horizontalHeader()->setHighlightSections(false);
-    StringGrid1->horizontalHeader()->setMinimumSectionSize(0);
-    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     // Every heading fits its column ("フォルダリスト定義ファイル" is the widest).
     for (int c = 0; c < kColumns; ++c)
         StringGrid1->setColumnWidth(
             c, std::max(kColumnWidths[c], StringGrid1->horizontalHeader()->sectionSizeHint(c)));
-    // Tab leaves the grid for the buttons; the arrow keys move inside it.
-    StringGrid1->setTabKeyNavigation(false);
-    StringGrid1->setGeometry(kGridLeft, kGridTop, kWidth - 2 * kGridLeft, kHeight - kGridTop - 10);
     StringGrid1->viewport()->installEventFilter(this);
     // A second click on a name unmarks it.
     connectCellChoice(StringGrid1, this, m_gridPressPending,

@@ -5,20 +5,18 @@
 #include "platform/Services.h"
 #include "project/ProjectState.h"
 #include "project/WorkLogRewrite.h"
+#include "ui_TForm8.h"
 
 #include <QDialog>
 
 #include <functional>
 
-class QPushButton;
-class QTableView;
-class QToolButton;
-
 namespace mf {
 
 class HistoryMarksModel;
 
-class TForm8 : public QDialog {
+// The controls come from the form TForm8.ui.
+class TForm8 : public QDialog, private Ui::TForm8 {
     Q_OBJECT
 public:
     // historyRewritten runs after every successful rewrite (the main window reloads its list).
@@ -51,10 +49,6 @@ private:
     ManagedHistory m_history;
     HistoryMarksModel *m_model = nullptr;
     bool m_gridPressPending = false;
-
-    QToolButton *BitBtn1;
-    QPushButton *BitBtn2, *BitBtn3;
-    QTableView *StringGrid1;
 };
 
 } // namespace mf

@@ -1,16 +1,8 @@
 #include "sheets/ui/TForm10.h"
-#include "platform/ui/DirectInputEdit.h"
-#include "platform/ui/WidgetNames.h"
 
 #include "platform/Codec.h"
 #include "platform/Numbers.h"
 
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
 #include <QValidator>
 
@@ -20,8 +12,6 @@ namespace mf {
 
 namespace {
 
-constexpr int kWidth = 706;
-constexpr int kHeight = 210;
 // Characters that may be typed into the page offset; a loaded offset may be longer.
 constexpr int kOffsetTypedLength = 5;
 
@@ -54,86 +44,16 @@ TForm10::TForm10(const QString &titleText, const QString &programFolder, Prompte
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_titleText(titleText), m_programFolder(programFolder), m_prompter(prompter)
 {
-    setObjectName(QStringLiteral("TForm10"));
-    setWindowTitle(QStringLiteral("タイトル文字列設定"));
-    setModal(true);
-    setFixedSize(kWidth, kHeight);
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
-
-    auto label = [this](const char *name, const QString &text, const QRect &geometry) {
-        auto *l = named(new QLabel(text, this), name);
-        l->setGeometry(geometry);
-        return l;
-    };
-    auto edit = [this](const char *name, int maxLength, const QRect &geometry) {
-        auto *e = named(new QLineEdit(this), name);
-        e->setGeometry(geometry);
-        e->setMaxLength(maxLength);
-        return e;
-    };
-    auto byteLimitedEdit = [&](const char *name, int maxBytes, const QRect &geometry) {
-        QLineEdit *e = edit(name, maxBytes, geometry);
-        e->setValidator(new ByteLimitValidator(maxBytes, e));
-        return e;
-    };
-    auto numberEdit = [&](const char *name, int maxLength, const QRect &geometry) {
-        auto *e = named(new DirectInputEdit(this), name);
-        e->setGeometry(geometry);
-        e->setMaxLength(maxLength);
-        return e;
-    };
-
-    CheckBox1 = named(new QCheckBox(QStringLiteral("タイトルを表示する"), this), "CheckBox1");
-    CheckBox1->setGeometry(12, 8, 200, 20);
-
-    label("Label26", QStringLiteral("タイトル文字列"), {12, 36, 96, 18})
-        ->setBuddy(Edit13 = byteLimitedEdit("Edit13", kTitleMaxBytes, {110, 33, kWidth - 122, 22}));
-    QFont fixed(QStringLiteral("ＭＳ ゴシック"));
-    fixed.setPixelSize(12);
-    Edit13->setFont(fixed);
-    setHint(Edit13, QStringLiteral("タイトルは全角250文字以内で入力して下さい"));
-
-    label("Label17", QStringLiteral("フォントの高さ"), {12, 68, 96, 18})
-        ->setBuddy(Edit11 = numberEdit("Edit11", 8, {110, 65, 60, 22}));
-    Label18 = label("Label18", QStringLiteral("pix"), {174, 68, 90, 18});
-
-    BitBtn3 = named(new QPushButton(QStringLiteral("高さ自動調整"), this), "BitBtn3");
-    BitBtn3->setGeometry(268, 62, 110, 28);
-
-    GroupBox1 = named(new QGroupBox(QStringLiteral("タイトル位置"), this), "GroupBox1");
-    GroupBox1->setGeometry(400, 58, 294, 44);
-    RadioButton1 = named(new QRadioButton(QStringLiteral("左"), GroupBox1), "RadioButton1");
-    RadioButton2 = named(new QRadioButton(QStringLiteral("中央"), GroupBox1), "RadioButton2");
-    RadioButton3 = named(new QRadioButton(QStringLiteral("右"), GroupBox1), "RadioButton3");
-    RadioButton1->setGeometry(16, 18, 80, 20);
-    RadioButton2->setGeometry(110, 18, 80, 20);
-    RadioButton3->setGeometry(204, 18, 80, 20);
-
-    CheckBox2 = named(new QCheckBox(QStringLiteral("ページ番号を表示する"), this), "CheckBox2");
-    CheckBox2->setGeometry(12, 110, 200, 20);
-
-    label("Label4", QStringLiteral("ページ文字"), {12, 140, 96, 18})
-        ->setBuddy(Edit3 = byteLimitedEdit("Edit3", kPageTextMaxBytes, {110, 137, 120, 22}));
-    label("Label1", QStringLiteral("ページ番号開始オフセット"), {244, 140, 140, 18})
-        ->setBuddy(Edit1 = numberEdit("Edit1", kOffsetTypedLength, {386, 137, 60, 22}));
-    label("Label5", QStringLiteral("ページ番号以降追加文字"), {460, 140, 130, 18})
-        ->setBuddy(Edit4 = byteLimitedEdit("Edit4", kPageTextMaxBytes, {594, 137, 100, 22}));
-
-    label("Label2", QStringLiteral("フォントの高さ"), {12, 176, 96, 18})
-        ->setBuddy(Edit2 = numberEdit("Edit2", 8, {110, 173, 60, 22}));
-    Label3 = label("Label3", QStringLiteral("pix"), {174, 176, 90, 18});
-
-    auto button = [this](const char *name, const QString &caption, QStyle::StandardPixmap icon,
-                         const QRect &geometry) {
-        return glyphButton(this, name, caption, icon, geometry);
-    };
-    BitBtn1 = button("BitBtn1", QStringLiteral("　Ｏ　Ｋ"), QStyle::SP_DialogOkButton,
-                     {kWidth - 228, kHeight - 40, 104, 30});
-    BitBtn2 = button("BitBtn2", QStringLiteral("キャンセル"), QStyle::SP_DialogCancelButton,
-                     {kWidth - 116, kHeight - 40, 104, 30});
-    BitBtn3->setAutoDefault(false);
+    setupUi(this);
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    // The texts are limited in the bytes their file keeps, by the same numbers as the file.
+    const std::pair<QLineEdit *, int> byteLimited[] = {
+        {Edit13, kTitleMaxBytes}, {Edit3, kPageTextMaxBytes}, {Edit4, kPageTextMaxBytes}};
+    for (const auto &[edit, maxBytes] : byteLimited) {
+        edit->setMaxLength(maxBytes);
+        edit->setValidator(new ByteLimitValidator(maxBytes, edit));
+    }
 
     showFields();
 

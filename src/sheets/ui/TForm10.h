@@ -7,21 +7,16 @@
 #include "sheets/OutputSize.h"
 #include "sheets/TitleData.h"
 #include "sheets/TitleSettings.h"
+#include "ui_TForm10.h"
 
 #include <QDialog>
 
 #include <functional>
 
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
-
 namespace mf {
 
-class TForm10 : public QDialog {
+// The controls come from the form TForm10.ui.
+class TForm10 : public QDialog, private Ui::TForm10 {
     Q_OBJECT
 public:
     TForm10(const QString &titleText, const QString &programFolder, Prompter &prompter,
@@ -60,13 +55,6 @@ private:
     std::function<const OutputSize *()> m_selectedSize;
     std::function<QString()> m_projectName;
     TitleFields m_fields;
-
-    QCheckBox *CheckBox1, *CheckBox2;
-    QLineEdit *Edit13, *Edit11, *Edit3, *Edit1, *Edit4, *Edit2;
-    QLabel *Label18, *Label3;
-    QGroupBox *GroupBox1;
-    QRadioButton *RadioButton1, *RadioButton2, *RadioButton3;
-    QPushButton *BitBtn1, *BitBtn2, *BitBtn3;
 };
 
 } // namespace mf

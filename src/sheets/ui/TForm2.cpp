@@ -1,108 +1,23 @@
 #include "sheets/ui/TForm2.h"
 #include "platform/Format.h"
-#include "platform/ui/DirectInputEdit.h"
 #include "platform/ui/ScreenFit.h"
 #include "platform/ui/WidgetNames.h"
 
 #include "sheets/PhotoOps.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QScrollBar>
-#include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
-#include <QToolButton>
 #include <QWheelEvent>
 
 #include <new>
 
 namespace mf {
-
-QSize previewFitSize(QSize page, QSize area)
-{
-    if (page.isEmpty() || area.isEmpty())
-        return {};
-    return page.scaled(area, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-}
-
-// The preview raster: drawn straight from the image, so a page shown costs no conversion. Fitted
-// to the preview area, it shows the last page whole, scaled once per page or resize.
-class PreviewImage : public QWidget {
-public:
-    explicit PreviewImage(QWidget *parent) : QWidget(parent)
-    {
-        m_image = QImage(kPreviewSide, kPreviewSide, QImage::Format_RGB32);
-        if (m_image.isNull())
-            throw std::bad_alloc();
-        setFixedSize(kPreviewSide, kPreviewSide);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    void clear(const QColor &colour)
-    {
-        m_background = colour;
-        m_image.fill(colour);
-        m_page = m_fitted = QImage();
-        update();
-    }
-    void show(const QImage &page, const QColor &background)
-    {
-        m_background = background;
-        m_image.fill(background);
-        QPainter(&m_image).drawImage(0, 0, page);
-        m_page = page;
-        refit();
-        update();
-    }
-    // Fitted: as large as area, the page scaled into it; otherwise the full-size raster.
-    void setFit(bool fit, QSize area)
-    {
-        m_fit = fit;
-        setFixedSize(fit ? area.expandedTo(QSize(1, 1)) : QSize(kPreviewSide, kPreviewSide));
-        refit();
-        update();
-    }
-    bool fit() const { return m_fit; }
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        QPainter p(this);
-        if (!m_fit) {
-            p.drawImage(event->rect(), m_image, event->rect());
-            return;
-        }
-        p.fillRect(rect(), m_background);
-        p.drawImage(0, 0, m_fitted);
-    }
-
-private:
-    void refit()
-    {
-        m_fitted = QImage();
-        if (m_fit && !m_page.isNull())
-            m_fitted = m_page.scaled(previewFitSize(m_page.size(), size()), Qt::IgnoreAspectRatio,
-                                     Qt::SmoothTransformation);
-    }
-
-    QImage m_image;
-    QImage m_page;   // the last page shown
-    QImage m_fitted; // it, scaled to the area
-    QColor m_background;
-    bool m_fit = false;
-};
 
 namespace {
 
@@ -120,14 +35,8 @@ TForm2::TForm2(const ProjectState &project, Services &services, const SampleWind
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       m_project(project), m_services(services), m_links(links)
 {
-    setObjectName(QStringLiteral("TForm2"));
-    setModal(true);
-    setWindowTitle(project.titleText + QStringLiteral("\u3000写真サンプルの作成"));
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPixelSize(12);
-    setFont(font);
-
-    buildControls();
+    setupUi(this);
+    setUpControls();
     m_sizes = LoadOutputSizes(project.programFolder);
     fillSizeList();
     ComboBox1->setCurrentIndex(0);
@@ -156,112 +65,20 @@ const OutputSize *TForm2::selectedSize() const
     return index >= 0 && index < m_sizes.count ? &m_sizes.sizes[size_t(index)] : nullptr;
 }
 
-void TForm2::buildControls()
+void TForm2::setUpControls()
 {
-    auto label = [this](const char *name, const QString &text, const QRect &geometry) {
-        auto *l = named(new QLabel(text, this), name);
-        l->setGeometry(geometry);
-        return l;
-    };
-    auto button = [this](const char *name, const QString &caption, QStyle::StandardPixmap icon,
-                         const QRect &geometry) {
-        auto *b = named(new QPushButton(style()->standardIcon(icon), caption, this), name);
-        b->setGeometry(geometry);
-        b->setAutoDefault(false);
-        return b;
-    };
-
-    Label1 = label("Label1", QStringLiteral("解像度"), {8, 8, 40, 20});
-    ComboBox1 = named(new QComboBox(this), "ComboBox1");
-    ComboBox1->setGeometry(50, 6, 420, 24);
-    QFont fixed(QStringLiteral("ＭＳ ゴシック"));
-    fixed.setPixelSize(12);
-    ComboBox1->setFont(fixed);
-    ComboBox1->setMaxVisibleItems(50);
-    Label1->setBuddy(ComboBox1);
-
-    Label3 = label("Label3", QStringLiteral("JPEG画質"), {486, 8, 56, 20});
-    TrackBar1 = named(new QSlider(Qt::Horizontal, this), "TrackBar1");
-    TrackBar1->setGeometry(544, 4, 220, 26);
-    TrackBar1->setRange(0, 100);
-    TrackBar1->setTickPosition(QSlider::TicksBelow);
-    TrackBar1->setTickInterval(10);
-    TrackBar1->setPageStep(10);
+    const std::pair<QAbstractButton *, QStyle::StandardPixmap> glyphs[] = {
+        {BitBtn11, QStyle::SP_DialogCloseButton},
+        {BitBtn1, QStyle::SP_MediaPlay},
+        {BitBtn2, QStyle::SP_BrowserStop},
+        {BitBtn3, QStyle::SP_FileDialogDetailedView},
+        {BitBtn4, QStyle::SP_FileDialogInfoView}};
+    for (const auto &[button, glyph] : glyphs)
+        button->setIcon(style()->standardIcon(glyph));
     // Set before the slider is connected: showing the start quality changes nothing else.
     TrackBar1->setValue(kStartQuality);
-    Label3->setBuddy(TrackBar1);
-    Label4 = label("Label4", QStringLiteral("0"), {546, 30, 30, 14});
-    Label5 = label("Label5", QStringLiteral("50"), {639, 30, 30, 14});
-    Label5->setAlignment(Qt::AlignHCenter);
-    Label6 = label("Label6", QStringLiteral("100"), {732, 30, 30, 14});
-    Label6->setAlignment(Qt::AlignRight);
-
-    BitBtn11 = named(new QToolButton(this), "BitBtn11");
-    BitBtn11->setText(QStringLiteral("閉じる"));
-    BitBtn11->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    BitBtn11->setIconSize(QSize(32, 32));
-    BitBtn11->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    BitBtn11->setGeometry(kSampleWindowWidth - kCloseButtonMargin - 72, 4, 72, 60);
-
-    BitBtn1 = button("BitBtn1", msg::startCaption, QStyle::SP_MediaPlay, {8, 44, 124, 28});
-    BitBtn2 = button("BitBtn2", QStringLiteral("中止"), QStyle::SP_BrowserStop, {136, 44, 80, 28});
-    BitBtn3 = button("BitBtn3", QStringLiteral("余白の調整"), QStyle::SP_FileDialogDetailedView,
-                     {220, 44, 104, 28});
-    BitBtn4 = button("BitBtn4", QStringLiteral("タイトル設定"), QStyle::SP_FileDialogInfoView,
-                     {328, 44, 108, 28});
-
-    auto field = [this](QLabel *caption, const char *name, const QRect &geometry) {
-        auto *e = named(new QLineEdit(this), name);
-        e->setGeometry(geometry);
-        caption->setBuddy(e);
-        return e;
-    };
-    Label8 = label("Label8", QStringLiteral("接頭語"), {446, 48, 38, 20});
-    Edit3 = field(Label8, "Edit3", {486, 46, 70, 24});
-    Edit3->setMaxLength(16);
-    Label2 = label("Label2", QStringLiteral("開始番号"), {566, 48, 50, 20});
-    auto numberField = [this](QLabel *caption, const char *name, const QRect &geometry) {
-        auto *e = named(new DirectInputEdit(this), name);
-        e->setGeometry(geometry);
-        caption->setBuddy(e);
-        return e;
-    };
-    Edit1 = numberField(Label2, "Edit1", {618, 46, 56, 24});
-    Label7 = label("Label7", QStringLiteral("終了番号"), {684, 48, 50, 20});
-    Edit2 = numberField(Label7, "Edit2", {736, 46, 56, 24});
-
-    auto check = [this](const char *name, const QString &caption, bool on, const QString &hint) {
-        auto *c = named(new QCheckBox(caption, this), name);
-        c->setChecked(on);
-        if (!hint.isEmpty())
-            setHint(c, hint);
-        return c;
-    };
-    CheckBox1 = check("CheckBox1", QStringLiteral("全ページを連続出力"), false, {});
-    CheckBox2 = check("CheckBox2", QStringLiteral("写真番号を表示"), true, {});
-    CheckBox5 = check("CheckBox5", QStringLiteral("写真番号を中に入れる"), true,
-                      QStringLiteral("写真の端から左下に1mmづつ画像の中に表示します。"));
-    CheckBox6 = check("CheckBox6", QStringLiteral("外枠を付ける"), true,
-                      QStringLiteral("画像の周りに１ピクセル幅の黒枠を表示します。"));
-    CheckBox7 = check("CheckBox7", QStringLiteral("サイズ枠を付ける"), false,
-                      QStringLiteral("指定サイズの周りに１ピクセル幅の黒枠を表示します。"));
-    CheckBox9 = check("CheckBox9", QStringLiteral("周囲を切り捨て"), false,
-                      QStringLiteral("画像の周辺部を1mm切捨てます"));
-    CheckBox3 = check("CheckBox3", QStringLiteral("Ｌ判比にトリミング"), false,
-                      QStringLiteral("連番フォルダ内のAPSフィルムをトリミングして上書き保存して"
-                                     "インデックスを作成します。"));
-    CheckBox8 = check("CheckBox8", QStringLiteral("縦列を優先"), false, {});
-    CheckBox4 = check("CheckBox4", QStringLiteral("高品質で縮小"), false,
-                      QStringLiteral("画質は良くなりますが時間がかかります。"));
-    CheckBox10 = check("CheckBox10", QStringLiteral(".BMPで保存"), false, {});
-    CheckBox11 = check("CheckBox11", QStringLiteral("Exifの向きで回転"), true,
-                       QStringLiteral("カメラが記録した向きに合わせて写真を回転します。"));
-    CheckBox12 = check("CheckBox12", QStringLiteral(".PDFにまとめる"), false,
-                       QStringLiteral("全ページを連続出力したとき、全ページを1つのPDFファイルにも"
-                                      "まとめます。"));
-    CheckBox13 = check("CheckBox13", QStringLiteral("全体表示"),
-                       m_links.fitPreview ? m_links.fitPreview() : true,
-                       QStringLiteral("プレビューにページ全体を縮小して表示します。"));
+    CheckBox13->setChecked(m_links.fitPreview ? m_links.fitPreview() : true);
+    // Each row of options takes the width its captions need in the font this PC draws them in.
     const QList<QList<QCheckBox *>> rows = {
         {CheckBox1, CheckBox2, CheckBox5, CheckBox6, CheckBox7, CheckBox9},
         {CheckBox3, CheckBox8, CheckBox4, CheckBox10, CheckBox11, CheckBox12, CheckBox13}};
@@ -274,22 +91,6 @@ void TForm2::buildControls()
         }
     }
 
-    RadioGroup1 = named(new QGroupBox(QStringLiteral("番号位置"), this), "RadioGroup1");
-    RadioGroup1->setGeometry(780, 70, 120, 40);
-    topLeftButton = new QRadioButton(QStringLiteral("左上"), RadioGroup1);
-    bottomRightButton = new QRadioButton(QStringLiteral("右下"), RadioGroup1);
-    topLeftButton->setChecked(true);
-    auto *radios = new QHBoxLayout(RadioGroup1);
-    radios->setContentsMargins(6, 0, 6, 0);
-    radios->addWidget(topLeftButton);
-    radios->addWidget(bottomRightButton);
-
-    ScrollBox1 = named(new QScrollArea(this), "ScrollBox1");
-    ScrollBox1->setAccessibleName(QStringLiteral("プレビュー"));
-    Image1 = named(new PreviewImage(ScrollBox1), "Image1");
-    ScrollBox1->setWidget(Image1);
-    ScrollBox1->setWidgetResizable(false);
-    ScrollBox1->setFocusPolicy(Qt::StrongFocus);
     // The wheel steps and the focus on hover are the window's own.
     ScrollBox1->viewport()->installEventFilter(this);
     ScrollBox1->viewport()->setMouseTracking(true);
@@ -315,12 +116,6 @@ void TForm2::buildControls()
     connect(CheckBox4, &QCheckBox::clicked, this, &TForm2::CheckBox4Click);
     connect(CheckBox13, &QCheckBox::toggled, this, &TForm2::CheckBox13Click);
     Image1->setFit(CheckBox13->isChecked(), ScrollBox1->viewport()->size());
-
-    setHint(BitBtn1, QStringLiteral("サンプルのページを作って一覧フォルダに保存します。"));
-    setHint(BitBtn2, QStringLiteral("サンプルの作成を中止します。"));
-    setHint(BitBtn3, QStringLiteral("選んだサイズの余白を調整し、新しいサイズを登録します。"));
-    setHint(BitBtn4, QStringLiteral("ページのタイトルとページ番号を設定します。"));
-    setHint(BitBtn11, QStringLiteral("写真サンプルの作成を閉じます。"));
 }
 
 void TForm2::CheckBox13Click(bool fit)

@@ -7,27 +7,17 @@
 #include "sheets/OutputSize.h"
 #include "sheets/SheetRun.h"
 #include "sheets/TitleSettings.h"
+#include "ui_TForm2.h"
 
 #include <QDialog>
 
 #include <functional>
 
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
 class QProgressBar;
-class QPushButton;
-class QRadioButton;
-class QScrollArea;
-class QSlider;
 class QStatusBar;
-class QToolButton;
-class QGroupBox;
 
 namespace mf {
-
-class PreviewImage;
 
 // The dialogs this window opens belong to other parts of the program; they are reached
 // through these.
@@ -46,13 +36,8 @@ struct SampleWindowLinks {
     std::function<void(bool)> setFitPreview;
 };
 
-// The size a page is shown at when the preview fits it whole into area: in proportion, as
-// large as fits.
-QSize previewFitSize(QSize page, QSize area);
-
 inline constexpr int kSampleWindowWidth = 908;
 inline constexpr int kSampleWindowHeight = 744;
-inline constexpr int kPreviewSide = 2480;
 inline constexpr int kPreviewWheelStep = 20;
 
 namespace msg {
@@ -60,7 +45,8 @@ inline const QString noSizeSelected = QStringLiteral("解像度が選択され�
 inline const QString sampleWindowCaption = QStringLiteral("\u3000[写真サンプルの作成]");
 } // namespace msg
 
-class TForm2 : public QDialog {
+// The controls come from the form TForm2.ui, but for the status line.
+class TForm2 : public QDialog, private Ui::TForm2 {
     Q_OBJECT
 public:
     TForm2(const ProjectState &project, Services &services, const SampleWindowLinks &links,
@@ -89,7 +75,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildControls();
+    void setUpControls();
     void connectOptions();
     void reset();
     void updateStatus();
@@ -108,18 +94,6 @@ private:
     bool m_closeAfterRun = false;
     int m_wheelDelta = 0; // wheel turns not yet a whole step
 
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8;
-    QComboBox *ComboBox1;
-    QSlider *TrackBar1;
-    QPushButton *BitBtn1, *BitBtn2, *BitBtn3, *BitBtn4;
-    QToolButton *BitBtn11;
-    QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5, *CheckBox6, *CheckBox7,
-        *CheckBox8, *CheckBox9, *CheckBox10, *CheckBox11, *CheckBox12, *CheckBox13;
-    QGroupBox *RadioGroup1;
-    QRadioButton *topLeftButton, *bottomRightButton;
-    QLineEdit *Edit1, *Edit2, *Edit3;
-    QScrollArea *ScrollBox1;
-    PreviewImage *Image1;
     QStatusBar *StatusBar1;
     QLabel *statusText;
     QProgressBar *progressBar;

@@ -6,17 +6,14 @@
 #include "platform/Services.h"
 #include "sheets/CustomSizeForm.h"
 #include "sheets/OutputSize.h"
+#include "ui_TForm3.h"
 
 #include <QDialog>
 
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-
 namespace mf {
 
-class TForm3 : public QDialog {
+// The controls come from the form TForm3.ui.
+class TForm3 : public QDialog, private Ui::TForm3 {
     Q_OBJECT
 public:
     // Edits sizes.sizes[selected]; OK writes the edited values there (memory only);
@@ -36,8 +33,6 @@ private:
     bool hasSelection() const;
     CustomSizeTexts texts() const;
     void updateGapLabels();
-    QLineEdit *field(const char *name, int maxLength, const QRect &geometry,
-                     QWidget *parent = nullptr);
 
     OutputSizeTable &m_sizes;
     const int m_selected;
@@ -47,12 +42,6 @@ private:
     // The dpi of the millimetre displays: the size's own until the operator types another.
     int m_workingDpi = 400;
     int m_registered = -1;
-
-    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5, *Edit6, *Edit7, *Edit8, *Edit9, *Edit10,
-        *Edit11, *Edit12, *Edit13;
-    QLabel *Label29, *Label30;
-    QPlainTextEdit *Memo1;
-    QPushButton *BitBtn1, *BitBtn2, *BitBtn3;
 };
 
 } // namespace mf
