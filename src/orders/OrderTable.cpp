@@ -2,6 +2,7 @@
 
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 
 #include <QByteArray>
 
@@ -90,7 +91,7 @@ void ResetOrders(OrderTable &table)
 
 QString DefaultOrderFilePath(const QString &programFolder, const QString &projectName)
 {
-    return joinPath(programFolder, projectName + QStringLiteral(".csv"));
+    return joinPath(programFolder, programFileName(programfile::kOrders, projectName));
 }
 
 qint64 sumOfPhotoCounts(const OrderTable &table)

@@ -3,17 +3,12 @@
 // folders, and clearing it away at the next start and the next opening of the project.
 
 #include <QString>
-#include <QStringView>
 
 namespace mf {
 
-// The names of the files the program replaces whole in its program folder: the work log and
-// its backups, the project files, order files and order lists (kept there by default), title
-// data, and the window preferences.
-bool isProgramFolderFileName(QStringView name);
-
-// Removes the temporaries that interrupted copies and atomic saves of those files left in the
-// program folder. Run at start, while no save of ours is under way.
+// Removes the temporaries that interrupted copies and atomic saves left in the program folder
+// (of the files it keeps there: isSavedWholeProgramFileName). Run at start, while no save of ours
+// is under way.
 void removeStaleProgramTemporaries(const QString &programFolder);
 
 // Removes the temporaries that interrupted copies and saves left in the folders a project's
