@@ -139,44 +139,6 @@ int CopyFolderToSequence(ProjectState &state, Services &services, const QString 
                     unlogged ? unlogged : &ignored, notJpeg);
 }
 
-UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter)
-{
-    const UnfinishedNumbering found = findUnfinishedNumbering(state);
-    if (!found.unfinished)
-        return UnfinishedChoice::None;
-    if (state.orderCount() >= 1) {
-        const auto orNone = [](const QString &numbers) {
-            return numbers.isEmpty() ? msg::numberingNoUnsavedNumbers : numbers;
-        };
-        // The orders name photos by number: only a rebuild that gives every photo the number
-        // it had keeps them right.
-        if (found.sameNumbersFrom > 0)
-            return prompter.ask(msg::numberingUnfinishedSameNumbers.arg(
-                                    orNone(found.unsavedNumbers), orNone(found.missingNumbers),
-                                    QString::number(found.sameNumbersFrom)),
-                                state.titleText, Buttons::YesNo) == Answer::Yes
-                       ? UnfinishedChoice::Rebuild
-                       : UnfinishedChoice::Refused;
-        prompter.inform(msg::numberingUnfinishedOrders.arg(orNone(found.unsavedNumbers),
-                                                           orNone(found.missingNumbers)),
-                        state.titleText);
-        return UnfinishedChoice::Refused;
-    }
-    return prompter.ask(msg::numberingUnfinishedRebuild, state.titleText, Buttons::YesNo) ==
-                   Answer::Yes
-               ? UnfinishedChoice::Rebuild
-               : UnfinishedChoice::Refused;
-}
-
-UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Prompter &prompter)
-{
-    if (state.saveFolder.isEmpty() || !isFile(numberingMarkPath(state.saveFolder)))
-        return UnfinishedChoice::None;
-    if (anotherCopyWorksIn({state.saveFolder, sequenceFolder(state)}))
-        return UnfinishedChoice::None;
-    return settleUnfinishedNumbering(state, prompter);
-}
-
 namespace {
 
 struct ModeChoice {
@@ -192,7 +154,8 @@ std::optional<ModeChoice> chooseMode(const ProjectState &state, Prompter &prompt
     const QString &caption = state.titleText;
     const bool orders = state.orderCount() >= 1;
     // With orders, a rebuild must give the numbers the orders name.
-    const int sameNumbersFrom = orders ? findUnfinishedNumbering(state).sameNumbersFrom : 0;
+    const int sameNumbersFrom =
+        orders ? findUnfinishedNumberingClearingStaleMark(state).sameNumbersFrom : 0;
     const UnfinishedChoice unfinished = hooks.rebuildAgreed && (!orders || sameNumbersFrom > 0)
                                             ? UnfinishedChoice::Rebuild
                                             : settleUnfinishedNumbering(state, prompter);
