@@ -416,7 +416,9 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         return -1;
 
     // What a run that was killed half way left: a copy is whole only under its final name.
-    removeStaleTemporaries(folder);
+    // One left behind is hidden and never taken for a photo; the next run sweeps again.
+    if (!removeStaleTemporaries(folder))
+        qWarning("temporaries of interrupted copies may be left in %s", qUtf8Printable(folder));
     hooks.setBusyCursor(true);
     state.busy = true;
     CopyTally tally;

@@ -12,28 +12,34 @@
 
 namespace mf {
 
-void removeStaleProgramTemporaries(const QString &programFolder)
+bool removeStaleProgramTemporaries(const QString &programFolder)
 {
-    removeStaleTemporaries(programFolder, isSavedWholeProgramFileName);
+    return removeStaleTemporaries(programFolder, isSavedWholeProgramFileName);
 }
 
-void removeStaleProjectTemporaries(const QString &saveFolder)
+bool removeStaleProjectTemporaries(const QString &saveFolder)
 {
     if (saveFolder.isEmpty())
-        return;
+        return true;
     const QString numbered = sequenceFolderOf(saveFolder);
     const QString exported = exportFolderOf(saveFolder);
     if (anotherCopyWorksIn({saveFolder, numbered, exported}))
-        return;
-    removeStaleTemporaries(numbered, [](QStringView name) { return name == kNumberingMarkName; });
-    removeStaleTemporaries(exported, [](QStringView name) {
+        return false;
+    // Every folder is swept even after one failed: each temporary left is one too many.
+    bool swept = removeStaleTemporaries(
+        numbered, [](QStringView name) { return name == kNumberingMarkName; });
+    swept &= removeStaleTemporaries(exported, [](QStringView name) {
         return name == kSampleListName || name == kOrdererSampleListName || name == kExportMarkName;
     });
-    for (const DirEntry &e : listEntries(exported)) {
+    bool readError = false;
+    for (const DirEntry &e : listEntries(exported, nullptr, &readError)) {
         if (e.isDir)
-            removeStaleTemporaries(joinPath(exported, e.name));
+            swept &= removeStaleTemporaries(joinPath(exported, e.name));
     }
-    removeStaleTemporaries(pageFolder(saveFolder), isPageFileName);
+    // The orderers' folders after a failed read went unseen: not swept.
+    swept &= !readError;
+    swept &= removeStaleTemporaries(pageFolder(saveFolder), isPageFileName);
+    return swept;
 }
 
 } // namespace mf

@@ -501,8 +501,11 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         return *refused;
     if (state.running)
         return SheetRunResult::Ignored;
-    // Pages and a PDF whose saving a kill cut short left their temporaries behind.
-    removeStaleTemporaries(pageFolder(project.workFolder), isPageFileName);
+    // Pages and a PDF whose saving a kill cut short left their temporaries behind. One left
+    // behind is never taken for a page; the next press sweeps again.
+    if (!removeStaleTemporaries(pageFolder(project.workFolder), isPageFileName))
+        qWarning("temporaries of interrupted saves may be left in %s",
+                 qUtf8Printable(pageFolder(project.workFolder)));
 
     hooks.disableSizeList();
     hooks.setBusy(true);
