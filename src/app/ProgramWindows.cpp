@@ -6,6 +6,7 @@
 #include "orders/OrderHooksBinding.h"
 #include "orders/ui/TForm4.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "project/ui/TForm8.h"
 #include "sheets/ui/TForm10.h"
 #include "sheets/ui/TForm2.h"
@@ -65,7 +66,8 @@ ProgramWindows::ProgramWindows(const QString &programFolder, Services &services,
         titleDialog.setSelectedSize(std::move(source));
     };
     // The operator's view of the preview, kept in the program folder with its other files.
-    const QString preferences = joinPath(programFolder, QStringLiteral("Marrowfold.ini"));
+    const QString preferences =
+        joinPath(programFolder, programFileName(programfile::kWindowSettings));
     links.fitPreview = [preferences] {
         return QSettings(preferences, QSettings::IniFormat).value("preview/fit", true).toBool();
     };

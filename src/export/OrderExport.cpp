@@ -16,6 +16,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <optional>
+
 namespace mf {
 
 namespace {
@@ -349,19 +351,13 @@ bool encodeOrdererSampleList(const ExportState &state, QByteArray *out)
     return encodeLinesCrLf(state.ordererSampleList, out);
 }
 
-int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
-{
-    state.abortExport = false;
-    state.exportBusy = true;
-    struct Idle {
-        ExportState &s;
-        ~Idle()
-        {
-            s.abortExport = false;
-            s.exportBusy = false;
-        }
-    } idle{state};
+namespace {
 
+// The settings, the prefix and the orders, checked before anything on the disk changes. The
+// result that ends the run here (a refusal, or the check alone or no orders done), or nothing
+// when the copies may begin.
+std::optional<int> checkBeforeCopying(ExportJob &job, ExportState &state, bool checkOnly)
+{
     Services &services = job.services;
     const ProjectState &project = job.project;
     if (ValidateExportSettings(job.settings, services.prompter) != 0)
@@ -389,6 +385,49 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
         services.prompter.inform(msg::checkNoErrors, project.titleText);
         return ExportOk;
     }
+    return std::nullopt;
+}
+
+// The two lists of the samples taken, where the settings take samples; false when one could
+// not be written.
+bool writeSampleLists(ExportJob &job, const ExportState &state, const QString &exportFolder,
+                      QStringList *texts)
+{
+    if (!job.settings.subtractSamples || state.samplesTaken <= 0)
+        return true;
+    const ProjectState &project = job.project;
+    bool written = true;
+    QByteArray bytes;
+    bool encoded =
+        encodeSampleList(state, headingLine(project.projectName, job.services.clock.now()),
+                         job.settings.sampleColumns, &bytes);
+    if (!writeText(job, joinPath(exportFolder, kSampleListName), encoded, bytes, texts))
+        written = false;
+    encoded = encodeOrdererSampleList(state, &bytes);
+    if (!writeText(job, joinPath(exportFolder, kOrdererSampleListName), encoded, bytes, texts))
+        written = false;
+    return written;
+}
+
+} // namespace
+
+int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
+{
+    state.abortExport = false;
+    state.exportBusy = true;
+    struct Idle {
+        ExportState &s;
+        ~Idle()
+        {
+            s.abortExport = false;
+            s.exportBusy = false;
+        }
+    } idle{state};
+
+    Services &services = job.services;
+    const ProjectState &project = job.project;
+    if (const std::optional<int> ended = checkBeforeCopying(job, state, checkOnly))
+        return *ended;
 
     // Held to the end: another copy emptying the folder under this run would leave an export
     // that looks complete and is not.
@@ -412,17 +451,8 @@ int RunExport(ExportJob &job, ExportState &state, bool checkOnly)
 
     int result = failures > 0 ? ExportIncomplete : ExportOk;
     QStringList texts; // the texts written, opened once they are on the disk
-    if (job.settings.subtractSamples && state.samplesTaken > 0) {
-        QByteArray bytes;
-        bool encoded =
-            encodeSampleList(state, headingLine(project.projectName, services.clock.now()),
-                             job.settings.sampleColumns, &bytes);
-        if (!writeText(job, joinPath(exportFolder, kSampleListName), encoded, bytes, &texts))
-            result = ExportIncomplete;
-        encoded = encodeOrdererSampleList(state, &bytes);
-        if (!writeText(job, joinPath(exportFolder, kOrdererSampleListName), encoded, bytes, &texts))
-            result = ExportIncomplete;
-    }
+    if (!writeSampleLists(job, state, exportFolder, &texts))
+        result = ExportIncomplete;
     // A studio takes the drive to the print lab as soon as the run says it is done, and hands
     // out the sample prints by the texts it shows: neither before the disk holds them.
     // The mark goes only once the disk holds the whole export.

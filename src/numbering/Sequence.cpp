@@ -139,44 +139,6 @@ int CopyFolderToSequence(ProjectState &state, Services &services, const QString 
                     unlogged ? unlogged : &ignored, notJpeg);
 }
 
-UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter)
-{
-    const UnfinishedNumbering found = findUnfinishedNumbering(state);
-    if (!found.unfinished)
-        return UnfinishedChoice::None;
-    if (state.orderCount() >= 1) {
-        const auto orNone = [](const QString &numbers) {
-            return numbers.isEmpty() ? msg::numberingNoUnsavedNumbers : numbers;
-        };
-        // The orders name photos by number: only a rebuild that gives every photo the number
-        // it had keeps them right.
-        if (found.sameNumbersFrom > 0)
-            return prompter.ask(msg::numberingUnfinishedSameNumbers.arg(
-                                    orNone(found.unsavedNumbers), orNone(found.missingNumbers),
-                                    QString::number(found.sameNumbersFrom)),
-                                state.titleText, Buttons::YesNo) == Answer::Yes
-                       ? UnfinishedChoice::Rebuild
-                       : UnfinishedChoice::Refused;
-        prompter.inform(msg::numberingUnfinishedOrders.arg(orNone(found.unsavedNumbers),
-                                                           orNone(found.missingNumbers)),
-                        state.titleText);
-        return UnfinishedChoice::Refused;
-    }
-    return prompter.ask(msg::numberingUnfinishedRebuild, state.titleText, Buttons::YesNo) ==
-                   Answer::Yes
-               ? UnfinishedChoice::Rebuild
-               : UnfinishedChoice::Refused;
-}
-
-UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Prompter &prompter)
-{
-    if (state.saveFolder.isEmpty() || !isFile(numberingMarkPath(state.saveFolder)))
-        return UnfinishedChoice::None;
-    if (anotherCopyWorksIn({state.saveFolder, sequenceFolder(state)}))
-        return UnfinishedChoice::None;
-    return settleUnfinishedNumbering(state, prompter);
-}
-
 namespace {
 
 struct ModeChoice {
@@ -192,7 +154,8 @@ std::optional<ModeChoice> chooseMode(const ProjectState &state, Prompter &prompt
     const QString &caption = state.titleText;
     const bool orders = state.orderCount() >= 1;
     // With orders, a rebuild must give the numbers the orders name.
-    const int sameNumbersFrom = orders ? findUnfinishedNumbering(state).sameNumbersFrom : 0;
+    const int sameNumbersFrom =
+        orders ? findUnfinishedNumberingClearingStaleMark(state).sameNumbersFrom : 0;
     const UnfinishedChoice unfinished = hooks.rebuildAgreed && (!orders || sameNumbersFrom > 0)
                                             ? UnfinishedChoice::Rebuild
                                             : settleUnfinishedNumbering(state, prompter);
@@ -254,30 +217,11 @@ void undoUnfinishedRow(ProjectState &state, const ModeChoice &chosen, int row, i
     }
 }
 
-} // namespace
-
-int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks)
+// Every row's folder holds photos numbering can copy and log; false after telling the operator
+// what stands in the way.
+bool sourcesCanBeNumbered(const ProjectState &state, Prompter &prompter, Mode mode,
+                          const QString &folder)
 {
-    Prompter &prompter = services.prompter;
-    const QString &caption = state.titleText;
-    if (!hasNameAndFolder(state, prompter))
-        return -1;
-    const QString folder = sequenceFolder(state);
-    if (!ensureFolder(state, prompter, state.saveFolder) || !ensureFolder(state, prompter, folder))
-        return -1;
-    // Held to the end: another copy emptying or filling the folder meanwhile would leave
-    // numbers that belong to neither run.
-    const std::unique_ptr<SaveFolderLock> lock =
-        lockSaveFolder(state.saveFolder, folder, caption, prompter);
-    if (!lock)
-        return -1;
-
-    const int highest = HighestPhotoNumber(state);
-    const std::optional<ModeChoice> chosen = chooseMode(state, prompter, hooks, highest);
-    if (!chosen)
-        return -1;
-    const Mode mode = chosen->mode;
-
     QString problems;
     const OwnFolders own(state.saveFolder);
     for (int r = 1; r <= state.folders.folderCount; ++r) {
@@ -298,14 +242,21 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
     }
     if (!fitsCp932(folder))
         problems += msg::unloggableFolder.arg(folder);
-    if (!problems.isEmpty()) {
-        prompter.inform(problems, caption);
-        return -1;
-    }
+    if (problems.isEmpty())
+        return true;
+    prompter.inform(problems, state.titleText);
+    return false;
+}
 
-    const int start = chosen->fixedStart > 0
-                          ? chosen->fixedStart
-                          : hooks.askStartNumber(mode == Mode::Append ? highest : 0);
+// The first number of the run: the one a rebuild must keep, or the operator's. -2 when the
+// operator cancelled, -1 after telling why the number cannot be used.
+int chooseStartNumber(const ProjectState &state, Prompter &prompter, const SequenceHooks &hooks,
+                      const ModeChoice &chosen, int highest)
+{
+    const QString &caption = state.titleText;
+    const int start = chosen.fixedStart > 0
+                          ? chosen.fixedStart
+                          : hooks.askStartNumber(chosen.mode == Mode::Append ? highest : 0);
     if (start == -2)
         return -2;
     if (start <= 0) {
@@ -316,103 +267,165 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
         prompter.inform(msg::startTooHigh, caption);
         return -1;
     }
-    if (mode == Mode::Append && start < highest) {
+    if (chosen.mode == Mode::Append && start < highest) {
         prompter.inform(msg::startBelowExisting, caption);
         return -1;
     }
+    return start;
+}
 
-    state.workFolder = folder;
-    int lastNumber = start - 1;
-
+// The last checks before the first change to the numbered folder, then the mark that stays
+// until a save records the numbers (a rebuild empties the folder under it). False after
+// telling the operator.
+bool prepareNumberedFolder(ProjectState &state, Prompter &prompter, Mode mode,
+                           const QString &folder)
+{
+    const QString &caption = state.titleText;
     // Before anything is deleted: a rebuild from an empty list (a reopened project whose
     // project file is gone) would otherwise throw away numbering that cannot be made again.
     if (state.folders.folderCount == 0) {
         prompter.inform(msg::noSourceFolders, caption);
-        return -1;
+        return false;
     }
-
     if (mode == Mode::Rebuild) {
         for (int r = 1; r <= state.folders.folderCount; ++r) {
             if (state.folders.entries[r - 1].changed == 1) {
                 prompter.inform(msg::sourcesChanged, caption);
-                return -1;
+                return false;
             }
         }
-        if (!emptyForRebuild(state, prompter, folder))
-            return -1;
+        return emptyForRebuild(state, prompter, folder);
     }
-    // From the first change until a save records the numbers.
-    if (mode == Mode::Append && !markNumberingStarted(state)) {
+    if (!markNumberingStarted(state)) {
         prompter.inform(msg::cannotMarkSequence.arg(folder), caption);
-        return -1;
+        return false;
     }
+    return true;
+}
 
-    // What a run that was killed half way left: a copy is whole only under its final name.
-    removeStaleTemporaries(folder);
-    hooks.setBusyCursor(true);
-    state.busy = true;
-    int result = 0;
+// The row's numbers and counts as the project will record them.
+void recordNumberedRow(ProjectState &state, int r, int first, int lastNumber, int given)
+{
+    GridRow &cells = state.grid.rows[r];
+    if (given < 1) {
+        cells[ColStart] = QStringLiteral("0");
+        cells[ColEnd] = QStringLiteral("0");
+    } else {
+        cells[ColStart] = QString::number(first);
+        cells[ColEnd] = QString::number(lastNumber);
+    }
+    FolderEntry &entry = state.folders.entries[r - 1];
+    cells[ColSubfolders] = QString::number(entry.subfolderCount);
+    cells[ColFiles] = QString::number(entry.totalFileCount);
+    cells[ColDirectJpegs] = QString::number(entry.directJpegCount);
+    cells[ColAllJpegs] = QString::number(entry.allJpegCount);
+    entry.changed = 0;
+    state.selectedRow = r;
+}
+
+struct CopyTally {
     int unlogged = 0;    // copies whose log line could not be written
     QStringList notJpeg; // numbered files that are not JPEG images, told at the end
+};
+
+// Copies the rows' folders in turn from start. 0, or -2 when a row stopped (its copies undone).
+int numberRows(ProjectState &state, Services &services, const SequenceHooks &hooks,
+               const ModeChoice &chosen, int start, int highest, CopyTally *tally)
+{
+    const QString &folder = state.workFolder;
+    int lastNumber = start - 1;
     for (int r = 1; r <= state.folders.folderCount; ++r) {
         GridRow &cells = state.grid.rows[r];
-        if (mode == Mode::Append && state.grid.isNumbered(r))
+        if (chosen.mode == Mode::Append && state.grid.isNumbered(r))
             continue;
         const int first = lastNumber + 1;
         const qint64 logSize = QFileInfo(joinPath(folder, kConversionLogName)).size();
-        const qsizetype notJpegBefore = notJpeg.size();
+        const qsizetype notJpegBefore = tally->notJpeg.size();
         if (CopyFolderToSequence(state, services, cells[ColPath],
-                                 cells[ColInclude] == QLatin1String("1"), lastNumber, &unlogged,
-                                 &notJpeg) == SequenceStopped) {
-            undoUnfinishedRow(state, *chosen, r, first, lastNumber, logSize);
-            lastNumber = first - 1;
-            notJpeg.resize(notJpegBefore); // those copies are gone again
+                                 cells[ColInclude] == QLatin1String("1"), lastNumber,
+                                 &tally->unlogged, &tally->notJpeg) == SequenceStopped) {
+            undoUnfinishedRow(state, chosen, r, first, lastNumber, logSize);
+            tally->notJpeg.resize(notJpegBefore); // those copies are gone again
             hooks.setBusyCursor(false);
-            prompter.inform(msg::copyStopped.arg(cells[ColPath]), caption);
+            services.prompter.inform(msg::copyStopped.arg(cells[ColPath]), state.titleText);
             hooks.setBusyCursor(true);
-            result = -2;
-            break;
+            return -2;
         }
-        const int given = lastNumber - (mode == Mode::Append ? highest : 0);
-        if (given < 1) {
-            cells[ColStart] = QStringLiteral("0");
-            cells[ColEnd] = QStringLiteral("0");
-        } else {
-            cells[ColStart] = QString::number(first);
-            cells[ColEnd] = QString::number(lastNumber);
-        }
-        FolderEntry &entry = state.folders.entries[r - 1];
-        cells[ColSubfolders] = QString::number(entry.subfolderCount);
-        cells[ColFiles] = QString::number(entry.totalFileCount);
-        cells[ColDirectJpegs] = QString::number(entry.directJpegCount);
-        cells[ColAllJpegs] = QString::number(entry.allJpegCount);
-        entry.changed = 0;
-        state.selectedRow = r;
+        const int given = lastNumber - (chosen.mode == Mode::Append ? highest : 0);
+        recordNumberedRow(state, r, first, lastNumber, given);
         hooks.rowDone(r);
     }
+    return 0;
+}
 
-    state.buttons = RowButtons{false, false, false};
-    state.dirty = true;
+// Puts the copies on the disk, tells what went wrong and saves the project; false when the
+// disk or the log did not take everything.
+bool finishNumbering(ProjectState &state, Services &services, const SequenceHooks &hooks,
+                     const CopyTally &tally)
+{
+    const QString &caption = state.titleText;
+    const QString &folder = state.workFolder;
+    Prompter &prompter = services.prompter;
     // The log is how the folder list check finds what was copied: a copy it does not record
     // is a write that failed, not a run that went well. The project records what was copied
     // either way; the folder opens only once it is safe.
-    const bool onDisk = finishOnDisk(
+    return finishOnDisk(
         services, caption, folder, hooks.flushToDisk, hooks.diskStatus, {folder},
         [&](bool flushed) {
-            if (flushed && unlogged > 0)
+            if (flushed && tally.unlogged > 0)
                 prompter.inform(msg::logNotWritten.arg(joinPath(folder, kConversionLogName)),
                                 caption);
-            if (!notJpeg.isEmpty())
-                prompter.inform(msg::notJpegImages.arg(undecodableList(notJpeg)), caption);
+            if (!tally.notJpeg.isEmpty())
+                prompter.inform(msg::notJpegImages.arg(undecodableList(tally.notJpeg)), caption);
             // Copies the disk did not confirm may be gone after a power cut: the mark stays
             // for the next opening to compare the folder with the saved project.
             if (!flushed)
                 state.numberingMark.clear();
             if (hooks.saveProject)
                 hooks.saveProject();
-            return unlogged == 0;
+            return tally.unlogged == 0;
         });
-    if (!onDisk)
+}
+
+} // namespace
+
+int CreateSequentialFiles(ProjectState &state, Services &services, const SequenceHooks &hooks)
+{
+    Prompter &prompter = services.prompter;
+    if (!hasNameAndFolder(state, prompter))
+        return -1;
+    const QString folder = sequenceFolder(state);
+    if (!ensureFolder(state, prompter, state.saveFolder) || !ensureFolder(state, prompter, folder))
+        return -1;
+    // Held to the end: another copy emptying or filling the folder meanwhile would leave
+    // numbers that belong to neither run.
+    const std::unique_ptr<SaveFolderLock> lock =
+        lockSaveFolder(state.saveFolder, folder, state.titleText, prompter);
+    if (!lock)
+        return -1;
+
+    const int highest = HighestPhotoNumber(state);
+    const std::optional<ModeChoice> chosen = chooseMode(state, prompter, hooks, highest);
+    if (!chosen || !sourcesCanBeNumbered(state, prompter, chosen->mode, folder))
+        return -1;
+    const int start = chooseStartNumber(state, prompter, hooks, *chosen, highest);
+    if (start < 0)
+        return start;
+    state.workFolder = folder;
+    if (!prepareNumberedFolder(state, prompter, chosen->mode, folder))
+        return -1;
+
+    // What a run that was killed half way left: a copy is whole only under its final name.
+    // One left behind is hidden and never taken for a photo; the next run sweeps again.
+    if (!removeStaleTemporaries(folder))
+        qWarning("temporaries of interrupted copies may be left in %s", qUtf8Printable(folder));
+    hooks.setBusyCursor(true);
+    state.busy = true;
+    CopyTally tally;
+    int result = numberRows(state, services, hooks, *chosen, start, highest, &tally);
+    state.buttons = RowButtons{false, false, false};
+    state.dirty = true;
+    if (!finishNumbering(state, services, hooks, tally))
         result = result == 0 ? -3 : result;
     hooks.setBusyCursor(false);
     state.busy = false;

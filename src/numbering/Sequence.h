@@ -7,6 +7,7 @@
 #include "platform/Services.h"
 #include "project/Messages.h"
 #include "project/ProjectState.h"
+#include "project/UnfinishedNumbering.h"
 
 #include <functional>
 
@@ -45,21 +46,6 @@ struct SequenceHooks {
     // was opened): no second question.
     bool rebuildAgreed = false;
 };
-
-enum class UnfinishedChoice {
-    None,    // no unfinished numbering: the usual questions follow
-    Rebuild, // the operator chose to number everything again
-    Refused, // told, or the operator declined: nothing may be appended now
-};
-
-// What to do about a past numbering of the save folder that was not saved (its photos are in
-// the numbered folder, its numbers in no project file). Without orders the operator is asked
-// to rebuild; with orders, which rule a rebuild out, told which numbers are unsaved.
-UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter);
-
-// The same when a project has just been opened, unless another copy is numbering or
-// exporting into its save folder right now (its run is not unfinished, only still going).
-UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Prompter &prompter);
 
 // BitBtn6Click: the whole numbering command. Returns 0 when the copy ran to its end,
 // a negative value when it ended early, -3 when the disk did not take the copies whole.
@@ -103,25 +89,6 @@ inline const QString unloggableName = QStringLiteral(
 inline const QString undecodableName =
     QStringLiteral("%1列目　名前の文字コードが正しくないファイルまたはフォルダがあるのでコピー出来"
                    "ません。名前を直してください。\n%2\n");
-inline const QString numberingUnfinishedRebuild =
-    QStringLiteral("前回の連番ファイルの作成が完了していません。\n連番フォルダの写真の番号がプロジ"
-                   "ェクトに保存されていないので、このまま追加すると同じ写真に２つの番号が付きま"
-                   "す。\n連番ファイルを新規に作り直しますか？");
-inline const QString numberingUnfinishedOrders =
-    QStringLiteral("前回の連番ファイルの作成が完了していません。\n注文が入力されているので連番ファ"
-                   "イルを作り直す事は出来ません。\n連番フォルダにありますがプロジェクトに保存さ"
-                   "れていない番号　%1\nプロジェクトに保存されていますが連番フォルダにない番号　"
-                   "%2\n\n保存されていない番号の写真を連番フォルダから削除し、ない番号の写真を元"
-                   "の番号のファイル名で連番フォルダに戻してから、もう一度連番ファイルの作成を行っ"
-                   "てください。");
-// With orders, when a rebuild gives every photo the number it had.
-inline const QString numberingUnfinishedSameNumbers =
-    QStringLiteral("前回の連番ファイルの作成が完了していません。\n連番フォルダにありますがプロジ"
-                   "ェクトに保存されていない番号　%1\nプロジェクトに保存されていますが連番フォル"
-                   "ダにない番号　%2\n\n注文が入力されていますが、同じコピー元画像フォルダから"
-                   "開始番号%3で作り直すと、どの写真にも保存されている番号と同じ番号が付きます。"
-                   "\n連番ファイルを開始番号%3で作り直しますか？");
-inline const QString numberingNoUnsavedNumbers = QStringLiteral("なし");
 inline const QString cannotMarkSequence =
     QStringLiteral("連番フォルダに書き込み出来ません。\nネットワークドライブの場合は書き込み禁止"
                    "になっていないか確認してください。\n%1");

@@ -1,6 +1,7 @@
 #include "orders/OrderList.h"
 
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextFile.h"
 #include "project/DesktopOpen.h"
 
@@ -31,7 +32,7 @@ QString orderListPath(const OrderTable &table, const ProjectState &project)
         if (dot >= 0)
             base.truncate(dot);
     }
-    return joinPath(folder, base + QStringLiteral("_注文リスト.txt"));
+    return joinPath(folder, programFileName(programfile::kOrderList, base));
 }
 
 QByteArray orderListBytes(const OrderTable &table)

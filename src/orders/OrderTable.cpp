@@ -2,6 +2,7 @@
 
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 
 #include <QByteArray>
 
@@ -11,36 +12,16 @@ namespace {
 
 constexpr qint64 kAmountLimit = Q_INT64_C(1000000000000000000);
 
-template <typename CharAt> qint64 parse64(CharAt charAt, qsizetype size)
-{
-    qsizetype i = 0;
-    while (i < size && (charAt(i) == ' ' || (charAt(i) >= 0x09 && charAt(i) <= 0x0D)))
-        ++i;
-    bool negative = false;
-    if (i < size && (charAt(i) == '+' || charAt(i) == '-')) {
-        negative = charAt(i) == '-';
-        ++i;
-    }
-    qint64 value = 0;
-    // Saturates before it multiplies: ten times the limit is beyond 64 bits.
-    for (; i < size && charAt(i) >= '0' && charAt(i) <= '9'; ++i) {
-        const int digit = charAt(i) - '0';
-        value = value > (kAmountLimit - digit) / 10 ? kAmountLimit : value * 10 + digit;
-    }
-    return negative ? -value : value;
-}
-
 } // namespace
 
 qint64 parseAmount(QStringView text)
 {
-    return parse64([text](qsizetype i) { return text[i].unicode(); }, text.size());
+    return parseAtol(text, kAmountLimit);
 }
 
 qint64 parseAmount(const QByteArray &text)
 {
-    return parse64([&text](qsizetype i) { return char16_t(static_cast<unsigned char>(text[i])); },
-                   text.size());
+    return parseAtol(text, kAmountLimit);
 }
 
 QString Order::cell(int column) const
@@ -90,7 +71,7 @@ void ResetOrders(OrderTable &table)
 
 QString DefaultOrderFilePath(const QString &programFolder, const QString &projectName)
 {
-    return joinPath(programFolder, projectName + QStringLiteral(".csv"));
+    return joinPath(programFolder, programFileName(programfile::kOrders, projectName));
 }
 
 qint64 sumOfPhotoCounts(const OrderTable &table)

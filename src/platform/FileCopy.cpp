@@ -326,10 +326,11 @@ bool removeStaleTemporaries(const QString &folder,
 {
     const QByteArray native = QFile::encodeName(folder);
     const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR *dir = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (fd < 0)
+        return errno == ENOENT; // a folder that is not there holds no temporaries
+    DIR *dir = ::fdopendir(fd);
     if (!dir) {
-        if (fd >= 0)
-            ::close(fd);
+        ::close(fd);
         return false;
     }
     QList<RawDirEntry> entries;

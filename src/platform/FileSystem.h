@@ -74,7 +74,8 @@ bool isCopyTemporaryName(QStringView name);
 bool isSaveTemporaryName(QStringView name, const std::function<bool(QStringView)> &isOwnFile);
 // Removes what interrupted writes left directly in folder: copy temporaries, and the
 // temporaries of atomic saves of the files isOwnFile accepts (none when it is empty). Nothing
-// else is touched. False when the folder could not be read or a temporary stayed.
+// else is touched. False when the folder could not be read to its end or a temporary stayed; a
+// folder that does not exist holds none.
 bool removeStaleTemporaries(const QString &folder,
                             const std::function<bool(QStringView)> &isOwnFile = {});
 

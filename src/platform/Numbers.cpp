@@ -12,8 +12,9 @@ bool isBlank(char16_t c)
     return c == ' ' || (c >= 0x09 && c <= 0x0D);
 }
 
-// charAt(i) yields the i-th character as a code unit.
-template <typename CharAt> int parse(CharAt charAt, qsizetype size)
+// charAt(i) yields the i-th character as a code unit. The value's size saturates at limit,
+// before it multiplies, so that no limit overflows 64 bits.
+template <typename CharAt> qint64 parse(CharAt charAt, qsizetype size, qint64 limit)
 {
     qsizetype i = 0;
     while (i < size && isBlank(charAt(i)))
@@ -23,26 +24,42 @@ template <typename CharAt> int parse(CharAt charAt, qsizetype size)
         negative = charAt(i) == '-';
         ++i;
     }
-    constexpr long long limit = static_cast<long long>(INT_MAX) + 1;
-    long long value = 0;
-    for (; i < size && charAt(i) >= '0' && charAt(i) <= '9'; ++i)
-        value = std::min(limit, value * 10 + (charAt(i) - '0'));
-    if (negative)
-        return int(-value);
+    qint64 value = 0;
+    for (; i < size && charAt(i) >= '0' && charAt(i) <= '9'; ++i) {
+        const int digit = charAt(i) - '0';
+        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+    }
+    return negative ? -value : value;
+}
+
+constexpr qint64 kIntLimit = qint64(INT_MAX) + 1; // INT_MIN's size
+
+int toInt(qint64 value)
+{
     return value > INT_MAX ? INT_MAX : int(value);
 }
 
 } // namespace
 
+qint64 parseAtol(QStringView text, qint64 limit)
+{
+    return parse([text](qsizetype i) { return text[i].unicode(); }, text.size(), limit);
+}
+
+qint64 parseAtol(const QByteArray &text, qint64 limit)
+{
+    return parse([&text](qsizetype i) { return char16_t(static_cast<unsigned char>(text[i])); },
+                 text.size(), limit);
+}
+
 int parseAtol(QStringView text)
 {
-    return parse([text](qsizetype i) { return text[i].unicode(); }, text.size());
+    return toInt(parseAtol(text, kIntLimit));
 }
 
 int parseAtol(const QByteArray &text)
 {
-    return parse([&text](qsizetype i) { return char16_t(static_cast<unsigned char>(text[i])); },
-                 text.size());
+    return toInt(parseAtol(text, kIntLimit));
 }
 
 QString halfWidthDigits(QString text)

@@ -14,6 +14,10 @@ namespace mf {
 // 0 when there are no digits. Values beyond the int range saturate at INT_MIN / INT_MAX.
 int parseAtol(QStringView text);
 int parseAtol(const QByteArray &text);
+// The same reading in 64 bits, where the value's size saturates at limit: for amounts that
+// must not wrap.
+qint64 parseAtol(QStringView text, qint64 limit);
+qint64 parseAtol(const QByteArray &text, qint64 limit);
 
 // The text with the full-width digits ０ to ９ written as 0 to 9, and nothing else changed. An
 // input method types full-width digits, and a pasted text may hold them: where a typed number

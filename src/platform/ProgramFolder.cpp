@@ -5,10 +5,54 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <iterator>
+
 namespace mf {
 
 namespace {
-const QString kFormatFile = QStringLiteral("outputFmt.def");
+
+const QString kFormatFile = programFileName(programfile::kOutputFormat);
+
+bool hasShapeOf(QStringView name, const ProgramFileName &file)
+{
+    if (!name.startsWith(file.head) || !name.endsWith(file.tail) ||
+        name.size() < file.head.size() + file.tail.size())
+        return false;
+    const QStringView middle =
+        name.sliced(file.head.size(), name.size() - file.head.size() - file.tail.size());
+    switch (file.middle) {
+    case ProgramFileName::Nothing: return middle.isEmpty();
+    case ProgramFileName::Name: return true;
+    case ProgramFileName::Number:
+        return middle.size() == 5 && std::all_of(middle.begin(), middle.end(),
+                                                 [](QChar c) { return c >= u'0' && c <= u'9'; });
+    }
+    return false;
+}
+
+} // namespace
+
+QString programFileName(const ProgramFileName &file)
+{
+    return file.head.toString() + file.tail.toString();
+}
+
+QString programFileName(const ProgramFileName &file, int number)
+{
+    return file.head.toString() + QString::asprintf("%05d", number) + file.tail.toString();
+}
+
+QString programFileName(const ProgramFileName &file, const QString &name)
+{
+    return file.head.toString() + name + file.tail.toString();
+}
+
+bool isSavedWholeProgramFileName(QStringView name)
+{
+    return std::any_of(
+        std::begin(programfile::kAll), std::end(programfile::kAll),
+        [name](const ProgramFileName &file) { return file.savedWhole && hasShapeOf(name, file); });
 }
 
 QString resolveProgramFolder(const QString &executableFolder, const QString &userDataFolder,

@@ -3,6 +3,7 @@
 // at a time: two copies writing the same files lose each other's work.
 
 #include "platform/FolderLock.h"
+#include "platform/ProgramFolder.h"
 #include "platform/Services.h"
 
 #include <QStringList>
@@ -12,7 +13,7 @@
 
 namespace mf {
 
-inline const QString kProgramLockName = QStringLiteral("marrowfold.lock");
+inline const QString kProgramLockName = programFileName(programfile::kProgramLock);
 // Beside the photo folders, where an operator at another PC looks for what holds the folder.
 inline const QString kSaveFolderLockName = QStringLiteral("Velmora使用中.lock");
 

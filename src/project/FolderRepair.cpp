@@ -198,6 +198,254 @@ QString backupCandidate(const QString &projectFile, int underscores)
     return projectFile.left(cut) + QString(underscores, u'_') + projectFile.mid(cut);
 }
 
+// Only the last entry of each project name is examined.
+bool isLatestOfItsName(const QList<HistoryEntry> &history, qsizetype j)
+{
+    for (qsizetype i = j + 1; i < history.size(); ++i) {
+        if (history[i].projectName == history[j].projectName)
+            return false;
+    }
+    return true;
+}
+
+int unnumberedFolders(const FolderTable &table)
+{
+    int unnumbered = 0;
+    for (int i = 0; i < table.folderCount; ++i) {
+        if (table.entries[i].startNumber == 0 && table.entries[i].endNumber == 0)
+            ++unnumbered;
+    }
+    return unnumbered;
+}
+
+QString runMemo(const SourceRun &run)
+{
+    return QStringLiteral("%1,%2,%3")
+        .arg(QString::number(run.runStart), QString::number(run.runEnd), run.runFolder);
+}
+
+// The check of every project in the work log, with the operator's answers and the counts so far.
+class FolderListCheck {
+public:
+    FolderListCheck(const QString &caption, Prompter &prompter)
+        : caption_(caption), prompter_(prompter)
+    {}
+
+    // Checks one project and repairs its project file where the operator agrees. False when the
+    // whole check ends here; result.code says why.
+    bool checkProject(const HistoryEntry &entry)
+    {
+        FolderTable table;
+        const int read = ReadProjectFile(table, entry.projectFile);
+        const bool projectFileUnreadable =
+            read == ProjectFileTooLarge ||
+            (read == ProjectFileCannotOpen && pathExists(entry.projectFile));
+        QString seq;
+        qint64 jpegs = 0;
+        if (!findNumberedPhotos(entry, &seq, &jpegs) || countsVouchFor(entry, table, jpegs))
+            return true;
+        const QString logPath = seq + kSeparator + kConversionLogName;
+        if (!pathExists(logPath))
+            return true;
+        LogContent log;
+        result.code = readLog(logPath, seq, &log);
+        if (result.code != FolderCheckDone)
+            return false;
+        if (logCallsForRepair(entry, table, log.runs, logPath) &&
+            repairIsSafe(entry, projectFileUnreadable, log, seq, logPath)) {
+            QByteArray content;
+            if (!repairedContent(table, log.runs, &content)) {
+                inform(fmt(msg::repairUnreadableResult, {entry.projectName}));
+                ++result.untrusted;
+            } else if (prompter_.ask(fmt(msg::repairAsk, {entry.projectName}), caption_,
+                                     Buttons::YesNo, true) == Answer::Yes) {
+                rewriteProjectFile(entry.projectFile, content);
+            }
+        }
+        return true;
+    }
+
+    // The closing message: nothing needed, or how many projects were repaired, failed or left.
+    void reportRepairs()
+    {
+        if (result.repaired == 0 && result.failed == 0 && result.untrusted == 0) {
+            inform(msg::repairNoneNeeded);
+            return;
+        }
+        QStringList summary;
+        if (result.repaired > 0)
+            summary.append(fmt(msg::repairCount, {result.repaired}));
+        if (result.failed > 0)
+            summary.append(fmt(msg::repairFailedCount, {result.failed}));
+        if (result.untrusted > 0)
+            summary.append(fmt(msg::repairUntrustedCount, {result.untrusted}));
+        inform(summary.join(u'\n'));
+    }
+
+    FolderCheckResult result;
+
+private:
+    void inform(const QString &text) { prompter_.inform(text, caption_); }
+
+    // The project's numbered photo folder and how many photos it holds; false, after telling
+    // the operator why, when there is nothing to check.
+    bool findNumberedPhotos(const HistoryEntry &entry, QString *seq, qint64 *jpegs)
+    {
+        if (!isEnterableDir(entry.saveFolder)) {
+            inform(fmt(msg::repairNoSaveFolder, {entry.projectName, entry.saveFolder}));
+            return false;
+        }
+        *seq = withTrailingSeparator(entry.saveFolder) + kSequenceFolderName;
+        if (!isEnterableDir(*seq)) {
+            inform(fmt(msg::repairNoSequenceFolder, {entry.projectName, *seq}));
+            return false;
+        }
+        ScanCounts counts;
+        ScanFolder(*seq, counts);
+        *jpegs = counts.jpegs;
+        if (counts.jpegs <= 0) {
+            inform(fmt(msg::repairNoJpegs, {entry.projectName, *seq}));
+            return false;
+        }
+        return true;
+    }
+
+    // True when the project file's photo counts match the folder and the operator skips it.
+    bool countsVouchFor(const HistoryEntry &entry, const FolderTable &table, qint64 jpegs)
+    {
+        // Counts come from a file that may have been edited by hand: a sum in int could wrap
+        // round to the number of photos present.
+        qint64 allSum = 0;
+        qint64 directSum = 0;
+        for (int i = 0; i < table.folderCount; ++i) {
+            allSum += table.entries[i].allJpegCount;
+            directSum += table.entries[i].directJpegCount;
+        }
+        const QString *quick = jpegs == allSum      ? &msg::repairAllCountSame
+                               : jpegs == directSum ? &msg::repairDirectCountSame
+                                                    : nullptr;
+        return quick && prompter_.ask(fmt(*quick, {entry.projectName}), caption_, Buttons::YesNo) ==
+                            Answer::Yes;
+    }
+
+    int readLog(const QString &logPath, const QString &seq, LogContent *log)
+    {
+        LineReader reader(kLogLineBuffer, LongLines::Skip, kMaxLogBytes);
+        if (!reader.open(logPath)) {
+            inform(fmt(msg::repairLogCannotOpen, {logPath}));
+            return FolderCheckLogUnreadable;
+        }
+        result.memo.append(logPath);
+        if (readRuns(reader, logPath, seq, caption_, prompter_, log) == FolderCheckStopped)
+            return FolderCheckStopped;
+        // A log cut at the size cap does not describe all the photos.
+        if (reader.stoppedAtCap())
+            log->increasing = false;
+        return FolderCheckDone;
+    }
+
+    // Compares the project file with the log's runs, telling the operator what differs.
+    bool logCallsForRepair(const HistoryEntry &entry, const FolderTable &table,
+                           const QList<SourceRun> &runs, const QString &logPath)
+    {
+        if (logAgrees(table, runs)) {
+            for (const SourceRun &run : runs)
+                result.memo.append(runMemo(run));
+            return false;
+        }
+        const int runCount = int(runs.size());
+        const int unnumbered = unnumberedFolders(table);
+        if (runCount != table.folderCount - unnumbered) {
+            inform(fmt(msg::repairCountDiffers,
+                       {logPath, entry.projectFile, table.folderCount, unnumbered, runCount}));
+            return runCount >= 1;
+        }
+        bool repair = false;
+        bool expanded = false;
+        for (int k = 0; k < runCount; ++k) {
+            const SourceRun &run = runs[k];
+            const FolderEntry &e = table.entries[k];
+            result.memo.append(runMemo(run));
+            if (e.includeSubfolders) {
+                const bool tooMany = runCount > 200;
+                inform(fmt(tooMany ? msg::repairTooManyToExpand : msg::repairExpanded,
+                           {entry.projectFile}));
+                repair = repair || !tooMany;
+                expanded = true;
+            } else if (e.path == run.runFolder) {
+                if ((e.startNumber > 0 && e.startNumber != run.runStart) ||
+                    (e.endNumber > 0 && e.endNumber != run.runEnd))
+                    repair = true;
+            } else {
+                repair = true;
+            }
+            if (repair && !expanded) {
+                inform(fmt(msg::repairDataDiffers,
+                           {logPath, entry.projectFile, e.startNumber, e.endNumber, e.path,
+                            run.runStart, run.runEnd, run.runFolder}));
+                break;
+            }
+        }
+        return repair;
+    }
+
+    // A repair rewrites what later steps rely on: only from a log that still describes the
+    // numbered photos and from a project file that was read whole.
+    bool repairIsSafe(const HistoryEntry &entry, bool projectFileUnreadable, const LogContent &log,
+                      const QString &seq, const QString &logPath)
+    {
+        if (!logMatchesFiles(log, seq)) {
+            inform(fmt(msg::repairLogMismatch, {entry.projectName, logPath}));
+            ++result.untrusted;
+            return false;
+        }
+        if (projectFileUnreadable) {
+            inform(fmt(msg::repairProjectFileUnreadable, {entry.projectName, entry.projectFile}));
+            ++result.untrusted;
+            return false;
+        }
+        return true;
+    }
+
+    // The old file is copied to a free underscore name first (never replacing anything), then
+    // the project file is replaced in one step.
+    void rewriteProjectFile(const QString &projectFile, const QByteArray &content)
+    {
+        QString backup;
+        if (isFile(projectFile)) {
+            CopyResult copied = CopyResult::TargetExists;
+            for (int underscores = 1; copied == CopyResult::TargetExists && underscores < 1000;
+                 ++underscores) {
+                backup = backupCandidate(projectFile, underscores);
+                if (!pathExists(backup))
+                    copied = copyFile(projectFile, backup);
+            }
+            if (copied != CopyResult::Copied) {
+                inform(fmt(msg::repairCannotRename, {projectFile}));
+                ++result.failed;
+                return;
+            }
+        }
+        if (!saveFileAtomically(projectFile, content)) {
+            if (!backup.isEmpty())
+                removeFile(backup);
+            inform(fmt(msg::repairCannotSave, {projectFile}));
+            ++result.failed;
+            return;
+        }
+        ++result.repaired;
+        if (!backup.isEmpty()) {
+            inform(fmt(msg::repairRenamed, {projectFile, backup}));
+            inform(fmt(msg::repairSavedWithBackup, {projectFile, backup}));
+        } else {
+            inform(fmt(msg::repairSaved, {projectFile}));
+        }
+    }
+
+    const QString &caption_;
+    Prompter &prompter_;
+};
+
 } // namespace
 
 bool parseConversionLogLine(const QString &line, const QString &sequenceFolder,
@@ -257,206 +505,20 @@ QString sourceFolderOfPath(const QString &path)
 FolderCheckResult CheckFolderLists(const QString &programFolder, const QString &caption,
                                    Prompter &prompter)
 {
-    FolderCheckResult result;
+    FolderListCheck check(caption, prompter);
     QList<HistoryEntry> history;
     if (isEnterableDir(programFolder))
         readWorkLog(joinPath(programFolder, kWorkLogName), &history, kHistorySlots);
     if (history.isEmpty()) {
         prompter.inform(msg::noProjectHistory, caption);
-        return result;
+        return check.result;
     }
-
     for (qsizetype j = 0; j < history.size(); ++j) {
-        const HistoryEntry &entry = history[j];
-        // Only the last entry of each project name is examined.
-        bool later = false;
-        for (qsizetype i = j + 1; i < history.size() && !later; ++i)
-            later = history[i].projectName == entry.projectName;
-        if (later)
-            continue;
-
-        FolderTable table;
-        const int read = ReadProjectFile(table, entry.projectFile);
-        const bool projectFileUnreadable =
-            read == ProjectFileTooLarge ||
-            (read == ProjectFileCannotOpen && pathExists(entry.projectFile));
-
-        if (!isEnterableDir(entry.saveFolder)) {
-            prompter.inform(fmt(msg::repairNoSaveFolder, {entry.projectName, entry.saveFolder}),
-                            caption);
-            continue;
-        }
-        const QString seq = withTrailingSeparator(entry.saveFolder) + kSequenceFolderName;
-        if (!isEnterableDir(seq)) {
-            prompter.inform(fmt(msg::repairNoSequenceFolder, {entry.projectName, seq}), caption);
-            continue;
-        }
-        ScanCounts counts;
-        ScanFolder(seq, counts);
-        if (counts.jpegs <= 0) {
-            prompter.inform(fmt(msg::repairNoJpegs, {entry.projectName, seq}), caption);
-            continue;
-        }
-
-        // Counts come from a file that may have been edited by hand: a sum in int could wrap
-        // round to the number of photos present.
-        qint64 allSum = 0;
-        qint64 directSum = 0;
-        int unnumbered = 0;
-        for (int i = 0; i < table.folderCount; ++i) {
-            allSum += table.entries[i].allJpegCount;
-            directSum += table.entries[i].directJpegCount;
-            if (table.entries[i].startNumber == 0 && table.entries[i].endNumber == 0)
-                ++unnumbered;
-        }
-        const QString *quick = counts.jpegs == allSum      ? &msg::repairAllCountSame
-                               : counts.jpegs == directSum ? &msg::repairDirectCountSame
-                                                           : nullptr;
-        if (quick &&
-            prompter.ask(fmt(*quick, {entry.projectName}), caption, Buttons::YesNo) == Answer::Yes)
-            continue;
-
-        const QString logPath = seq + kSeparator + kConversionLogName;
-        if (!pathExists(logPath))
-            continue;
-        LineReader reader(kLogLineBuffer, LongLines::Skip, kMaxLogBytes);
-        if (!reader.open(logPath)) {
-            prompter.inform(fmt(msg::repairLogCannotOpen, {logPath}), caption);
-            result.code = FolderCheckLogUnreadable;
-            return result;
-        }
-        result.memo.append(logPath);
-        LogContent log;
-        if (readRuns(reader, logPath, seq, caption, prompter, &log) == FolderCheckStopped) {
-            result.code = FolderCheckStopped;
-            return result;
-        }
-        // A log cut at the size cap does not describe all the photos.
-        if (reader.stoppedAtCap())
-            log.increasing = false;
-        reader.close();
-
-        const QList<SourceRun> &runs = log.runs;
-        const int runCount = int(runs.size());
-        bool repair = false;
-        if (logAgrees(table, runs)) {
-            for (const SourceRun &run : runs)
-                result.memo.append(QStringLiteral("%1,%2,%3")
-                                       .arg(QString::number(run.runStart),
-                                            QString::number(run.runEnd), run.runFolder));
-            continue;
-        }
-        if (runCount == table.folderCount - unnumbered) {
-            bool expanded = false;
-            for (int k = 0; k < runCount; ++k) {
-                const SourceRun &run = runs[k];
-                const FolderEntry &e = table.entries[k];
-                result.memo.append(QStringLiteral("%1,%2,%3")
-                                       .arg(QString::number(run.runStart),
-                                            QString::number(run.runEnd), run.runFolder));
-                if (e.includeSubfolders) {
-                    if (runCount > 200) {
-                        prompter.inform(fmt(msg::repairTooManyToExpand, {entry.projectFile}),
-                                        caption);
-                    } else {
-                        prompter.inform(fmt(msg::repairExpanded, {entry.projectFile}), caption);
-                        repair = true;
-                    }
-                    expanded = true;
-                } else if (e.path == run.runFolder) {
-                    if ((e.startNumber > 0 && e.startNumber != run.runStart) ||
-                        (e.endNumber > 0 && e.endNumber != run.runEnd))
-                        repair = true;
-                } else {
-                    repair = true;
-                }
-                if (repair && !expanded) {
-                    prompter.inform(fmt(msg::repairDataDiffers,
-                                        {logPath, entry.projectFile, e.startNumber, e.endNumber,
-                                         e.path, run.runStart, run.runEnd, run.runFolder}),
-                                    caption);
-                    break;
-                }
-            }
-        } else {
-            prompter.inform(fmt(msg::repairCountDiffers, {logPath, entry.projectFile,
-                                                          table.folderCount, unnumbered, runCount}),
-                            caption);
-            repair = runCount >= 1;
-        }
-        if (!repair)
-            continue;
-
-        // A repair rewrites what later steps rely on: only from a log that still describes the
-        // numbered photos, from a project file that was read whole, into a file that reads back.
-        if (!logMatchesFiles(log, seq)) {
-            prompter.inform(fmt(msg::repairLogMismatch, {entry.projectName, logPath}), caption);
-            ++result.untrusted;
-            continue;
-        }
-        if (projectFileUnreadable) {
-            prompter.inform(
-                fmt(msg::repairProjectFileUnreadable, {entry.projectName, entry.projectFile}),
-                caption);
-            ++result.untrusted;
-            continue;
-        }
-        QByteArray content;
-        if (!repairedContent(table, runs, &content)) {
-            prompter.inform(fmt(msg::repairUnreadableResult, {entry.projectName}), caption);
-            ++result.untrusted;
-            continue;
-        }
-        if (prompter.ask(fmt(msg::repairAsk, {entry.projectName}), caption, Buttons::YesNo, true) !=
-            Answer::Yes)
-            continue;
-
-        // The old file is copied to a free underscore name first (never replacing anything),
-        // then the project file is replaced in one step.
-        QString backup;
-        if (isFile(entry.projectFile)) {
-            CopyResult copied = CopyResult::TargetExists;
-            for (int underscores = 1; copied == CopyResult::TargetExists && underscores < 1000;
-                 ++underscores) {
-                backup = backupCandidate(entry.projectFile, underscores);
-                if (!pathExists(backup))
-                    copied = copyFile(entry.projectFile, backup);
-            }
-            if (copied != CopyResult::Copied) {
-                prompter.inform(fmt(msg::repairCannotRename, {entry.projectFile}), caption);
-                ++result.failed;
-                continue;
-            }
-        }
-        if (!saveFileAtomically(entry.projectFile, content)) {
-            if (!backup.isEmpty())
-                removeFile(backup);
-            prompter.inform(fmt(msg::repairCannotSave, {entry.projectFile}), caption);
-            ++result.failed;
-            continue;
-        }
-        ++result.repaired;
-        if (!backup.isEmpty()) {
-            prompter.inform(fmt(msg::repairRenamed, {entry.projectFile, backup}), caption);
-            prompter.inform(fmt(msg::repairSavedWithBackup, {entry.projectFile, backup}), caption);
-        } else {
-            prompter.inform(fmt(msg::repairSaved, {entry.projectFile}), caption);
-        }
+        if (isLatestOfItsName(history, j) && !check.checkProject(history[j]))
+            return check.result;
     }
-
-    if (result.repaired == 0 && result.failed == 0 && result.untrusted == 0) {
-        prompter.inform(msg::repairNoneNeeded, caption);
-        return result;
-    }
-    QStringList summary;
-    if (result.repaired > 0)
-        summary.append(fmt(msg::repairCount, {result.repaired}));
-    if (result.failed > 0)
-        summary.append(fmt(msg::repairFailedCount, {result.failed}));
-    if (result.untrusted > 0)
-        summary.append(fmt(msg::repairUntrustedCount, {result.untrusted}));
-    prompter.inform(summary.join(u'\n'), caption);
-    return result;
+    check.reportRepairs();
+    return check.result;
 }
 
 } // namespace mf

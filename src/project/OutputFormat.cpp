@@ -2,6 +2,7 @@
 
 #include "platform/Codec.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextFile.h"
 
 namespace mf {
@@ -15,7 +16,7 @@ OutputFormatStatus ReadOutputFormat(const QString &programFolder, OutputFormatSe
 {
     settings->clear();
     LineReader reader(kLineBuffer);
-    if (!reader.open(joinPath(programFolder, QStringLiteral("outputFmt.def"))))
+    if (!reader.open(joinPath(programFolder, programFileName(programfile::kOutputFormat))))
         return OutputFormatStatus::NotFound;
 
     for (int k = 0; k < 4; ++k) {

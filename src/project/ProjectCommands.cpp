@@ -41,7 +41,10 @@ void resetOrders(ProjectState &state)
 OutputFormatStatus startUp(ProjectState &state, Prompter &prompter, Clock &clock)
 {
     state.history.clear();
-    removeStaleProgramTemporaries(state.programFolder);
+    // Not the operator's to mend: the next start sweeps again.
+    if (!removeStaleProgramTemporaries(state.programFolder))
+        qWarning("temporaries of interrupted saves may be left in %s",
+                 qUtf8Printable(state.programFolder));
     const OutputFormatStatus status = ReadOutputFormat(state.programFolder, &state.outputFormat);
     switch (status) {
     case OutputFormatStatus::NotFound:

@@ -4,6 +4,7 @@
 #include "photos/NumberedPhotos.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "project/FolderLocks.h"
 #include "project/UnfinishedNumbering.h"
 #include "project/WorkLog.h"
@@ -11,53 +12,34 @@
 
 namespace mf {
 
-namespace {
-
-// stem, then exactly five digits, then ".txt": "project00012.txt", "work_log00003.txt".
-bool isNumberedName(QStringView name, QLatin1String stem)
+bool removeStaleProgramTemporaries(const QString &programFolder)
 {
-    if (name.size() != stem.size() + 5 + 4 || !name.startsWith(stem) ||
-        !name.endsWith(QLatin1String(".txt")))
-        return false;
-    for (QChar c : name.sliced(stem.size(), 5)) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
+    return removeStaleTemporaries(programFolder, isSavedWholeProgramFileName);
 }
 
-} // namespace
-
-bool isProgramFolderFileName(QStringView name)
-{
-    return name == kWorkLogName || isNumberedName(name, QLatin1String("work_log")) ||
-           isNumberedName(name, QLatin1String("project")) || name.endsWith(QLatin1String(".csv")) ||
-           name.endsWith(u"_注文リスト.txt") || name.endsWith(QLatin1String("_title.dat")) ||
-           name == QLatin1String("Marrowfold.ini");
-}
-
-void removeStaleProgramTemporaries(const QString &programFolder)
-{
-    removeStaleTemporaries(programFolder, isProgramFolderFileName);
-}
-
-void removeStaleProjectTemporaries(const QString &saveFolder)
+bool removeStaleProjectTemporaries(const QString &saveFolder)
 {
     if (saveFolder.isEmpty())
-        return;
+        return true;
     const QString numbered = sequenceFolderOf(saveFolder);
     const QString exported = exportFolderOf(saveFolder);
     if (anotherCopyWorksIn({saveFolder, numbered, exported}))
-        return;
-    removeStaleTemporaries(numbered, [](QStringView name) { return name == kNumberingMarkName; });
-    removeStaleTemporaries(exported, [](QStringView name) {
+        return false;
+    // Every folder is swept even after one failed: each temporary left is one too many.
+    bool swept = removeStaleTemporaries(
+        numbered, [](QStringView name) { return name == kNumberingMarkName; });
+    swept &= removeStaleTemporaries(exported, [](QStringView name) {
         return name == kSampleListName || name == kOrdererSampleListName || name == kExportMarkName;
     });
-    for (const DirEntry &e : listEntries(exported)) {
+    bool readError = false;
+    for (const DirEntry &e : listEntries(exported, nullptr, &readError)) {
         if (e.isDir)
-            removeStaleTemporaries(joinPath(exported, e.name));
+            swept &= removeStaleTemporaries(joinPath(exported, e.name));
     }
-    removeStaleTemporaries(pageFolder(saveFolder), isPageFileName);
+    // The orderers' folders after a failed read went unseen: not swept.
+    swept &= !readError;
+    swept &= removeStaleTemporaries(pageFolder(saveFolder), isPageFileName);
+    return swept;
 }
 
 } // namespace mf

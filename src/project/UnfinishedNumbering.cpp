@@ -6,6 +6,7 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/TextFile.h"
+#include "project/FolderLocks.h"
 
 #include <algorithm>
 
@@ -136,7 +137,7 @@ void numberingSaved(ProjectState &state, bool recordOnDisk)
     state.numberingMark.clear();
 }
 
-UnfinishedNumbering findUnfinishedNumbering(const ProjectState &state)
+UnfinishedNumbering findUnfinishedNumberingClearingStaleMark(const ProjectState &state)
 {
     UnfinishedNumbering found;
     if (state.saveFolder.isEmpty())
@@ -155,6 +156,44 @@ UnfinishedNumbering findUnfinishedNumbering(const ProjectState &state)
     found.missingNumbers = numberRangesText(c.missing);
     found.sameNumbersFrom = startGivingSameNumbers(state);
     return found;
+}
+
+UnfinishedChoice settleUnfinishedNumbering(const ProjectState &state, Prompter &prompter)
+{
+    const UnfinishedNumbering found = findUnfinishedNumberingClearingStaleMark(state);
+    if (!found.unfinished)
+        return UnfinishedChoice::None;
+    if (state.orderCount() >= 1) {
+        const auto orNone = [](const QString &numbers) {
+            return numbers.isEmpty() ? msg::numberingNoUnsavedNumbers : numbers;
+        };
+        // The orders name photos by number: only a rebuild that gives every photo the number
+        // it had keeps them right.
+        if (found.sameNumbersFrom > 0)
+            return prompter.ask(msg::numberingUnfinishedSameNumbers.arg(
+                                    orNone(found.unsavedNumbers), orNone(found.missingNumbers),
+                                    QString::number(found.sameNumbersFrom)),
+                                state.titleText, Buttons::YesNo) == Answer::Yes
+                       ? UnfinishedChoice::Rebuild
+                       : UnfinishedChoice::Refused;
+        prompter.inform(msg::numberingUnfinishedOrders.arg(orNone(found.unsavedNumbers),
+                                                           orNone(found.missingNumbers)),
+                        state.titleText);
+        return UnfinishedChoice::Refused;
+    }
+    return prompter.ask(msg::numberingUnfinishedRebuild, state.titleText, Buttons::YesNo) ==
+                   Answer::Yes
+               ? UnfinishedChoice::Rebuild
+               : UnfinishedChoice::Refused;
+}
+
+UnfinishedChoice checkUnfinishedNumberingOnOpen(const ProjectState &state, Prompter &prompter)
+{
+    if (state.saveFolder.isEmpty() || !isFile(numberingMarkPath(state.saveFolder)))
+        return UnfinishedChoice::None;
+    if (anotherCopyWorksIn({state.saveFolder, sequenceFolderOf(state.saveFolder)}))
+        return UnfinishedChoice::None;
+    return settleUnfinishedNumbering(state, prompter);
 }
 
 QString numberRangesText(const QList<int> &ascending)

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/LocalTime.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextFile.h"
 #include "project/ProjectFields.h"
 #include "project/ProjectFile.h"
@@ -47,7 +48,7 @@ void storeWorkLogField(HistoryEntry &entry, int field, const QByteArray &line)
 
 QString projectFilePath(const QString &programFolder, int number)
 {
-    return joinPath(programFolder, QString::asprintf("project%05d.txt", number));
+    return joinPath(programFolder, programFileName(programfile::kProject, number));
 }
 
 bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntries, bool *tooLarge)

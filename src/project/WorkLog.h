@@ -1,6 +1,7 @@
 #pragma once
 // The work log (work_log.txt) and saving a project.
 
+#include "platform/ProgramFolder.h"
 #include "platform/Services.h"
 #include "project/Messages.h"
 #include "project/ProjectState.h"
@@ -9,7 +10,7 @@
 
 namespace mf {
 
-inline const QString kWorkLogName = QStringLiteral("work_log.txt");
+inline const QString kWorkLogName = programFileName(programfile::kWorkLog);
 inline constexpr int kMaxProjectFileNumber = 19999;
 // Years of saves come to a few megabytes; a larger file is damaged or no work log at all.
 inline constexpr qint64 kMaxWorkLogBytes = 64 * 1024 * 1024;

@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextFile.h"
 #include "project/WorkLog.h"
 
@@ -154,7 +155,8 @@ bool RewriteWorkLog(ManagedHistory &history, const QString &programFolder, const
     // killed half way leaves no cut backup where the history was meant to be kept.
     CopyResult backup = CopyResult::TargetExists;
     for (int n = 0; n <= kMaxWorkLogBackupNumber && backup == CopyResult::TargetExists; ++n)
-        backup = copyFile(log, joinPath(programFolder, QString::asprintf("work_log%05d.txt", n)));
+        backup =
+            copyFile(log, joinPath(programFolder, programFileName(programfile::kWorkLogBackup, n)));
     if (backup != CopyResult::Copied) {
         prompter.inform(msg::workLogBackupFailed, caption);
         return false;

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextFile.h"
 
 #include <QFile>
@@ -15,7 +16,7 @@ namespace mf {
 
 namespace {
 
-const QString kFileName = QStringLiteral("CustomSize.def");
+const QString kFileName = programFileName(programfile::kCustomSizes);
 const QByteArray kSeparatorLine(52, '-');
 
 // fgets with a buffer of 2048 bytes: at most 2047 bytes of a line, its LF included.

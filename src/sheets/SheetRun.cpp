@@ -375,6 +375,92 @@ SheetRunResult endWithoutWorkers(SheetRunState &state, const SheetHooks &hooks)
     return SheetRunResult::Failed;
 }
 
+// The gaps and the title fit the chosen size; false after telling the operator.
+bool sheetFitsSize(const OutputSize &size, const SheetProject &project, const SheetRunState &state,
+                   Prompter &prompter, const SheetHooks &hooks)
+{
+    if (ColumnGap(size) < 0 || RowGap(size) < 0) {
+        prompter.inform(msg::negativeGap, project.titleText);
+        return false;
+    }
+    const TitleSettings title = hooks.titleSettings();
+    if (title.showTitle || title.showPageNumber) {
+        const QString problem = checkTitleFits(size, title, state.pagesOutput);
+        if (!problem.isEmpty()) {
+            prompter.inform(problem, project.titleText);
+            return false;
+        }
+    }
+    return true;
+}
+
+void beginSeries(SheetRunState &state, int start)
+{
+    state.pagesOutput = 0;
+    state.photosPlaced = 0;
+    state.nextNumber = start;
+    state.seriesPages.clear();
+    state.pdf.reset();
+}
+
+// The save folder and its numbered photos are there, and the pages of an earlier series are
+// gone where the operator wants them gone. Otherwise why the press does not go ahead.
+std::optional<SheetRunResult> checkFolders(const SheetProject &project, const SheetRunState &state,
+                                           Prompter &prompter)
+{
+    const QString &caption = project.titleText;
+    if (project.workFolder.size() <= 2) {
+        prompter.inform(msg::noSaveFolder, caption);
+        return SheetRunResult::Refused;
+    }
+    if (photoNames(sequenceFolderOf(project.workFolder)).isEmpty()) {
+        prompter.inform(msg::noSequenceFiles, caption);
+        return SheetRunResult::Refused;
+    }
+    const QString pages = pageFolder(project.workFolder);
+    if (state.continuationPending || photoNames(pages).isEmpty())
+        return std::nullopt;
+    switch (prompter.ask(msg::deleteOldPages, caption, Buttons::YesNoCancel)) {
+    case Answer::Yes:
+        if (ClearFolder(pages) == -1) {
+            prompter.inform(msg::cannotDeletePages, caption);
+            return SheetRunResult::Refused;
+        }
+        return std::nullopt;
+    case Answer::No: return std::nullopt;
+    case Answer::Cancel: return SheetRunResult::Cancelled;
+    }
+    return std::nullopt;
+}
+
+// After the press: stopped, a page of a series that goes on at the next press, or the end of
+// the series. The page folder opens for the operator to look at the pages, except after a stop.
+// At the end of a series it opens only once the disk has confirmed the pages and the PDF. A
+// page of a series that goes on is shown at once, as it was made: the series is not done, and
+// its end puts every page of it onto the disk before it says so.
+SheetRunResult endPress(const OutputSize &size, const SheetProject &project, SheetRunState &state,
+                        Services &services, const SheetHooks &hooks, bool complete, bool failed)
+{
+    const QString &caption = project.titleText;
+    if (state.stopRequested) {
+        services.prompter.inform(msg::sheetsStopped, caption);
+        state.running = false;
+        hooks.reset();
+        return SheetRunResult::Stopped;
+    }
+    SheetRunResult result = SheetRunResult::Pending;
+    bool onDisk = true;
+    if (complete) {
+        state.continuationPending = false;
+        hooks.setOutputCaption(msg::startCaption);
+        onDisk = endSeries(size, project, state, services, hooks, failed);
+        result = SheetRunResult::Complete;
+    }
+    if (onDisk)
+        openOrTell(services.shell, services.prompter, pageFolder(project.workFolder), caption);
+    return result;
+}
+
 } // namespace
 
 void resetRunState(SheetRunState &state)
@@ -397,72 +483,38 @@ bool requestStop(SheetRunState &state)
 SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject &project,
                                SheetRunState &state, Services &services, const SheetHooks &hooks)
 {
-    Prompter &prompter = services.prompter;
-    const QString &caption = project.titleText;
     if (state.running)
         return SheetRunResult::Ignored;
     const SheetOptions options = hooks.options();
     if (project.folderCount < 1 || options.sizeIndex < 0 || options.sizeIndex >= sizes.count)
         return SheetRunResult::Ignored;
-    const int start = std::max(1, parseTypedNumber(options.startText));
     const int end = parseTypedNumber(options.endText);
-
     const OutputSize &size = sizes.sizes[size_t(options.sizeIndex)];
-    if (ColumnGap(size) < 0 || RowGap(size) < 0) {
-        prompter.inform(msg::negativeGap, caption);
+    if (!sheetFitsSize(size, project, state, services.prompter, hooks))
         return SheetRunResult::Refused;
-    }
-    const TitleSettings title = hooks.titleSettings();
-    if (title.showTitle || title.showPageNumber) {
-        const QString problem = checkTitleFits(size, title, state.pagesOutput);
-        if (!problem.isEmpty()) {
-            prompter.inform(problem, caption);
-            return SheetRunResult::Refused;
-        }
-    }
     if (!options.continuous)
         hooks.setOutputCaption(msg::nextPageCaption);
-    if (!state.continuationPending) {
-        state.pagesOutput = 0;
-        state.photosPlaced = 0;
-        state.nextNumber = start;
-        state.seriesPages.clear();
-        state.pdf.reset();
-    }
-    if (project.workFolder.size() <= 2) {
-        prompter.inform(msg::noSaveFolder, caption);
-        return SheetRunResult::Refused;
-    }
-    const QString photoFolder = sequenceFolderOf(project.workFolder);
-    if (photoNames(photoFolder).isEmpty()) {
-        prompter.inform(msg::noSequenceFiles, caption);
-        return SheetRunResult::Refused;
-    }
-    if (!state.continuationPending && !photoNames(pageFolder(project.workFolder)).isEmpty()) {
-        switch (prompter.ask(msg::deleteOldPages, caption, Buttons::YesNoCancel)) {
-        case Answer::Yes:
-            if (ClearFolder(pageFolder(project.workFolder)) == -1) {
-                prompter.inform(msg::cannotDeletePages, caption);
-                return SheetRunResult::Refused;
-            }
-            break;
-        case Answer::No: break;
-        case Answer::Cancel: return SheetRunResult::Cancelled;
-        }
-    }
+    if (!state.continuationPending)
+        beginSeries(state, std::max(1, parseTypedNumber(options.startText)));
+    if (const std::optional<SheetRunResult> refused =
+            checkFolders(project, state, services.prompter))
+        return *refused;
     if (state.running)
         return SheetRunResult::Ignored;
-    // Pages and a PDF whose saving a kill cut short left their temporaries behind.
-    removeStaleTemporaries(pageFolder(project.workFolder), isPageFileName);
+    // Pages and a PDF whose saving a kill cut short left their temporaries behind. One left
+    // behind is never taken for a page; the next press sweeps again.
+    if (!removeStaleTemporaries(pageFolder(project.workFolder), isPageFileName))
+        qWarning("temporaries of interrupted saves may be left in %s",
+                 qUtf8Printable(pageFolder(project.workFolder)));
 
     hooks.disableSizeList();
     hooks.setBusy(true);
     state.running = true;
     state.stopRequested = false;
     // The numbered photos are listed once per press and walked in ascending order.
-    QList<NumberedPhoto> photos = numberedPhotos(photoFolder, project.filePrefix);
+    QList<NumberedPhoto> photos =
+        numberedPhotos(sequenceFolderOf(project.workFolder), project.filePrefix);
     const int highest = photos.isEmpty() ? 0 : photos.last().number;
-
     bool complete;
     bool failed;
     {
@@ -472,27 +524,9 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         complete = press.run();
         failed = press.failed();
     }
-
     if (state.nextNumber <= highest)
         state.continuationPending = true;
-    SheetRunResult result = SheetRunResult::Pending;
-    if (state.stopRequested) {
-        prompter.inform(msg::sheetsStopped, caption);
-        state.running = false;
-        hooks.reset();
-        result = SheetRunResult::Stopped;
-    } else {
-        bool onDisk = true;
-        if (complete) {
-            state.continuationPending = false;
-            hooks.setOutputCaption(msg::startCaption);
-            onDisk = endSeries(size, project, state, services, hooks, failed);
-            result = SheetRunResult::Complete;
-        }
-        // Like the numbered folder, the page folder opens only once what it holds is safe.
-        if (onDisk)
-            openOrTell(services.shell, prompter, pageFolder(project.workFolder), caption);
-    }
+    const SheetRunResult result = endPress(size, project, state, services, hooks, complete, failed);
     hooks.setBusy(false);
     state.running = false;
     return result;

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/ProgramFolder.h"
 #include "platform/TextFile.h"
 #include "sheets/OutputSize.h"
 
@@ -73,7 +74,7 @@ TitleSettings titleSettingsFromFields(const TitleFields &fields)
 
 QString titleDataPath(const QString &programFolder, const QString &projectName)
 {
-    return joinPath(programFolder, projectName + QStringLiteral("_title.dat"));
+    return joinPath(programFolder, programFileName(programfile::kTitleData, projectName));
 }
 
 int SaveTitleData(const QString &programFolder, const QString &projectName,

@@ -318,7 +318,8 @@ private Q_SLOTS:
         const QString pageLeftover =
             p.state.saveFolder + QStringLiteral("/一覧フォルダ/.mfcopy-a1B2c3.part");
         testfiles::writeFile(pageLeftover, "cut");
-        mf::removeStaleProjectTemporaries(p.state.saveFolder);
+        // Done whole: a folder that no run has made yet holds nothing to sweep.
+        QVERIFY(mf::removeStaleProjectTemporaries(p.state.saveFolder));
         QCOMPARE(p.temporaries(), 0);
         QVERIFY(!QFile::exists(pageLeftover));
         ScriptedPrompter opening;
@@ -384,7 +385,7 @@ private Q_SLOTS:
                              QStringLiteral("\n注文別画像フォルダの写真やサンプル指定が足りない"
                                             "可能性があります。もう一度「注文別に画像保存」を最"
                                             "後まで行うと正しく作り直されます。");
-        mf::removeStaleProjectTemporaries(p.state.saveFolder); // as the opening does
+        QVERIFY(mf::removeStaleProjectTemporaries(p.state.saveFolder)); // as the opening does
         QStringList left = p.exported();
         left.removeOne(mf::kExportMarkName);
         for (const QString &name : left)

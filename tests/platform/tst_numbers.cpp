@@ -6,6 +6,10 @@
 
 #include <climits>
 
+namespace {
+constexpr qint64 kWideLimit = Q_INT64_C(1000000000000000000);
+}
+
 class NumbersTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -15,31 +19,43 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("typed");
-        QTest::newRow("plain") << "123" << 123 << 123;
-        QTest::newRow("leading blanks") << " \t 42" << 42 << 42;
-        QTest::newRow("sign minus") << "-2" << -2 << -2;
-        QTest::newRow("sign plus") << "+7" << 7 << 7;
-        QTest::newRow("trailing letters") << "12a" << 12 << 12;
-        QTest::newRow("letters only") << "abc" << 0 << 0;
-        QTest::newRow("empty") << "" << 0 << 0;
-        QTest::newRow("sign only") << "-" << 0 << 0;
-        QTest::newRow("blank between sign") << "- 5" << 0 << 0;
-        QTest::newRow("leading zeros") << "0007" << 7 << 7;
-        QTest::newRow("overflow saturates") << "99999999999999999999" << INT_MAX << INT_MAX;
-        QTest::newRow("negative overflow") << "-99999999999999999999" << INT_MIN << INT_MIN;
-        QTest::newRow("int min") << "-2147483648" << INT_MIN << INT_MIN;
-        QTest::newRow("full-width 12") << QStringLiteral("１２") << 0 << 12;
-        QTest::newRow("half then full") << QStringLiteral("1５") << 1 << 15;
-        QTest::newRow("full-width then letters") << QStringLiteral("１５０円") << 0 << 150;
-        QTest::newRow("full-width minus stays a letter") << QStringLiteral("－５") << 0 << 0;
+        QTest::addColumn<qint64>("wide"); // read in 64 bits, saturating at 10^18
+        QTest::newRow("plain") << "123" << 123 << 123 << qint64(123);
+        QTest::newRow("leading blanks") << " \t 42" << 42 << 42 << qint64(42);
+        QTest::newRow("sign minus") << "-2" << -2 << -2 << qint64(-2);
+        QTest::newRow("sign plus") << "+7" << 7 << 7 << qint64(7);
+        QTest::newRow("trailing letters") << "12a" << 12 << 12 << qint64(12);
+        QTest::newRow("letters only") << "abc" << 0 << 0 << qint64(0);
+        QTest::newRow("empty") << "" << 0 << 0 << qint64(0);
+        QTest::newRow("sign only") << "-" << 0 << 0 << qint64(0);
+        QTest::newRow("blank between sign") << "- 5" << 0 << 0 << qint64(0);
+        QTest::newRow("leading zeros") << "0007" << 7 << 7 << qint64(7);
+        QTest::newRow("overflow saturates")
+            << "99999999999999999999" << INT_MAX << INT_MAX << qint64(kWideLimit);
+        QTest::newRow("negative overflow")
+            << "-99999999999999999999" << INT_MIN << INT_MIN << qint64(-kWideLimit);
+        QTest::newRow("one past int max")
+            << "2147483648" << INT_MAX << INT_MAX << qint64(2147483648LL);
+        QTest::newRow("one past the wide limit")
+            << "1000000000000000001" << INT_MAX << INT_MAX << kWideLimit;
+        QTest::newRow("int min") << "-2147483648" << INT_MIN << INT_MIN << qint64(INT_MIN);
+        QTest::newRow("full-width 12") << QStringLiteral("１２") << 0 << 12 << qint64(0);
+        QTest::newRow("half then full") << QStringLiteral("1５") << 1 << 15 << qint64(1);
+        QTest::newRow("full-width then letters")
+            << QStringLiteral("１５０円") << 0 << 150 << qint64(0);
+        QTest::newRow("full-width minus stays a letter")
+            << QStringLiteral("－５") << 0 << 0 << qint64(0);
     }
     void atol()
     {
         QFETCH(QString, text);
         QFETCH(int, value);
         QFETCH(int, typed);
+        QFETCH(qint64, wide);
         QCOMPARE(mf::parseAtol(text), value);
         QCOMPARE(mf::parseAtol(text.toUtf8()), value);
+        QCOMPARE(mf::parseAtol(text, kWideLimit), wide);
+        QCOMPARE(mf::parseAtol(text.toUtf8(), kWideLimit), wide);
         QCOMPARE(mf::parseTypedNumber(text), typed);
     }
 

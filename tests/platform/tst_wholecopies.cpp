@@ -143,6 +143,11 @@ private Q_SLOTS:
         QCOMPARE(entries.size(), failRead ? 0 : names.size());
         g_entries = 0;
         QCOMPARE(mf::ClearFolder(dir.filePath("pages")), failRead ? -1 : 0);
+        // The sweep of interrupted copies is not done when the folder was not read to its end;
+        // a folder that is not there has nothing to sweep.
+        g_entries = 0;
+        QCOMPARE(mf::removeStaleTemporaries(dir.filePath("pages")), !failRead);
+        QVERIFY(mf::removeStaleTemporaries(dir.filePath("none")));
         mf::seams::setReadDirCall(nullptr);
         QCOMPARE(filesIn(dir.filePath("pages")), failRead ? names : QStringList());
     }
