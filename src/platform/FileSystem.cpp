@@ -48,6 +48,7 @@ bool stableLess(const QString &a, const QString &b)
 }
 
 std::atomic<seams::ReadDirCall> g_readDir{nullptr};
+std::atomic<seams::FileReadCall> g_fileRead{nullptr};
 std::atomic<seams::WritePointHook> g_writePoint{nullptr};
 
 void reach(seams::WritePoint point)
@@ -136,6 +137,18 @@ void seams::setWritePointHook(WritePointHook hook)
 void seams::setReadDirCall(ReadDirCall call)
 {
     g_readDir = call;
+}
+
+void seams::setFileReadCall(FileReadCall call)
+{
+    g_fileRead = call;
+}
+
+qint64 readFilePiece(QFile &file, char *data, qint64 maxSize)
+{
+    if (const seams::FileReadCall call = g_fileRead.load())
+        return call(file, data, maxSize);
+    return file.read(data, maxSize);
 }
 
 QList<DirEntry> listEntries(const QString &folder, QStringList *undecodable, bool *readError)

@@ -35,6 +35,9 @@ bool isFile(const QString &path);
 // a FIFO, a device or a folder, is refused without waiting: opening a FIFO for reading
 // blocks until some other program writes to it, which may be never.
 bool openRegularFile(const QString &path, QFile *file, QIODevice::OpenMode extraMode = {});
+// QFile::read, through which the text files are read: -1 when the read fails, which a reader
+// must never take for the end of the file.
+qint64 readFilePiece(QFile &file, char *data, qint64 maxSize);
 // An existing folder that we may enter (read and search).
 bool isEnterableDir(const QString &path);
 bool makePath(const QString &path);

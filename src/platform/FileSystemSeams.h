@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+class QFile;
+
 namespace mf::seams {
 
 // Stands for copy_file_range(in, nullptr, out, nullptr, length, 0). Setting it also forgets
@@ -24,6 +26,10 @@ void setFileModeCall(FileModeCall call);
 // Stands for readdir.
 using ReadDirCall = dirent *(*)(DIR *dir);
 void setReadDirCall(ReadDirCall call);
+
+// Stands for QFile::read in readFilePiece, so that a text file can fail part way through.
+using FileReadCall = long long (*)(QFile &file, char *data, long long maxSize);
+void setFileReadCall(FileReadCall call);
 
 // The points of a copy at which a hook is called, in this order; BytesCopied after every
 // piece of the file that reached the temporary file.

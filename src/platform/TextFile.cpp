@@ -60,7 +60,7 @@ bool LineReader::fill()
         return false;
     // Into the same buffer each time: every look past the end used to allocate a fresh chunk.
     m_chunk.resize(want);
-    const qint64 got = m_file.read(m_chunk.data(), want);
+    const qint64 got = readFilePiece(m_file, m_chunk.data(), want);
     m_readFailed = got < 0;
     m_chunk.resize(std::max<qint64>(got, 0));
     m_fetched += m_chunk.size();
@@ -120,7 +120,8 @@ bool LineReader::readLine(QByteArray *line)
         // A full buffer without a line end is a whole line only when the file ends there.
         const bool tooLong = m_longLines == LongLines::Skip && line->size() == room &&
                              !line->endsWith('\n') && peekByte() >= 0;
-        if (m_stoppedAtCap) {
+        // A line cut by the cap or by a failed read is not a line of the file.
+        if (m_stoppedAtCap || m_readFailed) {
             line->clear();
             return false;
         }

@@ -33,10 +33,13 @@ public:
     // Reads bytes already in memory (text a reader converted first) the same way.
     void openBytes(const QByteArray &bytes);
     bool isOpen() const { return m_file.isOpen(); }
-    // False at the end of the file when nothing more was read, and once more than
-    // maxFileBytes bytes would have to be read: a line cut by the cap is not returned.
-    // In Skip mode a line longer than bufferSize - 1 bytes (line end included) is consumed
-    // whole and not returned; reading goes on with the next line.
+    // False at the end of the file when nothing more was read, once more than maxFileBytes
+    // bytes would have to be read (a line cut by the cap is not returned), and when a read
+    // fails. In Skip mode a line longer than bufferSize - 1 bytes (line end included) is
+    // consumed whole and not returned; reading goes on with the next line.
+    // A false from readLine is not yet the end of the file: every reader asks readFailed()
+    // after its last line, and takes a file that failed as one it could not read, using and
+    // writing back nothing of what came before the failure.
     bool readLine(QByteArray *line);
     // Lines skipped as too long so far.
     int skippedLines() const { return m_skippedLines; }

@@ -338,6 +338,11 @@ private:
         result.memo.append(logPath);
         if (readRuns(reader, logPath, seq, caption_, prompter_, log) == FolderCheckStopped)
             return FolderCheckStopped;
+        // A repair from the runs before a failed read would write a wrong project file.
+        if (reader.readFailed()) {
+            inform(fmt(msg::repairLogCannotOpen, {logPath}));
+            return FolderCheckLogUnreadable;
+        }
         // A log cut at the size cap does not describe all the photos.
         if (reader.stoppedAtCap())
             log->increasing = false;
@@ -491,7 +496,8 @@ QString cameraFileOf(const QString &sequenceFolder, int number)
         if (parseConversionLogLine(fromCp932(raw), sequenceFolder, &line) && line.number == number)
             camera = line.source;
     }
-    return camera;
+    // A later line may name the photo again: the last one read is not known to be the last.
+    return reader.readFailed() ? QString() : camera;
 }
 
 QString sourceFolderOfPath(const QString &path)

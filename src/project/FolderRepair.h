@@ -26,7 +26,8 @@ bool parseConversionLogLine(const QString &line, const QString &sequenceFolder,
                             ConversionLogLine *out);
 
 // The camera file that numbering copied to photo number in sequenceFolder, as its conversion
-// log names it (the last line with that number); empty when the log does not say.
+// log names it (the last line with that number); empty when the log does not say or cannot be
+// read to its end.
 QString cameraFileOf(const QString &sequenceFolder, int number);
 
 // The folder of a file path without a trailing separator; the root keeps its "/".

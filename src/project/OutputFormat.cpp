@@ -30,6 +30,11 @@ OutputFormatStatus ReadOutputFormat(const QString &programFolder, OutputFormatSe
             continue;
         settings->values[k] = fromCp932(line);
     }
+    // Templates from a file that failed part way are not the studio's: treated as no file.
+    if (reader.readFailed()) {
+        settings->clear();
+        return OutputFormatStatus::NotFound;
+    }
     reader.close();
 
     if (settings->values[0].isEmpty() || settings->values[1].isEmpty())

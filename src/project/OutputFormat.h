@@ -20,7 +20,7 @@ struct OutputFormatSettings {
 
 enum class OutputFormatStatus { NotFound, Damaged, OldVersion, Complete };
 
-// Reads "outputFmt.def" in programFolder.
+// Reads "outputFmt.def" in programFolder. A file that fails as it is read is NotFound.
 OutputFormatStatus ReadOutputFormat(const QString &programFolder, OutputFormatSettings *settings);
 
 } // namespace mf

@@ -57,6 +57,12 @@ int readProjectLines(const QString &path, QList<ProjectLine> *lines)
         if (parseProjectLine(raw, &line))
             lines->append(line);
     }
+    // The folders before a failed read are not the project's list: saved back, the list would
+    // lose the rest.
+    if (reader.readFailed()) {
+        lines->clear();
+        return ProjectFileCannotOpen;
+    }
     return reader.stoppedAtCap() ? ProjectFileTooLarge : ProjectFileOk;
 }
 

@@ -27,7 +27,7 @@ bool parseProjectLine(const QByteArray &line, ProjectLine *out);
 
 enum ProjectFileResult {
     ProjectFileOk = 0,
-    ProjectFileCannotOpen = -1, // missing, unreadable, or no regular file (a device, a FIFO)
+    ProjectFileCannotOpen = -1, // missing, unreadable (a read failed), or no regular file
     ProjectFileTooLarge = -3,   // reading stopped at the size cap; the lines before it are taken
 };
 

@@ -94,6 +94,10 @@ bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntri
         takeSkipped();
         take(line);
     }
+    // Half a history is never taken for all of it: the projects after the failure would be
+    // missing from the list, and from a log rewritten from it.
+    if (reader.readFailed())
+        return false;
     takeSkipped();
     if (field == 4)
         close();

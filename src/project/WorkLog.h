@@ -44,8 +44,8 @@ void storeWorkLogField(HistoryEntry &entry, int field, const QByteArray &line);
 
 // Reads the entries of a work log: each entry is four lines, followed by a fifth when that
 // begins with "scode=" (older versions wrote four-line entries, and a log may hold both). When the
-// log holds more entries than maxEntries, the most recent ones are kept. False when the file cannot
-// be opened.
+// log holds more entries than maxEntries, the most recent ones are kept. False, with no entries,
+// when the file cannot be opened or a read fails.
 // Reading stops at kMaxWorkLogBytes, setting *tooLarge.
 bool readWorkLog(const QString &path, QList<HistoryEntry> *entries, int maxEntries = kHistorySlots,
                  bool *tooLarge = nullptr);

@@ -25,11 +25,18 @@ bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords)
         return false;
     // Read in pieces: asking for the whole cap at once reserves 64 MB for a log of a few KB.
     QByteArray data;
+    constexpr qint64 kPiece = 64 * 1024;
     while (data.size() <= kMaxWorkLogBytes) {
-        const QByteArray piece = file.read(64 * 1024);
-        if (piece.isEmpty())
+        const qsizetype had = data.size();
+        data.resize(had + kPiece);
+        const qint64 got = readFilePiece(file, data.data() + had, kPiece);
+        // A read that fails is not the end of the log: rewritten from the part before it, the
+        // log would lose every record after it.
+        if (got < 0)
+            return false;
+        data.resize(had + got);
+        if (got == 0)
             break;
-        data += piece;
     }
     if (data.size() > kMaxWorkLogBytes)
         return false;

@@ -29,7 +29,8 @@ struct WorkLogView {
 };
 
 // Reads the work log with the line rules of LoadHistory, keeping the first maxRecords records.
-// False when the file cannot be opened or is larger than the work log can be.
+// False, with no records, when the file cannot be opened or read to its end, or is larger than
+// the work log can be.
 bool readWorkLogRecords(const QString &path, WorkLogView *view, int maxRecords = kHistorySlots);
 
 // The new work log: the unmarked records in order, each as five CR LF lines (a four-line record

@@ -74,17 +74,19 @@ struct Scan {
     bool clean = false;
 };
 
-Scan scanCustomSizes(const QString &path)
+Scan emptyScan()
 {
     Scan scan;
     scan.table.sizes[0] = builtInOutputSize();
     scan.table.count = 1;
+    return scan;
+}
 
-    LineReader reader(kLineBuffer, LongLines::Split);
-    if (!reader.open(path))
-        return scan;
+// Takes the records of an opened file, up to the first one that is not valid.
+Scan scanRecords(LineReader &reader)
+{
+    Scan scan = emptyScan();
     scan.opened = true;
-
     OutputSize size;
     int position = 0;
     QByteArray line;
@@ -125,6 +127,17 @@ Scan scanCustomSizes(const QString &path)
             position = 0;
         }
     }
+}
+
+Scan scanCustomSizes(const QString &path)
+{
+    LineReader reader(kLineBuffer, LongLines::Split);
+    if (!reader.open(path))
+        return emptyScan();
+    const Scan scan = scanRecords(reader);
+    // The sizes before a failed read are not the file's: a size registered after them would
+    // be counted against the wrong table. The file is taken as one that cannot be opened.
+    return reader.readFailed() ? emptyScan() : scan;
 }
 
 } // namespace

@@ -55,6 +55,31 @@ void readHeight(const QByteArray &line, QString *field)
         *field = QString::number(value);
 }
 
+// Line n (1 to 9) of the title data file, its line end included, into fields.
+void readTitleLine(int n, QByteArray line, TitleFields &fields)
+{
+    chopOneLineEnd(&line);
+    switch (n) {
+    case 1: fields.title = cutLine(line, kTitleMaxBytes); break;
+    case 2: readHeight(line, &fields.titleHeight); break;
+    case 3: fields.showTitle = line == "ON"; break;
+    case 4: fields.showPageNumber = line == "ON"; break;
+    case 5:
+        fields.pageOffset = line.isEmpty() ? QStringLiteral("0") : QString::number(parseAtol(line));
+        break;
+    case 6:
+        if (!line.isEmpty()) {
+            fields.align = line == "C"   ? TitleAlign::Centre
+                           : line == "R" ? TitleAlign::Right
+                                         : TitleAlign::Left;
+        }
+        break;
+    case 7: readHeight(line, &fields.pageHeight); break;
+    case 8: fields.pageLabel = cutLine(line, kPageTextMaxBytes); break;
+    case 9: fields.pageSuffix = cutLine(line, kPageTextMaxBytes); break;
+    }
+}
+
 } // namespace
 
 TitleSettings titleSettingsFromFields(const TitleFields &fields)
@@ -137,30 +162,14 @@ int LoadTitleData(const QString &programFolder, const QString &projectName, Titl
     if (!reader.open(titleDataPath(programFolder, projectName)))
         return TitleDataNoFile;
 
+    // Read into a copy: a file that fails part way changes nothing, as one that cannot be opened.
+    TitleFields read = fields;
     QByteArray line;
-    for (int n = 1; n <= 9 && reader.readLine(&line); ++n) {
-        chopOneLineEnd(&line);
-        switch (n) {
-        case 1: fields.title = cutLine(line, kTitleMaxBytes); break;
-        case 2: readHeight(line, &fields.titleHeight); break;
-        case 3: fields.showTitle = line == "ON"; break;
-        case 4: fields.showPageNumber = line == "ON"; break;
-        case 5:
-            fields.pageOffset =
-                line.isEmpty() ? QStringLiteral("0") : QString::number(parseAtol(line));
-            break;
-        case 6:
-            if (!line.isEmpty()) {
-                fields.align = line == "C"   ? TitleAlign::Centre
-                               : line == "R" ? TitleAlign::Right
-                                             : TitleAlign::Left;
-            }
-            break;
-        case 7: readHeight(line, &fields.pageHeight); break;
-        case 8: fields.pageLabel = cutLine(line, kPageTextMaxBytes); break;
-        case 9: fields.pageSuffix = cutLine(line, kPageTextMaxBytes); break;
-        }
-    }
+    for (int n = 1; n <= 9 && reader.readLine(&line); ++n)
+        readTitleLine(n, line, read);
+    if (reader.readFailed())
+        return TitleDataNoFile;
+    fields = read;
     return TitleDataOk;
 }
 

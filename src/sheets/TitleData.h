@@ -41,7 +41,7 @@ enum TitleDataResult {
     TitleDataWriteFailed = -3,    // the old file, if any, is unchanged
     TitleDataBadProjectName = -4, // not usable as a file name
     TitleDataUnsavableText = -5,  // a field holds a line break or a character Shift-JIS lacks
-    TitleDataNoFile = -6,         // nothing to load: the settings are unchanged
+    TitleDataNoFile = -6, // no file, or one that failed as it was read: the settings are unchanged
 };
 
 // Writes the nine lines, asking first when the file does not exist yet. 0 when saved (the
