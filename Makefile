@@ -1,5 +1,5 @@
-# The README's two commands are ./run.sh and ./test.sh, which need no make; `make run` and
-# `make test` do the same. Every target installs what is missing, configures and builds.
+# The README's two commands, `make run` and `make test`. They call ./run.sh and ./test.sh, which
+# a machine without make runs directly. Every target installs what is missing and builds.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
