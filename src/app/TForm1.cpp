@@ -85,21 +85,18 @@ TForm1::~TForm1()
 
 void TForm1::setUpControls()
 {
-    const std::pair<QAbstractButton *, QStyle::StandardPixmap> glyphs[] = {
-        {BitBtn9, QStyle::SP_FileIcon},
-        {BitBtn8, QStyle::SP_DialogSaveButton},
-        {BitBtn6, QStyle::SP_FileDialogListView},
-        {BitBtn7, QStyle::SP_FileDialogContentsView},
-        {BitBtn12, QStyle::SP_FileDialogDetailedView},
-        {BitBtn10, QStyle::SP_DirIcon},
-        {BitBtn11, QStyle::SP_DialogCloseButton},
-        {BitBtn5, QStyle::SP_DirOpenIcon},
-        {BitBtn1, QStyle::SP_FileDialogNewFolder},
-        {BitBtn2, QStyle::SP_ArrowUp},
-        {BitBtn3, QStyle::SP_ArrowDown},
-        {BitBtn4, QStyle::SP_TrashIcon}};
-    for (const auto &[button, glyph] : glyphs)
-        button->setIcon(style()->standardIcon(glyph));
+    setGlyphs({{BitBtn9, QStyle::SP_FileIcon},
+               {BitBtn8, QStyle::SP_DialogSaveButton},
+               {BitBtn6, QStyle::SP_FileDialogListView},
+               {BitBtn7, QStyle::SP_FileDialogContentsView},
+               {BitBtn12, QStyle::SP_FileDialogDetailedView},
+               {BitBtn10, QStyle::SP_DirIcon},
+               {BitBtn11, QStyle::SP_DialogCloseButton},
+               {BitBtn5, QStyle::SP_DirOpenIcon},
+               {BitBtn1, QStyle::SP_FileDialogNewFolder},
+               {BitBtn2, QStyle::SP_ArrowUp},
+               {BitBtn3, QStyle::SP_ArrowDown},
+               {BitBtn4, QStyle::SP_TrashIcon}});
     ComboBox1->setCompleter(nullptr);
     Edit2->setValidator(new SingleLineValidator(Edit2));
     Edit3->setValidator(new SingleLineValidator(Edit3));

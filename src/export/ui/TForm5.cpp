@@ -62,13 +62,10 @@ TForm5::TForm5(const ProjectState &project, const OrderTable &orders,
 {
     setupUi(this);
     setWindowTitle(project.titleText);
-    const std::pair<QPushButton *, QStyle::StandardPixmap> glyphs[] = {
-        {BitBtn1, QStyle::SP_DialogSaveButton},
-        {BitBtn4, QStyle::SP_DialogApplyButton},
-        {BitBtn3, QStyle::SP_BrowserStop},
-        {BitBtn2, QStyle::SP_DialogCloseButton}};
-    for (const auto &[button, glyph] : glyphs)
-        button->setIcon(style()->standardIcon(glyph));
+    setGlyphs({{BitBtn1, QStyle::SP_DialogSaveButton},
+               {BitBtn4, QStyle::SP_DialogApplyButton},
+               {BitBtn3, QStyle::SP_BrowserStop},
+               {BitBtn2, QStyle::SP_DialogCloseButton}});
     m_model = new OrderTableModel(*m_table, this);
     setUpOrderTableView(StringGrid2, m_model);
     // They hold the sample texts of a run, never shown.

@@ -1,6 +1,7 @@
 #include "numbering/ui/TForm7.h"
 
 #include "numbering/StartNumber.h"
+#include "platform/ui/WidgetNames.h"
 
 #include <QKeyEvent>
 #include <QStyle>
@@ -14,7 +15,7 @@ TForm7::TForm7(const QString &titleText, QWidget *parent)
     // what is not a digit with its own message, full-width digits included.
     setupUi(this);
     setWindowTitle(titleText);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    setGlyphs({{BitBtn1, QStyle::SP_DialogApplyButton}});
     connect(BitBtn1, &QPushButton::clicked, this, &TForm7::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm7::BitBtn2Click);
 }

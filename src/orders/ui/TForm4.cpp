@@ -68,14 +68,15 @@ TForm4::~TForm4()
 
 void TForm4::setUpControls()
 {
-    const std::pair<QPushButton *, QStyle::StandardPixmap> glyphs[] = {
-        {BitBtn1, QStyle::SP_DialogApplyButton}, {BitBtn7, QStyle::SP_DialogCancelButton},
-        {BitBtn3, QStyle::SP_ArrowUp},           {BitBtn4, QStyle::SP_ArrowDown},
-        {BitBtn5, QStyle::SP_TrashIcon},         {BitBtn9, QStyle::SP_FileDialogDetailedView},
-        {BitBtn6, QStyle::SP_DialogOpenButton},  {BitBtn8, QStyle::SP_DialogSaveButton},
-        {BitBtn2, QStyle::SP_DialogCloseButton}};
-    for (const auto &[button, glyph] : glyphs)
-        button->setIcon(style()->standardIcon(glyph));
+    setGlyphs({{BitBtn1, QStyle::SP_DialogApplyButton},
+               {BitBtn7, QStyle::SP_DialogCancelButton},
+               {BitBtn3, QStyle::SP_ArrowUp},
+               {BitBtn4, QStyle::SP_ArrowDown},
+               {BitBtn5, QStyle::SP_TrashIcon},
+               {BitBtn9, QStyle::SP_FileDialogDetailedView},
+               {BitBtn6, QStyle::SP_DialogOpenButton},
+               {BitBtn8, QStyle::SP_DialogSaveButton},
+               {BitBtn2, QStyle::SP_DialogCloseButton}});
     // Both number fields refuse what is not a digit when the order is entered, naming the
     // field; their lengths are the entry's own limits.
     Edit1->setMaxLength(kOrdererMaxChars);

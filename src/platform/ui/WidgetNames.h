@@ -1,13 +1,18 @@
 #pragma once
 // What windows do to the controls their forms cannot hold: the form name as object name
-// (tests and UI automation find controls by it), and the grids whose cells run a rule.
+// (tests and UI automation find controls by it), the style's glyphs on buttons, and the grids
+// whose cells run a rule.
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <QString>
+#include <QStyle>
 #include <QWidget>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 namespace mf {
 
@@ -15,6 +20,14 @@ template <typename W> W *named(W *widget, const char *name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
+}
+
+// The style's own glyph on each button: a form can name icon files, not the style's icons.
+inline void
+setGlyphs(std::initializer_list<std::pair<QAbstractButton *, QStyle::StandardPixmap>> glyphs)
+{
+    for (const auto &[button, glyph] : glyphs)
+        button->setIcon(button->style()->standardIcon(glyph));
 }
 
 // A grid whose cells run a rule when chosen (a tick, a delete mark). A click runs it even on

@@ -99,12 +99,9 @@ TForm8::TForm8(const ProjectState &state, Services &services,
 {
     setupUi(this);
     setWindowTitle(m_state.titleText);
-    const std::pair<QAbstractButton *, QStyle::StandardPixmap> glyphs[] = {
-        {BitBtn1, QStyle::SP_DialogCloseButton},
-        {BitBtn2, QStyle::SP_TrashIcon},
-        {BitBtn3, QStyle::SP_BrowserReload}};
-    for (const auto &[button, glyph] : glyphs)
-        button->setIcon(style()->standardIcon(glyph));
+    setGlyphs({{BitBtn1, QStyle::SP_DialogCloseButton},
+               {BitBtn2, QStyle::SP_TrashIcon},
+               {BitBtn3, QStyle::SP_BrowserReload}});
 
     m_model = new HistoryMarksModel(m_history, this);
     StringGrid1->setModel(m_model);

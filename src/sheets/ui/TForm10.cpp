@@ -2,6 +2,7 @@
 
 #include "platform/Codec.h"
 #include "platform/Numbers.h"
+#include "platform/ui/WidgetNames.h"
 
 #include <QStyle>
 #include <QValidator>
@@ -45,8 +46,7 @@ TForm10::TForm10(const QString &titleText, const QString &programFolder, Prompte
       m_titleText(titleText), m_programFolder(programFolder), m_prompter(prompter)
 {
     setupUi(this);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    setGlyphs({{BitBtn1, QStyle::SP_DialogOkButton}, {BitBtn2, QStyle::SP_DialogCancelButton}});
     // The texts are limited in the bytes their file keeps, by the same numbers as the file.
     const std::pair<QLineEdit *, int> byteLimited[] = {
         {Edit13, kTitleMaxBytes}, {Edit3, kPageTextMaxBytes}, {Edit4, kPageTextMaxBytes}};

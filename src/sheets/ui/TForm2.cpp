@@ -67,14 +67,11 @@ const OutputSize *TForm2::selectedSize() const
 
 void TForm2::setUpControls()
 {
-    const std::pair<QAbstractButton *, QStyle::StandardPixmap> glyphs[] = {
-        {BitBtn11, QStyle::SP_DialogCloseButton},
-        {BitBtn1, QStyle::SP_MediaPlay},
-        {BitBtn2, QStyle::SP_BrowserStop},
-        {BitBtn3, QStyle::SP_FileDialogDetailedView},
-        {BitBtn4, QStyle::SP_FileDialogInfoView}};
-    for (const auto &[button, glyph] : glyphs)
-        button->setIcon(style()->standardIcon(glyph));
+    setGlyphs({{BitBtn11, QStyle::SP_DialogCloseButton},
+               {BitBtn1, QStyle::SP_MediaPlay},
+               {BitBtn2, QStyle::SP_BrowserStop},
+               {BitBtn3, QStyle::SP_FileDialogDetailedView},
+               {BitBtn4, QStyle::SP_FileDialogInfoView}});
     // Set before the slider is connected: showing the start quality changes nothing else.
     TrackBar1->setValue(kStartQuality);
     CheckBox13->setChecked(m_links.fitPreview ? m_links.fitPreview() : true);

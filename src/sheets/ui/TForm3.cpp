@@ -1,4 +1,5 @@
 #include "sheets/ui/TForm3.h"
+#include "platform/ui/WidgetNames.h"
 
 #include <QStyle>
 
@@ -14,12 +15,9 @@ TForm3::TForm3(OutputSizeTable &sizes, int selected, const QString &programFolde
     setupUi(this);
     // The form holds the dialog's own part of the caption; the program's title goes before it.
     setWindowTitle(titleText + windowTitle());
-    const std::pair<QPushButton *, QStyle::StandardPixmap> glyphs[] = {
-        {BitBtn3, QStyle::SP_DialogSaveButton},
-        {BitBtn1, QStyle::SP_DialogOkButton},
-        {BitBtn2, QStyle::SP_DialogCancelButton}};
-    for (const auto &[button, glyph] : glyphs)
-        button->setIcon(style()->standardIcon(glyph));
+    setGlyphs({{BitBtn3, QStyle::SP_DialogSaveButton},
+               {BitBtn1, QStyle::SP_DialogOkButton},
+               {BitBtn2, QStyle::SP_DialogCancelButton}});
 
     connect(BitBtn1, &QPushButton::clicked, this, &TForm3::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
