@@ -3,15 +3,36 @@
 #include "app/TForm1.h"
 #include "export/OrderExport.h"
 #include "numbering/Sequence.h"
+#include "photos/NumberedPhotos.h"
+#include "project/FolderLocks.h"
 #include "project/ProjectCommands.h"
 #include "project/StaleFiles.h"
 #include "project/WorkLog.h"
+#include "sheets/PageFile.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTableView>
 
 namespace mf {
+
+namespace {
+
+// What a killed run left in the folders the project's runs write, unless another copy works
+// there now: its temporaries are copies under way. A sweep that fails tells the operator
+// nothing; the next opening and each run sweep again.
+void sweepProjectFolders(const QString &saveFolder)
+{
+    if (anotherCopyWorksIn({saveFolder, sequenceFolderOf(saveFolder), exportFolderOf(saveFolder)}))
+        return;
+    const bool numbered = removeStaleNumberingTemporaries(saveFolder);
+    const bool exported = removeStaleExportTemporaries(saveFolder);
+    if (!(numbered && exported && removeStalePageTemporaries(saveFolder)))
+        qWarning("temporaries of interrupted runs may be left below %s",
+                 qUtf8Printable(saveFolder));
+}
+
+} // namespace
 
 void TForm1::refreshHistoryList()
 {
@@ -68,7 +89,7 @@ void TForm1::ComboBox1Change(int index)
     }
     if (m_state.currentHistoryIndex != index)
         return;
-    removeStaleProjectTemporaries(m_state.saveFolder);
+    sweepProjectFolders(m_state.saveFolder);
     reportUnfinishedExport(m_state, m_services.prompter);
     if (checkUnfinishedNumberingOnOpen(m_state, m_services.prompter) == UnfinishedChoice::Rebuild)
         runNumbering(true);

@@ -313,6 +313,21 @@ QString exportMarkPath(const QString &saveFolder)
     return joinPath(exportFolderOf(saveFolder), kExportMarkName);
 }
 
+bool removeStaleExportTemporaries(const QString &saveFolder)
+{
+    const QString exported = exportFolderOf(saveFolder);
+    bool swept = removeStaleTemporaries(exported, [](QStringView name) {
+        return name == kSampleListName || name == kOrdererSampleListName || name == kExportMarkName;
+    });
+    bool readError = false;
+    for (const DirEntry &e : listEntries(exported, nullptr, &readError)) {
+        if (e.isDir)
+            swept &= removeStaleTemporaries(joinPath(exported, e.name));
+    }
+    // The orderers' folders after a failed read went unseen: not swept.
+    return swept && !readError;
+}
+
 namespace {
 
 void tellWhenUnfinished(const ProjectState &project, Prompter &prompter)

@@ -69,6 +69,10 @@ int PrepareExportFolder(const ProjectState &project, Prompter &prompter);
 
 QString exportMarkPath(const QString &saveFolder);
 
+// Removes the temporaries that an interrupted export left in the export folder and its
+// orderers' folders. False when a folder could not be read whole or a temporary stayed.
+bool removeStaleExportTemporaries(const QString &saveFolder);
+
 // Tells the operator when the last export into the project's save folder did not finish,
 // unless another copy is exporting there right now.
 void reportUnfinishedExport(const ProjectState &project, Prompter &prompter);

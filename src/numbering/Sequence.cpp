@@ -10,6 +10,7 @@
 #include "project/FolderList.h"
 #include "project/FolderLocks.h"
 #include "project/ProjectFields.h"
+#include "project/StaleFiles.h"
 #include "project/UnfinishedNumbering.h"
 
 #include <QFileInfo>
@@ -417,7 +418,7 @@ int CreateSequentialFiles(ProjectState &state, Services &services, const Sequenc
 
     // What a run that was killed half way left: a copy is whole only under its final name.
     // One left behind is hidden and never taken for a photo; the next run sweeps again.
-    if (!removeStaleTemporaries(folder))
+    if (!removeStaleNumberingTemporaries(state.saveFolder))
         qWarning("temporaries of interrupted copies may be left in %s", qUtf8Printable(folder));
     hooks.setBusyCursor(true);
     state.busy = true;

@@ -1,14 +1,10 @@
 #include "project/StaleFiles.h"
 
-#include "export/OrderExport.h"
 #include "photos/NumberedPhotos.h"
 #include "platform/FileSystem.h"
-#include "platform/Paths.h"
 #include "platform/ProgramFolder.h"
-#include "project/FolderLocks.h"
 #include "project/UnfinishedNumbering.h"
 #include "project/WorkLog.h"
-#include "sheets/PageFile.h"
 
 namespace mf {
 
@@ -17,29 +13,10 @@ bool removeStaleProgramTemporaries(const QString &programFolder)
     return removeStaleTemporaries(programFolder, isSavedWholeProgramFileName);
 }
 
-bool removeStaleProjectTemporaries(const QString &saveFolder)
+bool removeStaleNumberingTemporaries(const QString &saveFolder)
 {
-    if (saveFolder.isEmpty())
-        return true;
-    const QString numbered = sequenceFolderOf(saveFolder);
-    const QString exported = exportFolderOf(saveFolder);
-    if (anotherCopyWorksIn({saveFolder, numbered, exported}))
-        return false;
-    // Every folder is swept even after one failed: each temporary left is one too many.
-    bool swept = removeStaleTemporaries(
-        numbered, [](QStringView name) { return name == kNumberingMarkName; });
-    swept &= removeStaleTemporaries(exported, [](QStringView name) {
-        return name == kSampleListName || name == kOrdererSampleListName || name == kExportMarkName;
-    });
-    bool readError = false;
-    for (const DirEntry &e : listEntries(exported, nullptr, &readError)) {
-        if (e.isDir)
-            swept &= removeStaleTemporaries(joinPath(exported, e.name));
-    }
-    // The orderers' folders after a failed read went unseen: not swept.
-    swept &= !readError;
-    swept &= removeStaleTemporaries(pageFolder(saveFolder), isPageFileName);
-    return swept;
+    return removeStaleTemporaries(sequenceFolderOf(saveFolder),
+                                  [](QStringView name) { return name == kNumberingMarkName; });
 }
 
 } // namespace mf

@@ -12,13 +12,12 @@ namespace mf {
 // nothing tells the operator (the next start sweeps again), but nothing takes it as done.
 bool removeStaleProgramTemporaries(const QString &programFolder);
 
-// Removes the temporaries that interrupted copies and saves left in the folders a project's
-// runs write below its save folder: the numbered photos, the export with its orderers' folders
-// and the sample sheet pages. Nothing while another copy works in the save folder: its
-// temporaries are copies under way. True only when every folder was swept whole (one that does
-// not exist holds nothing); false when another copy works there, a folder could not be read to
-// its end or a temporary stayed. The next opening sweeps again, and each numbering and sample
-// sheet run sweeps its own folder before it writes.
-bool removeStaleProjectTemporaries(const QString &saveFolder);
+// Removes the temporaries that interrupted copies left in the project's numbered folder. The
+// export and the sample sheets sweep their own folders (removeStaleExportTemporaries,
+// removeStalePageTemporaries); the main window sweeps all three when it opens a project, unless
+// another copy works there (its temporaries are copies under way). Each is true only when its
+// folder was swept whole (one that does not exist holds nothing); the next opening sweeps again,
+// and each numbering and sample sheet run sweeps its own folder before it writes.
+bool removeStaleNumberingTemporaries(const QString &saveFolder);
 
 } // namespace mf

@@ -93,6 +93,11 @@ bool isPageFileName(QStringView name)
     return digits >= 3 && name.chopped(4 + digits).endsWith(QLatin1String("page"));
 }
 
+bool removeStalePageTemporaries(const QString &saveFolder)
+{
+    return removeStaleTemporaries(pageFolder(saveFolder), isPageFileName);
+}
+
 struct SeriesPdf::Writer {
     explicit Writer(const QString &path) : file(path), pdf(&file) {}
     AtomicFileWriter file;

@@ -53,6 +53,10 @@ QString seriesPdfPath(const QString &workFolder, const QString &filePrefix);
 // replaces whole in the page folder.
 bool isPageFileName(QStringView name);
 
+// Removes the temporaries that an interrupted page save left in the page folder below
+// saveFolder. False when the folder could not be read whole or a temporary stayed.
+bool removeStalePageTemporaries(const QString &saveFolder);
+
 // The whole series as one PDF, a page per sheet at the paper's physical size, made from
 // the pages in memory as they are saved (so no page left from an earlier series can reach
 // it); pages saved before it was begun are read back from the files this series wrote. It replaces

@@ -503,7 +503,7 @@ SheetRunResult RunSampleSheets(const OutputSizeTable &sizes, const SheetProject 
         return SheetRunResult::Ignored;
     // Pages and a PDF whose saving a kill cut short left their temporaries behind. One left
     // behind is never taken for a page; the next press sweeps again.
-    if (!removeStaleTemporaries(pageFolder(project.workFolder), isPageFileName))
+    if (!removeStalePageTemporaries(project.workFolder))
         qWarning("temporaries of interrupted saves may be left in %s",
                  qUtf8Printable(pageFolder(project.workFolder)));
 

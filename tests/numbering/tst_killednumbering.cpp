@@ -7,11 +7,13 @@
 #include "platform/FileSystem.h"
 #include "platform/FileSystemSeams.h"
 #include "project/FolderList.h"
+#include "project/FolderLocks.h"
 #include "project/ProjectCommands.h"
 #include "project/ProjectFields.h"
 #include "project/StaleFiles.h"
 #include "project/UnfinishedNumbering.h"
 #include "project/WorkLog.h"
+#include "sheets/PageFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -319,7 +321,9 @@ private Q_SLOTS:
             p.state.saveFolder + QStringLiteral("/一覧フォルダ/.mfcopy-a1B2c3.part");
         testfiles::writeFile(pageLeftover, "cut");
         // Done whole: a folder that no run has made yet holds nothing to sweep.
-        QVERIFY(mf::removeStaleProjectTemporaries(p.state.saveFolder));
+        QVERIFY(mf::removeStaleNumberingTemporaries(p.state.saveFolder));
+        QVERIFY(mf::removeStaleExportTemporaries(p.state.saveFolder));
+        QVERIFY(mf::removeStalePageTemporaries(p.state.saveFolder));
         QCOMPARE(p.temporaries(), 0);
         QVERIFY(!QFile::exists(pageLeftover));
         ScriptedPrompter opening;
@@ -385,7 +389,10 @@ private Q_SLOTS:
                              QStringLiteral("\n注文別画像フォルダの写真やサンプル指定が足りない"
                                             "可能性があります。もう一度「注文別に画像保存」を最"
                                             "後まで行うと正しく作り直されます。");
-        QVERIFY(mf::removeStaleProjectTemporaries(p.state.saveFolder)); // as the opening does
+        // As the opening does: the killed export's lock is taken over, then its folder swept.
+        QVERIFY(
+            !mf::anotherCopyWorksIn({p.state.saveFolder, mf::exportFolderOf(p.state.saveFolder)}));
+        QVERIFY(mf::removeStaleExportTemporaries(p.state.saveFolder));
         QStringList left = p.exported();
         left.removeOne(mf::kExportMarkName);
         for (const QString &name : left)
